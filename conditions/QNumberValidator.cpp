@@ -1,0 +1,9 @@
+#include "QNumberValidator.h"
+
+QNumberValidator::QNumberValidator(QObject* parent)
+    : QDoubleValidator(parent)
+{
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    setLocale(c);
+}
