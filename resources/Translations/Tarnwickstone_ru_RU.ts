@@ -1,392 +1,392 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
-    <context>
-        <name>QBetFairRequest</name>
-        <message>
-            <source>Server response error</source>
-            <translation>Ошибка ответа сервера</translation>
-        </message>
-    </context>
-    <context>
-        <name>QNetwork</name>
-        <message>
-            <source>Cancelled</source>
-            <translation>Отменено</translation>
-        </message>
-        <message>
-            <source>Transfer timed out</source>
-            <translation>Превышено время ожидания передачи</translation>
-        </message>
-    </context>
-    <context>
-        <name>QSilksTooltip</name>
-        <message>
-            <source>SEX_TYPE</source>
-            <translation>Пол лошади</translation>
-        </message>
-        <message>
-            <source>TRAINER_NAME</source>
-            <translation>Имя тренера</translation>
-        </message>
-        <message>
-            <source>OWNER_NAME</source>
-            <translation>Имя владельца</translation>
-        </message>
-        <message>
-            <source>JOCKEY_NAME</source>
-            <translation>Имя жокея</translation>
-        </message>
-        <message>
-            <source>AGE</source>
-            <translation>Возраст лошади</translation>
-        </message>
-        <message>
-            <source>COLOUR_TYPE</source>
-            <translation>Масть лошади</translation>
-        </message>
-        <message>
-            <source>OFFICIAL_RATING</source>
-            <translation>Официальный рейтинг лошади</translation>
-        </message>
-        <message>
-            <source>ADJUSTED_RATING</source>
-            <translation>Нормализированый рейтинг лошади</translation>
-        </message>
-        <message>
-            <source>DAYS_SINCE_LAST_RUN</source>
-            <translation>Дней с последнего забега</translation>
-        </message>
-        <message>
-            <source>WEARING</source>
-            <translation>Дополнительный вес</translation>
-        </message>
-        <message>
-            <source>JOCKEY_CLAIM</source>
-            <translation>Скидка веса</translation>
-        </message>
-        <message>
-            <source>STALL_DRAW</source>
-            <translation>Номер стойла</translation>
-        </message>
-        <message>
-            <source>WEIGHT_VALUE</source>
-            <translation>Вес лошади</translation>
-        </message>
-        <message>
-            <source>CLOTH_NUMBER</source>
-            <translation>Номер на форме</translation>
-        </message>
-        <message>
-            <source>SIRE_NAME</source>
-            <translation>Имя отца лошади</translation>
-        </message>
-        <message>
-            <source>SIRE_YEAR_BORN</source>
-            <translation>Год рождения отца лошади</translation>
-        </message>
-        <message>
-            <source>DAM_NAME</source>
-            <translation>Имя матери лошади</translation>
-        </message>
-        <message>
-            <source>DAM_YEAR_BORN</source>
-            <translation>Год рождения матери лошади</translation>
-        </message>
-        <message>
-            <source>DAM_SIRE_NAME</source>
-            <translation>Дедушка лошади</translation>
-        </message>
-        <message>
-            <source>DAM_SIRE_YEAR_BORN</source>
-            <translation>Год рождения дедушки лошади</translation>
-        </message>
-        <message>
-            <source>FORECASTPRICE_NUMERATOR</source>
-            <translation>Множитель коэффициента</translation>
-        </message>
-        <message>
-            <source>FORECASTPRICE_DENOMINATOR</source>
-            <translation>Делитель коэффициента</translation>
-        </message>
-        <message>
-            <source>FORM</source>
-            <translation>Форма</translation>
-        </message>
-        <message>
-            <source>BRED</source>
-            <translation>Страна рождения лошади</translation>
-        </message>
-        <message>
-            <source>SIRE_BRED</source>
-            <translation>Страна рождения отца лошади</translation>
-        </message>
-        <message>
-            <source>DAM_BRED</source>
-            <translation>Страна рождения матери лошади</translation>
-        </message>
-        <message>
-            <source>DAM_SIRE_BRED</source>
-            <translation>Страна рождения дедушки лошади</translation>
-        </message>
-    </context>
-    <context>
-        <name>TriggerRow</name>
-        <message>
-            <source>Event's</source>
-            <translation>Событие</translation>
-        </message>
-        <message>
-            <source>Market's</source>
-            <translation>Рынок</translation>
-        </message>
-        <message>
-            <source>Any Selection's</source>
-            <translation>Любой исход</translation>
-        </message>
-        <message>
-            <source>Every Selection's</source>
-            <translation>Каждый исход</translation>
-        </message>
-        <message>
-            <source>Favourite's</source>
-            <translation>Фаворит</translation>
-        </message>
-        <message>
-            <source>Home team's</source>
-            <translation>Хозяева</translation>
-        </message>
-        <message>
-            <source>Away team's</source>
-            <translation>Гости</translation>
-        </message>
-        <message>
-            <source>The Draw's</source>
-            <translation>Ничья</translation>
-        </message>
-        <message>
-            <source>Sport</source>
-            <translation>Вид спорта</translation>
-        </message>
-        <message>
-            <source>Country</source>
-            <translation>Страна</translation>
-        </message>
-        <message>
-            <source>Name</source>
-            <translation>Название</translation>
-        </message>
-        <message>
-            <source>Minutes to scheduled start</source>
-            <translation>Минут до начала по расписанию</translation>
-        </message>
-        <message>
-            <source>Minutes since scheduled start</source>
-            <translation>Минут после начала по расписанию</translation>
-        </message>
-        <message>
-            <source>Minute of the match</source>
-            <translation>Минута матча</translation>
-        </message>
-        <message>
-            <source>Home score</source>
-            <translation>Счёт хозяев</translation>
-        </message>
-        <message>
-            <source>Away score</source>
-            <translation>Счёт гостей</translation>
-        </message>
-        <message>
-            <source>Home score &lt;=&gt; Away score</source>
-            <translation>Счёт хозяев &lt;=&gt; счёт гостей</translation>
-        </message>
-        <message>
-            <source>Type</source>
-            <translation>Тип</translation>
-        </message>
-        <message>
-            <source>Status</source>
-            <translation>Статус</translation>
-        </message>
-        <message>
-            <source>Number of selections</source>
-            <translation>Число исходов</translation>
-        </message>
-        <message>
-            <source>Number of places</source>
-            <translation>Число призовых мест</translation>
-        </message>
-        <message>
-            <source>Number of withdrawns</source>
-            <translation>Число снятых</translation>
-        </message>
-        <message>
-            <source>Matched volume</source>
-            <translation>Объём сделок</translation>
-        </message>
-        <message>
-            <source>Supports SP</source>
-            <translation>Поддерживает SP</translation>
-        </message>
-        <message>
-            <source>Will turn in-play</source>
-            <translation>Перейдёт в режим «в игре»</translation>
-        </message>
-        <message>
-            <source>Normalized Back book %</source>
-            <translation>Нормализованная книга ЗА, %</translation>
-        </message>
-        <message>
-            <source>Normalized Lay book %</source>
-            <translation>Нормализованная книга ПРОТИВ, %</translation>
-        </message>
-        <message>
-            <source>Has bets</source>
-            <translation>Есть ставки</translation>
-        </message>
-        <message>
-            <source>Back price</source>
-            <translation>Цена ЗА</translation>
-        </message>
-        <message>
-            <source>Lay Price</source>
-            <translation>Цена ПРОТИВ</translation>
-        </message>
-        <message>
-            <source>Last traded price</source>
-            <translation>Цена последней сделки</translation>
-        </message>
-        <message>
-            <source>Volume %</source>
-            <translation>Объём, %</translation>
-        </message>
-        <message>
-            <source>Far SP price</source>
-            <translation>Дальняя цена SP</translation>
-        </message>
-        <message>
-            <source>Near SP price</source>
-            <translation>Ближняя цена SP</translation>
-        </message>
-        <message>
-            <source>Actual SP price</source>
-            <translation>Фактическая цена SP</translation>
-        </message>
-        <message>
-            <source>Silks</source>
-            <translation>Данные участника</translation>
-        </message>
-        <message>
-            <source>Is equal to</source>
-            <translation>Равно</translation>
-        </message>
-        <message>
-            <source>Is not equal to</source>
-            <translation>Не равно</translation>
-        </message>
-        <message>
-            <source>Is greater than</source>
-            <translation>Больше</translation>
-        </message>
-        <message>
-            <source>Is less than</source>
-            <translation>Меньше</translation>
-        </message>
-        <message>
-            <source>Is equal or greater than</source>
-            <translation>Больше или равно</translation>
-        </message>
-        <message>
-            <source>Is equal or less than</source>
-            <translation>Меньше или равно</translation>
-        </message>
-        <message>
-            <source>Is between</source>
-            <translation>Между</translation>
-        </message>
-        <message>
-            <source>Is outside</source>
-            <translation>Вне диапазона</translation>
-        </message>
-        <message>
-            <source>Is in list</source>
-            <translation>В списке</translation>
-        </message>
-        <message>
-            <source>Is not in list</source>
-            <translation>Не в списке</translation>
-        </message>
-        <message>
-            <source>Contains</source>
-            <translation>Содержит</translation>
-        </message>
-        <message>
-            <source>Does not contain</source>
-            <translation>Не содержит</translation>
-        </message>
-        <message>
-            <source>Starts with</source>
-            <translation>Начинается с</translation>
-        </message>
-        <message>
-            <source>Ends with</source>
-            <translation>Заканчивается на</translation>
-        </message>
-        <message>
-            <source>Is true</source>
-            <translation>Да</translation>
-        </message>
-        <message>
-            <source>Is false</source>
-            <translation>Нет</translation>
-        </message>
-        <message>
-            <source>Idle or suspended</source>
-            <translation>Ожидает или приостановлен</translation>
-        </message>
-        <message>
-            <source>In-play</source>
-            <translation>В игре</translation>
-        </message>
-        <message>
-            <source>Matched or unmatched</source>
-            <translation>Сыгранные или несыгранные</translation>
-        </message>
-        <message>
-            <source>None</source>
-            <translation>Нет</translation>
-        </message>
-        <message>
-            <source>Matched</source>
-            <translation>Сыгранные</translation>
-        </message>
-        <message>
-            <source>Unmatched</source>
-            <translation>Несыгранные</translation>
-        </message>
-        <message>
-            <source>Are equal</source>
-            <translation>Равны</translation>
-        </message>
-        <message>
-            <source>Home is greater than away by</source>
-            <translation>Хозяева впереди на</translation>
-        </message>
-        <message>
-            <source>Away is greater than home by</source>
-            <translation>Гости впереди на</translation>
-        </message>
-        <message>
-            <source>Are not equal</source>
-            <translation>Не равны</translation>
-        </message>
-        <message>
-            <source>Match sequence</source>
-            <translation>Соответствует последовательности</translation>
-        </message>
-        <message>
-            <source>Doesn't match sequence</source>
-            <translation>Не соответствует последовательности</translation>
-        </message>
-    </context>
+<context>
+    <name>QBetFairRequest</name>
+    <message>
+        <source>Server response error</source>
+        <translation>Ошибка ответа сервера</translation>
+    </message>
+</context>
+<context>
+    <name>QNetwork</name>
+    <message>
+        <source>Cancelled</source>
+        <translation>Отменено</translation>
+    </message>
+    <message>
+        <source>Transfer timed out</source>
+        <translation>Превышено время ожидания передачи</translation>
+    </message>
+</context>
+<context>
+    <name>QSilksTooltip</name>
+    <message>
+        <source>SEX_TYPE</source>
+        <translation>Пол лошади</translation>
+    </message>
+    <message>
+        <source>TRAINER_NAME</source>
+        <translation>Имя тренера</translation>
+    </message>
+    <message>
+        <source>OWNER_NAME</source>
+        <translation>Имя владельца</translation>
+    </message>
+    <message>
+        <source>JOCKEY_NAME</source>
+        <translation>Имя жокея</translation>
+    </message>
+    <message>
+        <source>AGE</source>
+        <translation>Возраст лошади</translation>
+    </message>
+    <message>
+        <source>COLOUR_TYPE</source>
+        <translation>Масть лошади</translation>
+    </message>
+    <message>
+        <source>OFFICIAL_RATING</source>
+        <translation>Официальный рейтинг лошади</translation>
+    </message>
+    <message>
+        <source>ADJUSTED_RATING</source>
+        <translation>Нормализированый рейтинг лошади</translation>
+    </message>
+    <message>
+        <source>DAYS_SINCE_LAST_RUN</source>
+        <translation>Дней с последнего забега</translation>
+    </message>
+    <message>
+        <source>WEARING</source>
+        <translation>Дополнительный вес</translation>
+    </message>
+    <message>
+        <source>JOCKEY_CLAIM</source>
+        <translation>Скидка веса</translation>
+    </message>
+    <message>
+        <source>STALL_DRAW</source>
+        <translation>Номер стойла</translation>
+    </message>
+    <message>
+        <source>WEIGHT_VALUE</source>
+        <translation>Вес лошади</translation>
+    </message>
+    <message>
+        <source>CLOTH_NUMBER</source>
+        <translation>Номер на форме</translation>
+    </message>
+    <message>
+        <source>SIRE_NAME</source>
+        <translation>Имя отца лошади</translation>
+    </message>
+    <message>
+        <source>SIRE_YEAR_BORN</source>
+        <translation>Год рождения отца лошади</translation>
+    </message>
+    <message>
+        <source>DAM_NAME</source>
+        <translation>Имя матери лошади</translation>
+    </message>
+    <message>
+        <source>DAM_YEAR_BORN</source>
+        <translation>Год рождения матери лошади</translation>
+    </message>
+    <message>
+        <source>DAM_SIRE_NAME</source>
+        <translation>Дедушка лошади</translation>
+    </message>
+    <message>
+        <source>DAM_SIRE_YEAR_BORN</source>
+        <translation>Год рождения дедушки лошади</translation>
+    </message>
+    <message>
+        <source>FORECASTPRICE_NUMERATOR</source>
+        <translation>Множитель коэффициента</translation>
+    </message>
+    <message>
+        <source>FORECASTPRICE_DENOMINATOR</source>
+        <translation>Делитель коэффициента</translation>
+    </message>
+    <message>
+        <source>FORM</source>
+        <translation>Форма</translation>
+    </message>
+    <message>
+        <source>BRED</source>
+        <translation>Страна рождения лошади</translation>
+    </message>
+    <message>
+        <source>SIRE_BRED</source>
+        <translation>Страна рождения отца лошади</translation>
+    </message>
+    <message>
+        <source>DAM_BRED</source>
+        <translation>Страна рождения матери лошади</translation>
+    </message>
+    <message>
+        <source>DAM_SIRE_BRED</source>
+        <translation>Страна рождения дедушки лошади</translation>
+    </message>
+</context>
+<context>
+    <name>TriggerRow</name>
+    <message>
+        <source>Event&apos;s</source>
+        <translation>Событие</translation>
+    </message>
+    <message>
+        <source>Market&apos;s</source>
+        <translation>Рынок</translation>
+    </message>
+    <message>
+        <source>Any Selection&apos;s</source>
+        <translation>Любой исход</translation>
+    </message>
+    <message>
+        <source>Every Selection&apos;s</source>
+        <translation>Каждый исход</translation>
+    </message>
+    <message>
+        <source>Favourite&apos;s</source>
+        <translation>Фаворит</translation>
+    </message>
+    <message>
+        <source>Home team&apos;s</source>
+        <translation>Хозяева</translation>
+    </message>
+    <message>
+        <source>Away team&apos;s</source>
+        <translation>Гости</translation>
+    </message>
+    <message>
+        <source>The Draw&apos;s</source>
+        <translation>Ничья</translation>
+    </message>
+    <message>
+        <source>Sport</source>
+        <translation>Вид спорта</translation>
+    </message>
+    <message>
+        <source>Country</source>
+        <translation>Страна</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Название</translation>
+    </message>
+    <message>
+        <source>Minutes to scheduled start</source>
+        <translation>Минут до начала по расписанию</translation>
+    </message>
+    <message>
+        <source>Minutes since scheduled start</source>
+        <translation>Минут после начала по расписанию</translation>
+    </message>
+    <message>
+        <source>Minute of the match</source>
+        <translation>Минута матча</translation>
+    </message>
+    <message>
+        <source>Home score</source>
+        <translation>Счёт хозяев</translation>
+    </message>
+    <message>
+        <source>Away score</source>
+        <translation>Счёт гостей</translation>
+    </message>
+    <message>
+        <source>Home score &lt;=&gt; Away score</source>
+        <translation>Счёт хозяев &lt;=&gt; счёт гостей</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Тип</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Статус</translation>
+    </message>
+    <message>
+        <source>Number of selections</source>
+        <translation>Число исходов</translation>
+    </message>
+    <message>
+        <source>Number of places</source>
+        <translation>Число призовых мест</translation>
+    </message>
+    <message>
+        <source>Number of withdrawns</source>
+        <translation>Число снятых</translation>
+    </message>
+    <message>
+        <source>Matched volume</source>
+        <translation>Объём сделок</translation>
+    </message>
+    <message>
+        <source>Supports SP</source>
+        <translation>Поддерживает SP</translation>
+    </message>
+    <message>
+        <source>Will turn in-play</source>
+        <translation>Перейдёт в режим «в игре»</translation>
+    </message>
+    <message>
+        <source>Normalized Back book %</source>
+        <translation>Нормализованная книга ЗА, %</translation>
+    </message>
+    <message>
+        <source>Normalized Lay book %</source>
+        <translation>Нормализованная книга ПРОТИВ, %</translation>
+    </message>
+    <message>
+        <source>Has bets</source>
+        <translation>Есть ставки</translation>
+    </message>
+    <message>
+        <source>Back price</source>
+        <translation>Цена ЗА</translation>
+    </message>
+    <message>
+        <source>Lay Price</source>
+        <translation>Цена ПРОТИВ</translation>
+    </message>
+    <message>
+        <source>Last traded price</source>
+        <translation>Цена последней сделки</translation>
+    </message>
+    <message>
+        <source>Volume %</source>
+        <translation>Объём, %</translation>
+    </message>
+    <message>
+        <source>Far SP price</source>
+        <translation>Дальняя цена SP</translation>
+    </message>
+    <message>
+        <source>Near SP price</source>
+        <translation>Ближняя цена SP</translation>
+    </message>
+    <message>
+        <source>Actual SP price</source>
+        <translation>Фактическая цена SP</translation>
+    </message>
+    <message>
+        <source>Silks</source>
+        <translation>Данные участника</translation>
+    </message>
+    <message>
+        <source>Is equal to</source>
+        <translation>Равно</translation>
+    </message>
+    <message>
+        <source>Is not equal to</source>
+        <translation>Не равно</translation>
+    </message>
+    <message>
+        <source>Is greater than</source>
+        <translation>Больше</translation>
+    </message>
+    <message>
+        <source>Is less than</source>
+        <translation>Меньше</translation>
+    </message>
+    <message>
+        <source>Is equal or greater than</source>
+        <translation>Больше или равно</translation>
+    </message>
+    <message>
+        <source>Is equal or less than</source>
+        <translation>Меньше или равно</translation>
+    </message>
+    <message>
+        <source>Is between</source>
+        <translation>Между</translation>
+    </message>
+    <message>
+        <source>Is outside</source>
+        <translation>Вне диапазона</translation>
+    </message>
+    <message>
+        <source>Is in list</source>
+        <translation>В списке</translation>
+    </message>
+    <message>
+        <source>Is not in list</source>
+        <translation>Не в списке</translation>
+    </message>
+    <message>
+        <source>Contains</source>
+        <translation>Содержит</translation>
+    </message>
+    <message>
+        <source>Does not contain</source>
+        <translation>Не содержит</translation>
+    </message>
+    <message>
+        <source>Starts with</source>
+        <translation>Начинается с</translation>
+    </message>
+    <message>
+        <source>Ends with</source>
+        <translation>Заканчивается на</translation>
+    </message>
+    <message>
+        <source>Is true</source>
+        <translation>Да</translation>
+    </message>
+    <message>
+        <source>Is false</source>
+        <translation>Нет</translation>
+    </message>
+    <message>
+        <source>Idle or suspended</source>
+        <translation>Ожидает или приостановлен</translation>
+    </message>
+    <message>
+        <source>In-play</source>
+        <translation>В игре</translation>
+    </message>
+    <message>
+        <source>Matched or unmatched</source>
+        <translation>Сыгранные или несыгранные</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Нет</translation>
+    </message>
+    <message>
+        <source>Matched</source>
+        <translation>Сыгранные</translation>
+    </message>
+    <message>
+        <source>Unmatched</source>
+        <translation>Несыгранные</translation>
+    </message>
+    <message>
+        <source>Are equal</source>
+        <translation>Равны</translation>
+    </message>
+    <message>
+        <source>Home is greater than away by</source>
+        <translation>Хозяева впереди на</translation>
+    </message>
+    <message>
+        <source>Away is greater than home by</source>
+        <translation>Гости впереди на</translation>
+    </message>
+    <message>
+        <source>Are not equal</source>
+        <translation>Не равны</translation>
+    </message>
+    <message>
+        <source>Match sequence</source>
+        <translation>Соответствует последовательности</translation>
+    </message>
+    <message>
+        <source>Doesn&apos;t match sequence</source>
+        <translation>Не соответствует последовательности</translation>
+    </message>
+</context>
 </TS>
