@@ -2,6 +2,32 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_GB">
 <context>
+    <name>EmailAddress</name>
+    <message>
+        <source>The e-mail address is empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The e-mail address &quot;%1&quot; contains a line break, a blank, a control character or an angle bracket.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The e-mail address &quot;%1...&quot; is longer than %2 characters.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MimeMessage</name>
+    <message>
+        <source>The message has no sender.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The message has no content.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QBetFairRequest</name>
     <message>
         <source>Server response error</source>

@@ -2,6 +2,32 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>EmailAddress</name>
+    <message>
+        <source>The e-mail address is empty.</source>
+        <translation>Адрес электронной почты не указан.</translation>
+    </message>
+    <message>
+        <source>The e-mail address &quot;%1&quot; contains a line break, a blank, a control character or an angle bracket.</source>
+        <translation>Адрес электронной почты &quot;%1&quot; содержит перевод строки, пробел, управляющий символ или угловую скобку.</translation>
+    </message>
+    <message>
+        <source>The e-mail address &quot;%1...&quot; is longer than %2 characters.</source>
+        <translation>Адрес электронной почты &quot;%1...&quot; длиннее %2 символов.</translation>
+    </message>
+</context>
+<context>
+    <name>MimeMessage</name>
+    <message>
+        <source>The message has no sender.</source>
+        <translation>У сообщения нет отправителя.</translation>
+    </message>
+    <message>
+        <source>The message has no content.</source>
+        <translation>У сообщения нет содержимого.</translation>
+    </message>
+</context>
+<context>
     <name>QBetFairRequest</name>
     <message>
         <source>Server response error</source>
