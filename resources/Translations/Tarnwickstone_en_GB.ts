@@ -35,6 +35,25 @@
     </message>
 </context>
 <context>
+    <name>QLog</name>
+    <message>
+        <source>Clear log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy selected to the clipboard</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export selected to a file</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QNetwork</name>
     <message>
         <source>Cancelled</source>

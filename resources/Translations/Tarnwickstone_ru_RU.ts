@@ -35,6 +35,25 @@
     </message>
 </context>
 <context>
+    <name>QLog</name>
+    <message>
+        <source>Clear log</source>
+        <translation>Очистить журнал</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Выделить всё</translation>
+    </message>
+    <message>
+        <source>Copy selected to the clipboard</source>
+        <translation>Копировать выделенное в буфер обмена</translation>
+    </message>
+    <message>
+        <source>Export selected to a file</source>
+        <translation>Сохранить выделенное в файл</translation>
+    </message>
+</context>
+<context>
     <name>QNetwork</name>
     <message>
         <source>Cancelled</source>
