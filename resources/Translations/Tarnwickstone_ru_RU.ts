@@ -35,6 +35,13 @@
     </message>
 </context>
 <context>
+    <name>QConfirm</name>
+    <message>
+        <source>Help</source>
+        <translation>Справка</translation>
+    </message>
+</context>
+<context>
     <name>QLog</name>
     <message>
         <source>Clear log</source>
