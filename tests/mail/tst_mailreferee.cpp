@@ -1,12 +1,11 @@
 #include "EmailAddress.h"
+#include "MailReferee.h"
 #include "MimeAttachment.h"
 #include "MimeHtml.h"
 #include "MimeMessage.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -43,18 +42,6 @@ std::unique_ptr<MimePart> makePart(const BodyPart &wanted)
     std::unique_ptr<MimePart> part(wanted.type == "text/html" ? new MimeHtml(text) : new MimeText(text));
     part->setTransferEncoding(wanted.encoding);
     return part;
-}
-
-// Python's own mail parser reads the message and says what it found.
-QJsonObject referee(const QByteArray &message)
-{
-    QProcess python;
-    python.start("/usr/bin/python3", {MAIL_REFEREE_SCRIPT});
-    python.write(message);
-    python.closeWriteChannel();
-    if (!python.waitForFinished(60000) || python.exitStatus() != QProcess::NormalExit || python.exitCode() != 0)
-        return {{"error", python.errorString() + QString::fromUtf8(python.readAllStandardError())}};
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
 }
 
 } // namespace
