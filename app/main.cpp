@@ -1,3 +1,5 @@
+#include "SMTPThread.h"
+
 #include <QApplication>
 #include <QMainWindow>
 
@@ -11,5 +13,9 @@ int main(int argc, char* argv[])
     window.setWindowTitle(QStringLiteral("Tarnwickstone"));
     window.resize(1024, 720);
     window.show();
-    return app.exec();
+    const int exitCode = app.exec();
+    // Mail still on its way is dropped; the wait covers the one step that
+    // cannot be cut short, the TCP connection (5 s).
+    SMTPThread::ShutdownAll(6000);
+    return exitCode;
 }
