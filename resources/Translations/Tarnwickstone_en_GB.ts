@@ -35,6 +35,17 @@
     </message>
 </context>
 <context>
+    <name>QCheckBoxWithColor</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Click to change color</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QConfirm</name>
     <message>
         <source>Help</source>

@@ -35,6 +35,17 @@
     </message>
 </context>
 <context>
+    <name>QCheckBoxWithColor</name>
+    <message>
+        <source>Form</source>
+        <translation>Форма</translation>
+    </message>
+    <message>
+        <source>Click to change color</source>
+        <translation>Нажмите, чтобы изменить цвет</translation>
+    </message>
+</context>
+<context>
     <name>QConfirm</name>
     <message>
         <source>Help</source>
