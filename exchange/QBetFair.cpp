@@ -168,9 +168,10 @@ QString QBetFair::ParseError(const QJsonObject& reply)
 QBetFairRequest* QBetFair::CreateRequest(
     const QString& url, const QString& key, const QString& contentType, const QVariant& something)
 {
+    if (!incRequests())
+        return nullptr;
     auto* request = new QBetFairRequest(url, key, contentType, something);
     connect(request, &QMarkedRequest::finishedOrCancelled, this, &QBetFair::decRequests);
-    incRequests();
     return request;
 }
 
@@ -179,18 +180,30 @@ bool QBetFair::IsIdle() const
     return pendingRequests == 0;
 }
 
+bool QBetFair::IsEnded() const
+{
+    return false;
+}
+
 void QBetFair::decRequests()
 {
     --activeRequests;
     --pendingRequests;
 }
 
-void QBetFair::incRequests()
+bool QBetFair::incRequests()
 {
+    if (IsEnded())
+        return false;
     ++pendingRequests;
     while (activeRequests >= ActiveRequestLimit) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (IsEnded()) {
+            --pendingRequests;
+            return false;
+        }
         QThread::msleep(ThrottleSleepMs);
     }
     ++activeRequests;
+    return true;
 }

@@ -53,17 +53,21 @@ public:
     static QString ParseError(const QJsonObject& reply);
 
     // Waits, pumping events, while three requests of this object are in
-    // flight; the caller connects the request and sends it.
+    // flight; the caller connects the request and sends it. Null, with the
+    // counts left as they were, when the sender has ended before or during
+    // the wait.
     QBetFairRequest* CreateRequest(
         const QString& url, const QString& key, const QString& contentType, const QVariant& something);
     // True when no request made by this object is outstanding.
     bool IsIdle() const;
+    // A sender that has ended gets no further request.
+    virtual bool IsEnded() const;
 
 public slots:
     void decRequests();
 
 private:
-    void incRequests();
+    bool incRequests();
 
     int pendingRequests = 0;
     int activeRequests = 0;

@@ -28,6 +28,13 @@
     </message>
 </context>
 <context>
+    <name>QActionWorker</name>
+    <message>
+        <source>Cancelled</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QBetFairRequest</name>
     <message>
         <source>Server response error</source>

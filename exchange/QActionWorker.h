@@ -1,0 +1,88 @@
+#pragma once
+
+#include "QBetFair.h"
+#include "QMarkedRequest.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <QVariant>
+
+// One exchange operation. It ends with Done(error), an empty text meaning
+// success, and then deletes itself; callers never delete it.
+//
+// Rules for subclasses (the throttle and the receivers' message boxes run
+// nested event loops, so a worker's slots re-enter each other):
+//  - open `const Guard guard(this);` first in every slot of yours, request
+//    and finished slots alike; the worker is never deleted while one is open;
+//  - then return at once when IsEnded() (in finished slots AcceptReply does
+//    this, and ends the worker on a failed request), and check it again
+//    after anything that may re-enter: a data signal, Info, CreateRequest;
+//  - CreateRequest returns null once the worker has ended (also when it ends
+//    while waiting in the throttle): stop there, send nothing further;
+//  - end with Done(text) once; after it emit no further data signal.
+class QActionWorker : public QBetFair
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(QActionWorker)
+
+public:
+    // Marks the worker as running its own code for its lifetime.
+    class Guard
+    {
+        Q_DISABLE_COPY(Guard)
+
+    public:
+        explicit Guard(QActionWorker* worker);
+        ~Guard();
+
+    private:
+        QActionWorker* const worker;
+    };
+
+    explicit QActionWorker(QObject* parent = nullptr);
+
+    // True from the first Done on.
+    bool IsEnded() const override;
+
+    // As QBetFair::CreateRequest, with the worker guarded during the
+    // throttle's wait; null once the worker has ended.
+    QBetFairRequest* CreateRequest(
+        const QString& url, const QString& key, const QString& contentType, const QVariant& something);
+
+    // The same with the application key and the content type of JSON, as
+    // the betting, account and keep-alive calls are made.
+    QBetFairRequest* CreateJsonRequest(const QString& url, const QVariant& something = QVariant());
+
+signals:
+    void Done(const QString& error = QString());
+    void Info(const QString& str);
+    void DoCancel();
+
+public slots:
+    // Aborts the requests connected to DoCancel and ends with "Cancelled".
+    void Cancel();
+
+protected:
+    enum class Lifetime {
+        // Ends at its first Done and deletes itself.
+        SelfDeleting,
+        // Done only reports; the object keeps working and is never deleted here.
+        Persistent,
+    };
+
+    QActionWorker(QObject* parent, Lifetime lifetime);
+
+    // For a finished slot, after its Guard: false when the slot must return
+    // at once, because the worker has ended or the request failed; a failure
+    // ends the worker with the request's error text.
+    bool AcceptReply(QMarkedRequest::QRequestResult result, const QString& error);
+
+private:
+    void end();
+    void leave();
+    void deleteWhenUnwound();
+
+    int depth = 0;
+    bool ended = false;
+    bool deletionPosted = false;
+};
