@@ -23,8 +23,8 @@ QBetFairRequest::QBetFairRequest(
         service = QStringLiteral("AccountAPING");
     else if (url.contains(QLatin1String("/betting/")))
         service = QStringLiteral("SportsAPING");
-    if (!service.isEmpty() && !QBetFair::SessionToken.isEmpty())
-        setRawHeader("X-Authentication", QBetFair::SessionToken.toUtf8());
+    if (!service.isEmpty())
+        AddSessionToken();
     setRawHeader("Accept", "application/json");
 
     connect(this, &QMarkedRequest::finished, this, &QBetFairRequest::Finished);
@@ -44,6 +44,12 @@ void QBetFairRequest::Send(const QByteArray& body)
 {
     QNetworkReply* reply = QMarkedRequest::Send(this, body);
     connect(this, &QBetFairRequest::Canceled, reply, &QNetworkReply::abort);
+}
+
+void QBetFairRequest::AddSessionToken()
+{
+    if (!QBetFair::SessionToken.isEmpty())
+        setRawHeader("X-Authentication", QBetFair::SessionToken.toUtf8());
 }
 
 void QBetFairRequest::Finished(

@@ -21,6 +21,10 @@ public:
     void Call(const QString& method, const QJsonObject& params);
     // Sends the body unchanged: GET when it is null, POST otherwise.
     void Send(const QByteArray& body);
+    // Names the current session in "X-Authentication", when there is one.
+    // The betting and account calls carry it by themselves; of the identity
+    // calls, keepAlive and logout need it.
+    void AddSessionToken();
 
 signals:
     // reply is empty on failure; something is the tag given at creation.

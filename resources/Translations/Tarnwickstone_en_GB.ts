@@ -60,6 +60,13 @@
     </message>
 </context>
 <context>
+    <name>QKeepAlive</name>
+    <message>
+        <source>Network error</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QLog</name>
     <message>
         <source>Clear log</source>

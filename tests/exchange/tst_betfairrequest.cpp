@@ -1,12 +1,12 @@
 #include "HttpTestServer.h"
 #include "LocalExchange.h"
+#include "MessageCapture.h"
 #include "QBetFair.h"
 #include "QBetFairRequest.h"
 #include "RequestOutcome.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QMutex>
 #include <QtTest>
 
 using Headers = QMap<QByteArray, QByteArray>;
@@ -23,15 +23,6 @@ const QList<QByteArray> TransportHeaders = { "host", "content-length", "accept-l
 QJsonObject Object(const char* json)
 {
     return QJsonDocument::fromJson(json).object();
-}
-
-QStringList CapturedMessages;
-QMutex CapturedMessagesLock;
-
-void CaptureMessage(QtMsgType, const QMessageLogContext&, const QString& message)
-{
-    QMutexLocker lock(&CapturedMessagesLock);
-    CapturedMessages.append(message);
 }
 
 } // namespace
@@ -355,21 +346,22 @@ void tst_BetFairRequest::secretsStayOutOfMessagesAndErrors()
     server.enqueueReply("POST", LocalExchange::bettingPath(), ScriptedReply::rpcResult(QJsonArray()));
     server.enqueueReply("POST", LocalExchange::bettingPath(), ScriptedReply::text("<html/>"));
 
-    CapturedMessages.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(CaptureMessage);
     QStringList errors;
-    for (int i = 0; i < 3; ++i) {
-        RequestOutcome outcome;
-        create(QBetFair::BettingUrl.arg("api"), QBetFair::AppKey, Json, &outcome)
-            ->Call(QStringLiteral("listMarketBook"), QJsonObject());
-        QTRY_COMPARE_WITH_TIMEOUT(outcome.calls, 1, Patience);
-        errors.append(outcome.error);
+    QStringList messages;
+    {
+        const MessageCapture capture;
+        for (int i = 0; i < 3; ++i) {
+            RequestOutcome outcome;
+            create(QBetFair::BettingUrl.arg("api"), QBetFair::AppKey, Json, &outcome)
+                ->Call(QStringLiteral("listMarketBook"), QJsonObject());
+            QTRY_COMPARE_WITH_TIMEOUT(outcome.calls, 1, Patience);
+            errors.append(outcome.error);
+        }
+        messages = capture.messages();
     }
-    qInstallMessageHandler(previous);
 
     QVERIFY(server.lastRequest().header("X-Authentication") == Token);
-    QMutexLocker lock(&CapturedMessagesLock);
-    for (const QString& text : errors + CapturedMessages)
+    for (const QString& text : errors + messages)
         QVERIFY2(!text.contains(QString(Token)), qPrintable(text));
 }
 
