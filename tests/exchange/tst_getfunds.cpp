@@ -12,7 +12,6 @@
 namespace {
 
 const QString AccountFunds = QStringLiteral("AccountAPING/v1.0/getAccountFunds");
-const int Late = 300;
 
 ScriptedReply Funds(const char* result)
 {
@@ -63,20 +62,20 @@ void tst_GetFunds::funds_data()
     QTest::addColumn<QString>("done");
 
     QTest::newRow("Australian arrives first")
-        << Uk.delayed(Late) << Australian << QStringList { "AUSTRALIAN=5.5", "UK=10.25" } << "^$";
+        << Uk.held() << Australian << QStringList { "AUSTRALIAN=5.5", "UK=10.25" } << "^$";
     QTest::newRow("UK arrives first")
-        << Uk << Australian.delayed(Late) << QStringList { "UK=10.25", "AUSTRALIAN=5.5" } << "^$";
-    QTest::newRow("missing balance reads 0") << Funds(R"({"wallet": "UK"})") << Australian.delayed(Late)
+        << Uk << Australian.held() << QStringList { "UK=10.25", "AUSTRALIAN=5.5" } << "^$";
+    QTest::newRow("missing balance reads 0") << Funds(R"({"wallet": "UK"})") << Australian.held()
                                              << QStringList { "UK=0", "AUSTRALIAN=5.5" } << "^$";
     QTest::newRow("wallet as the reply names it")
         << Funds(R"({"availableToBetBalance": 3})")
-        << Funds(R"({"wallet": "AU", "availableToBetBalance": 0.01})").delayed(Late)
+        << Funds(R"({"wallet": "AU", "availableToBetBalance": 0.01})").held()
         << QStringList { "=3", "AU=0.01" } << "^$";
     QTest::newRow("first to arrive fails")
-        << ScriptedReply::error(500) << Australian.delayed(Late) << QStringList {} << "^Network error: ";
+        << ScriptedReply::error(500) << Australian.held() << QStringList {} << "^Network error: ";
     QTest::newRow("second to arrive fails")
-        << Uk << Refused.delayed(Late) << QStringList { "UK=10.25" } << "^INVALID_SESSION_INFORMATION$";
-    QTest::newRow("both fail") << Refused << ScriptedReply::error(503).delayed(Late) << QStringList {}
+        << Uk << Refused.held() << QStringList { "UK=10.25" } << "^INVALID_SESSION_INFORMATION$";
+    QTest::newRow("both fail") << Refused << ScriptedReply::error(503).held() << QStringList {}
                                << "^INVALID_SESSION_INFORMATION$";
 }
 
@@ -103,6 +102,9 @@ void tst_GetFunds::funds()
     QSignalSpy routed(QNetwork::Shared(), &QNetworkAccessManager::finished);
     worker->GetFunds();
 
+    // The held reply goes only once the other one is in, whatever the load.
+    QTRY_COMPARE_WITH_TIMEOUT(routed.size(), 1, Patience);
+    server.releaseAll();
     QTRY_COMPARE_WITH_TIMEOUT(routed.size(), 2, Patience);
     QTRY_VERIFY_WITH_TIMEOUT(watch.deleted(), Patience);
     QCOMPARE(reported, received);
@@ -126,7 +128,7 @@ void tst_GetFunds::receiverWaitsInAModalLoop()
     server.setRpcHandler(LocalExchange::accountPath(), AccountFunds, [](const RecordedRequest& request) {
         return request.json().value("params").toObject().value("wallet") == QLatin1String("UK")
             ? Uk
-            : Australian.delayed(Late);
+            : Australian.held();
     });
 
     auto* worker = new QGetFunds;
@@ -138,6 +140,7 @@ void tst_GetFunds::receiverWaitsInAModalLoop()
             return;
         QEventLoop box;
         connect(worker, &QActionWorker::Done, &box, &QEventLoop::quit);
+        server.releaseAll();
         QTimer::singleShot(Patience, &box, &QEventLoop::quit);
         box.exec();
     });
