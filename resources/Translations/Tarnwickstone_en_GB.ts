@@ -84,6 +84,34 @@
         <source>Export selected to a file</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Current date is %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Current date is%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Where to save the file to?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Text (*.txt);;CSV (*.csv);;XML (*.xml)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unable to save file in such format</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unable to save file: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File &apos;%1 saved</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QNetwork</name>
@@ -205,6 +233,17 @@
     <message>
         <source>DAM_SIRE_BRED</source>
         <translation>Horse&apos;s grandfather birth country</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsStore</name>
+    <message>
+        <source>The settings file %1 is damaged; a copy of it was kept as %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The settings file %1 is damaged and no copy of it could be kept: %2</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

@@ -84,6 +84,34 @@
         <source>Export selected to a file</source>
         <translation>Сохранить выделенное в файл</translation>
     </message>
+    <message>
+        <source>Current date is %1</source>
+        <translation>Текущая дата: %1</translation>
+    </message>
+    <message>
+        <source>Current date is%1</source>
+        <translation>Текущая дата: %1</translation>
+    </message>
+    <message>
+        <source>Where to save the file to?</source>
+        <translation>Куда сохранить файл?</translation>
+    </message>
+    <message>
+        <source>Text (*.txt);;CSV (*.csv);;XML (*.xml)</source>
+        <translation>Текст (*.txt);;CSV (*.csv);;XML (*.xml)</translation>
+    </message>
+    <message>
+        <source>Unable to save file in such format</source>
+        <translation>Невозможно сохранить файл в таком формате</translation>
+    </message>
+    <message>
+        <source>Unable to save file: %1</source>
+        <translation>Невозможно сохранить файл: %1</translation>
+    </message>
+    <message>
+        <source>File &apos;%1 saved</source>
+        <translation>Файл «%1» сохранён</translation>
+    </message>
 </context>
 <context>
     <name>QNetwork</name>
@@ -205,6 +233,17 @@
     <message>
         <source>DAM_SIRE_BRED</source>
         <translation>Страна рождения дедушки лошади</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsStore</name>
+    <message>
+        <source>The settings file %1 is damaged; a copy of it was kept as %2</source>
+        <translation>Файл настроек %1 повреждён; его копия сохранена как %2</translation>
+    </message>
+    <message>
+        <source>The settings file %1 is damaged and no copy of it could be kept: %2</source>
+        <translation>Файл настроек %1 повреждён, а сохранить его копию не удалось: %2</translation>
     </message>
 </context>
 <context>
