@@ -1,9 +1,15 @@
 #include "QLog.h"
 
+#include "FileDialog.h"
+#include "LogExporter.h"
 #include "LogWidgetItem.h"
+#include "QConfirm.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QSaveFile>
 #include <QVector>
 
 #include <utility>
@@ -38,6 +44,18 @@ QIcon iconFor(QLog::QLogType type)
         return QIcon(QStringLiteral(":/icons/error.png"));
     }
     return QIcon();
+}
+
+// In the order of the selection, not sorted again by time.
+QVector<LogExporter::Record> recordsOf(const QList<QTreeWidgetItem*>& items)
+{
+    QVector<LogExporter::Record> records;
+    records.reserve(items.size());
+    for (const QTreeWidgetItem* item : items) {
+        if (const auto* record = dynamic_cast<const LogWidgetItem*>(item))
+            records.append({record->Moment(), record->Message()});
+    }
+    return records;
 }
 
 QAction* makeAction(QLog* log, const QString& iconPath, const QKeySequence& shortcut)
@@ -130,10 +148,37 @@ void QLog::SelectNone()
 
 void QLog::Export()
 {
+    if (selectedItems().isEmpty())
+        return;
+    const QString fileName = FileDialog::GetSaveFileName(this, tr("Where to save the file to?"), QString(),
+                                                         tr("Text (*.txt);;CSV (*.csv);;XML (*.xml)"));
+    if (fileName.isEmpty())
+        return;
+    const std::optional<LogExporter::Format> format = LogExporter::FormatOf(fileName);
+    if (!format) {
+        ShowError(tr("Unable to save file in such format"), QStringLiteral("ExportFormat"));
+        return;
+    }
+
+    // The old file is replaced only by a complete new one (see WriteAll).
+    QSaveFile file(fileName);
+    const bool saved = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+                       && LogExporter::Write(file, *format, recordsOf(selectedItems())) && file.commit();
+    if (!saved) {
+        ShowError(tr("Unable to save file: %1").arg(EscapeForBox(file.errorString())), QStringLiteral("SaveFile"));
+        return;
+    }
+    ShowInfo(tr("File '%1 saved").arg(EscapeForBox(file.fileName())), false, false);
 }
 
 void QLog::Copy()
 {
+    // Leaves the clipboard alone when there is nothing to copy.
+    const QList<QTreeWidgetItem*> selection = selectedItems();
+    if (selection.isEmpty())
+        return;
+    QGuiApplication::clipboard()->setText(LogExporter::Render(LogExporter::Format::Text, recordsOf(selection)),
+                                          QClipboard::Clipboard);
 }
 
 void QLog::UpdateExportAction()

@@ -1,0 +1,26 @@
+#include "FileDialog.h"
+
+#include <QFileDialog>
+
+namespace {
+
+FileDialog::Responder& responder()
+{
+    static FileDialog::Responder installed;
+    return installed;
+}
+
+} // namespace
+
+void FileDialog::SetResponder(Responder responder)
+{
+    ::responder() = std::move(responder);
+}
+
+QString FileDialog::GetSaveFileName(
+    QWidget* parent, const QString& caption, const QString& directory, const QString& filter)
+{
+    if (responder())
+        return responder()({ parent, caption, directory, filter });
+    return QFileDialog::getSaveFileName(parent, caption, directory, filter);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// The file dialogs through which the program asks the user for a path.
+class FileDialog
+{
+public:
+    struct Request
+    {
+        QWidget* parent = nullptr;
+        QString caption;
+        QString directory;
+        QString filter;
+    };
+
+    // For tests only: the responder answers in place of the modal dialog; an
+    // empty answer is a cancelled dialog. An empty function restores the dialog.
+    using Responder = std::function<QString(const Request& request)>;
+    static void SetResponder(Responder responder);
+
+    // QFileDialog::getSaveFileName with the default options; empty when the
+    // user cancelled.
+    static QString GetSaveFileName(
+        QWidget* parent, const QString& caption, const QString& directory, const QString& filter);
+
+private:
+    FileDialog() = delete;
+};
