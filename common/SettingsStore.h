@@ -7,6 +7,10 @@ class QString;
 // "settings.ini". The language set-up opens it at start, the main window
 // closes it in its destructor; everything in between reads and writes it
 // through SettingsStore() on the GUI thread.
+//
+// The file holds enciphered credentials, so only its owner may read it. A file
+// that cannot be parsed would lose its unreadable lines at the first write, so
+// it is first copied beside itself as "<name>.bak" and a warning is logged.
 
 // The open store, or nullptr before it is opened and after it is closed.
 QSettings* SettingsStore();
