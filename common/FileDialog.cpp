@@ -24,3 +24,11 @@ QString FileDialog::GetSaveFileName(
         return responder()({ parent, caption, directory, filter });
     return QFileDialog::getSaveFileName(parent, caption, directory, filter);
 }
+
+QString FileDialog::GetOpenFileName(
+    QWidget* parent, const QString& caption, const QString& directory, const QString& filter)
+{
+    if (responder())
+        return responder()({ parent, caption, directory, filter });
+    return QFileDialog::getOpenFileName(parent, caption, directory, filter);
+}

@@ -27,6 +27,9 @@ public:
     // user cancelled.
     static QString GetSaveFileName(
         QWidget* parent, const QString& caption, const QString& directory, const QString& filter);
+    // QFileDialog::getOpenFileName likewise.
+    static QString GetOpenFileName(
+        QWidget* parent, const QString& caption, const QString& directory, const QString& filter);
 
 private:
     FileDialog() = delete;
