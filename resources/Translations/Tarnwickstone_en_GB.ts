@@ -49,6 +49,16 @@
     </message>
     <message>
         <source>Click to change color</source>
+    </message>
+</context>
+<context>
+    <name>QCatalog</name>
+    <message>
+        <source>Catalog file &apos;%1&apos; is unusable; the built-in catalog is used instead.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>en</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

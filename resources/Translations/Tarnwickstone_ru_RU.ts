@@ -53,6 +53,17 @@
     </message>
 </context>
 <context>
+    <name>QCatalog</name>
+    <message>
+        <source>Catalog file &apos;%1&apos; is unusable; the built-in catalog is used instead.</source>
+        <translation>Файл каталога &apos;%1&apos; непригоден; используется встроенный каталог.</translation>
+    </message>
+    <message>
+        <source>en</source>
+        <translation>ru</translation>
+    </message>
+</context>
+<context>
     <name>QConfirm</name>
     <message>
         <source>Help</source>
