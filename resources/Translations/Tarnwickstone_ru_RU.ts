@@ -125,6 +125,101 @@
     </message>
 </context>
 <context>
+    <name>QMultiSelectDialog</name>
+    <message>
+        <source>Dialog</source>
+        <translation>Диалог</translation>
+    </message>
+    <message>
+        <source>Ctrl+Up</source>
+        <translation>Ctrl+Up</translation>
+    </message>
+    <message>
+        <source>Add new item (Ctrl+Ins)</source>
+        <translation>Добавить новый элемент (Ctrl+Ins)</translation>
+    </message>
+    <message>
+        <source>Ctrl+Ins</source>
+        <translation>Ctrl+Ins</translation>
+    </message>
+    <message>
+        <source>Load items from file</source>
+        <translation>Загрузить элементы из файла</translation>
+    </message>
+    <message>
+        <source>Delete selected items (Ctrl+Del)</source>
+        <translation>Удалить выделенные элементы (Ctrl+Del)</translation>
+    </message>
+    <message>
+        <source>Ctrl+Del</source>
+        <translation>Ctrl+Del</translation>
+    </message>
+    <message>
+        <source>Ctrl+Enter</source>
+        <translation>Ctrl+Enter</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Ctrl+Return</source>
+        <translation>Ctrl+Return</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Отметить все</translation>
+    </message>
+    <message>
+        <source>Select None</source>
+        <translation>Снять все отметки</translation>
+    </message>
+    <message>
+        <source>en</source>
+        <translation>ru</translation>
+    </message>
+    <message>
+        <source>Selected: %1</source>
+        <translation>Выбрано: %1</translation>
+    </message>
+    <message>
+        <source>EDIT ME</source>
+        <translation>ИЗМЕНИТЕ МЕНЯ</translation>
+    </message>
+    <message>
+        <source>Show less %1</source>
+        <translation>Показать избранные %1</translation>
+    </message>
+    <message>
+        <source>Show more %1</source>
+        <translation>Показать все %1</translation>
+    </message>
+    <message>
+        <source>Show less (%1)</source>
+        <translation>Показать меньше (%1)</translation>
+    </message>
+    <message>
+        <source>Show all (%1)</source>
+        <translation>Показать все (%1)</translation>
+    </message>
+    <message>
+        <source>Open text file</source>
+        <translation>Открыть текстовый файл</translation>
+    </message>
+    <message>
+        <source>Text Files (*.txt *.csv)</source>
+        <translation>Текстовые файлы (*.txt *.csv)</translation>
+    </message>
+    <message>
+        <source>Unable to open file &apos;%1&apos;</source>
+        <translation>Не удалось открыть файл &apos;%1&apos;</translation>
+    </message>
+</context>
+<context>
     <name>QNetwork</name>
     <message>
         <source>Cancelled</source>
