@@ -73,6 +73,20 @@
     <name>QKeepAlive</name>
     <message>
         <source>Network error</source>
+    </message>
+</context>
+<context>
+    <name>QListEditor</name>
+    <message>
+        <source>items</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please select %1:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please enter %1:</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

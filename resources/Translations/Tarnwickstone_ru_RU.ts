@@ -78,6 +78,21 @@
     </message>
 </context>
 <context>
+    <name>QListEditor</name>
+    <message>
+        <source>items</source>
+        <translation>элементы</translation>
+    </message>
+    <message>
+        <source>Please select %1:</source>
+        <translation>Пожалуйста, выберите %1:</translation>
+    </message>
+    <message>
+        <source>Please enter %1:</source>
+        <translation>Пожалуйста, введите %1:</translation>
+    </message>
+</context>
+<context>
     <name>QLog</name>
     <message>
         <source>Clear log</source>
