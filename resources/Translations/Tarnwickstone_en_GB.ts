@@ -42,16 +42,6 @@
     </message>
 </context>
 <context>
-    <name>QCheckBoxWithColor</name>
-    <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Click to change color</source>
-    </message>
-</context>
-<context>
     <name>QCatalog</name>
     <message>
         <source>Catalog file &apos;%1&apos; is unusable; the built-in catalog is used instead.</source>
@@ -60,6 +50,17 @@
     <message>
         <source>en</source>
         <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QCheckBoxWithColor</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Click to change color</source>
+        <translation></translation>
     </message>
 </context>
 <context>
@@ -73,6 +74,7 @@
     <name>QKeepAlive</name>
     <message>
         <source>Network error</source>
+        <translation></translation>
     </message>
 </context>
 <context>

@@ -42,17 +42,6 @@
     </message>
 </context>
 <context>
-    <name>QCheckBoxWithColor</name>
-    <message>
-        <source>Form</source>
-        <translation>Форма</translation>
-    </message>
-    <message>
-        <source>Click to change color</source>
-        <translation>Нажмите, чтобы изменить цвет</translation>
-    </message>
-</context>
-<context>
     <name>QCatalog</name>
     <message>
         <source>Catalog file &apos;%1&apos; is unusable; the built-in catalog is used instead.</source>
@@ -61,6 +50,17 @@
     <message>
         <source>en</source>
         <translation>ru</translation>
+    </message>
+</context>
+<context>
+    <name>QCheckBoxWithColor</name>
+    <message>
+        <source>Form</source>
+        <translation>Форма</translation>
+    </message>
+    <message>
+        <source>Click to change color</source>
+        <translation>Нажмите, чтобы изменить цвет</translation>
     </message>
 </context>
 <context>
