@@ -343,6 +343,20 @@ private slots:
         QVERIFY(!form.ok->isEnabled() && !form.del->isEnabled());
     }
 
+    // Going while an edit is open commits the edit into a dialog half destroyed.
+    void destroyedWhileEditing()
+    {
+        auto* dialog = new QMultiSelectDialog;
+        dialog->SetEditable(true);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        Form(*dialog).add->click();
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        editor->setText(QStringLiteral("7"));
+        delete dialog;
+    }
+
     void import_data()
     {
         QTest::addColumn<QByteArray>("contents");
