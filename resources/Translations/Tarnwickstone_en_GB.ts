@@ -246,6 +246,43 @@
     </message>
 </context>
 <context>
+    <name>QSearchWorker</name>
+    <message>
+        <source>The previous search hasn&apos;t completed yet.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Logical error (empty search data). Please contact developers</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing to search for.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Found %n intermediately result(s).</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n market(s) starting at %1 could not be fetched: one request returns at most %2.</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Logical error (unfinished request). Please contact developers</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing found</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QSilksTooltip</name>
     <message>
         <source>SEX_TYPE</source>

@@ -246,6 +246,45 @@
     </message>
 </context>
 <context>
+    <name>QSearchWorker</name>
+    <message>
+        <source>The previous search hasn&apos;t completed yet.</source>
+        <translation>Предыдущий поиск ещё не завершён.</translation>
+    </message>
+    <message>
+        <source>Logical error (empty search data). Please contact developers</source>
+        <translation>Логическая ошибка (пустые данные поиска). Пожалуйста, свяжитесь с разработчиками</translation>
+    </message>
+    <message>
+        <source>Nothing to search for.</source>
+        <translation>Нечего искать.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Found %n intermediately result(s).</source>
+        <translation>
+            <numerusform>Найден %n промежуточный результат.</numerusform>
+            <numerusform>Найдено %n промежуточных результата.</numerusform>
+            <numerusform>Найдено %n промежуточных результатов.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n market(s) starting at %1 could not be fetched: one request returns at most %2.</source>
+        <translation>
+            <numerusform>Не удалось получить %n рынок, начинающийся в %1: один запрос возвращает не более %2.</numerusform>
+            <numerusform>Не удалось получить %n рынка, начинающихся в %1: один запрос возвращает не более %2.</numerusform>
+            <numerusform>Не удалось получить %n рынков, начинающихся в %1: один запрос возвращает не более %2.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Logical error (unfinished request). Please contact developers</source>
+        <translation>Логическая ошибка (незавершённый запрос). Пожалуйста, свяжитесь с разработчиками</translation>
+    </message>
+    <message>
+        <source>Nothing found</source>
+        <translation>Ничего не найдено</translation>
+    </message>
+</context>
+<context>
     <name>QSilksTooltip</name>
     <message>
         <source>SEX_TYPE</source>
