@@ -1,693 +1,693 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en_GB">
-    <context>
-        <name>EmailAddress</name>
-        <message>
-            <source>The e-mail address is empty.</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>The e-mail address "%1" contains a line break, a blank, a control character or an angle bracket.</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>The e-mail address "%1..." is longer than %2 characters.</source>
-            <translation type="unfinished" />
-        </message>
-    </context>
-    <context>
-        <name>MimeMessage</name>
-        <message>
-            <source>The message has no sender.</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>The message has no content.</source>
-            <translation type="unfinished" />
-        </message>
-    </context>
-    <context>
-        <name>QActionWorker</name>
-        <message>
-            <source>Cancelled</source>
-            <translation type="unfinished" />
-        </message>
-    </context>
-    <context>
-        <name>QBetFairRequest</name>
-        <message>
-            <source>Server response error</source>
-            <translation type="unfinished" />
-        </message>
-    </context>
-    <context>
-        <name>QBetPlacer</name>
-        <message>
-            <source>LOGICAL ERROR</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Betting was stopped due to errors</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>No exchange serves market id "%1"</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Invalid stake: %1</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Not placed: betting was stopped</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Stopped: left unmatched on the exchange at %1 for %2</source>
-            <translation type="unfinished" />
-        </message>
-    </context>
-    <context>
-        <name>QCatalog</name>
-        <message>
-            <source>Catalog file '%1' is unusable; the built-in catalog is used instead.</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>en</source>
-            <translation type="unfinished" />
-        </message>
-    </context>
-    <context>
-        <name>QCheckBoxWithColor</name>
-        <message>
-            <source>Form</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Click to change color</source>
-            <translation />
-        </message>
-    </context>
-    <context>
-        <name>QConfirm</name>
-        <message>
-            <source>Help</source>
-            <translation type="unfinished" />
-        </message>
-    </context>
-    <context>
-        <name>QKeepAlive</name>
-        <message>
-            <source>Network error</source>
-            <translation />
-        </message>
-    </context>
-    <context>
-        <name>QListEditor</name>
-        <message>
-            <source>items</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Please select %1:</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Please enter %1:</source>
-            <translation type="unfinished" />
-        </message>
-    </context>
-    <context>
-        <name>QLog</name>
-        <message>
-            <source>Clear log</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Select All</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Copy selected to the clipboard</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Export selected to a file</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Current date is %1</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Current date is%1</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Where to save the file to?</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Text (*.txt);;CSV (*.csv);;XML (*.xml)</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Unable to save file in such format</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Unable to save file: %1</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>File '%1 saved</source>
-            <translation type="unfinished" />
-        </message>
-    </context>
-    <context>
-        <name>QMultiSelectDialog</name>
-        <message>
-            <source>Dialog</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Ctrl+Up</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Add new item (Ctrl+Ins)</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Ctrl+Ins</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Load items from file</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Delete selected items (Ctrl+Del)</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Ctrl+Del</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Ctrl+Enter</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>OK</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Ctrl+Return</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Cancel</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Select All</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Select None</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>en</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Selected: %1</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>EDIT ME</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Show less %1</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Show more %1</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Show less (%1)</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Show all (%1)</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Open text file</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Text Files (*.txt *.csv)</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Unable to open file '%1'</source>
-            <translation type="unfinished" />
-        </message>
-    </context>
-    <context>
-        <name>QNetwork</name>
-        <message>
-            <source>Cancelled</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Transfer timed out</source>
-            <translation type="unfinished" />
-        </message>
-    </context>
-    <context>
-        <name>QSearchWorker</name>
-        <message>
-            <source>The previous search hasn't completed yet.</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Logical error (empty search data). Please contact developers</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Nothing to search for.</source>
-            <translation type="unfinished" />
-        </message>
-        <message numerus="yes">
-            <source>Found %n intermediately result(s).</source>
-            <translation type="unfinished">
-                <numerusform />
-                <numerusform />
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>%n market(s) starting at %1 could not be fetched: one request returns at most %2.</source>
-            <translation type="unfinished">
-                <numerusform />
-                <numerusform />
-            </translation>
-        </message>
-        <message>
-            <source>Logical error (unfinished request). Please contact developers</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Nothing found</source>
-            <translation type="unfinished" />
-        </message>
-    </context>
-    <context>
-        <name>QSilksTooltip</name>
-        <message>
-            <source>SEX_TYPE</source>
-            <translation>Sex of the horse</translation>
-        </message>
-        <message>
-            <source>TRAINER_NAME</source>
-            <translation>Trainer's name</translation>
-        </message>
-        <message>
-            <source>OWNER_NAME</source>
-            <translation>Owner of the horse</translation>
-        </message>
-        <message>
-            <source>JOCKEY_NAME</source>
-            <translation>Name of the jockey</translation>
-        </message>
-        <message>
-            <source>AGE</source>
-            <translation>Age of the horse</translation>
-        </message>
-        <message>
-            <source>COLOUR_TYPE</source>
-            <translation>Colour of the horse</translation>
-        </message>
-        <message>
-            <source>OFFICIAL_RATING</source>
-            <translation>Horse's official rating</translation>
-        </message>
-        <message>
-            <source>ADJUSTED_RATING</source>
-            <translation>Horse's adjusted rating</translation>
-        </message>
-        <message>
-            <source>DAYS_SINCE_LAST_RUN</source>
-            <translation>Number of days since the horse last ran</translation>
-        </message>
-        <message>
-            <source>WEARING</source>
-            <translation>Any extra equipment</translation>
-        </message>
-        <message>
-            <source>JOCKEY_CLAIM</source>
-            <translation>Reduction in the weight</translation>
-        </message>
-        <message>
-            <source>STALL_DRAW</source>
-            <translation>Stall number</translation>
-        </message>
-        <message>
-            <source>WEIGHT_VALUE</source>
-            <translation>Weight of the horse</translation>
-        </message>
-        <message>
-            <source>CLOTH_NUMBER</source>
-            <translation>Number on the saddle-cloth</translation>
-        </message>
-        <message>
-            <source>SIRE_NAME</source>
-            <translation>Horse's father</translation>
-        </message>
-        <message>
-            <source>SIRE_YEAR_BORN</source>
-            <translation>Horse's father year of birth</translation>
-        </message>
-        <message>
-            <source>DAM_NAME</source>
-            <translation>Horse's mother</translation>
-        </message>
-        <message>
-            <source>DAM_YEAR_BORN</source>
-            <translation>Horse's mother year of birth</translation>
-        </message>
-        <message>
-            <source>DAM_SIRE_NAME</source>
-            <translation>Horse's grandfather</translation>
-        </message>
-        <message>
-            <source>DAM_SIRE_YEAR_BORN</source>
-            <translation>Horse's grandfather year of birth</translation>
-        </message>
-        <message>
-            <source>FORECASTPRICE_NUMERATOR</source>
-            <translation>Forecast price numerator</translation>
-        </message>
-        <message>
-            <source>FORECASTPRICE_DENOMINATOR</source>
-            <translation>Forecast price denominator</translation>
-        </message>
-        <message>
-            <source>FORM</source>
-            <translation>Form</translation>
-        </message>
-        <message>
-            <source>BRED</source>
-            <translation>Horse's country of birth</translation>
-        </message>
-        <message>
-            <source>SIRE_BRED</source>
-            <translation>Horse's father birth country</translation>
-        </message>
-        <message>
-            <source>DAM_BRED</source>
-            <translation>Horse's mother birth country</translation>
-        </message>
-        <message>
-            <source>DAM_SIRE_BRED</source>
-            <translation>Horse's grandfather birth country</translation>
-        </message>
-    </context>
-    <context>
-        <name>SettingsStore</name>
-        <message>
-            <source>The settings file %1 is damaged; a copy of it was kept as %2</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>The settings file %1 is damaged and no copy of it could be kept: %2</source>
-            <translation type="unfinished" />
-        </message>
-    </context>
-    <context>
-        <name>TriggerRow</name>
-        <message>
-            <source>Event's</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Market's</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Any Selection's</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Every Selection's</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Favourite's</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Home team's</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Away team's</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>The Draw's</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Sport</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Country</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Name</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Minutes to scheduled start</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Minutes since scheduled start</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Minute of the match</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Home score</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Away score</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Home score &lt;=&gt; Away score</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Type</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Status</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Number of selections</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Number of places</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Number of withdrawns</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Matched volume</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Supports SP</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Will turn in-play</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Normalized Back book %</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Normalized Lay book %</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Has bets</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Back price</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Lay Price</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Last traded price</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Volume %</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Far SP price</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Near SP price</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Actual SP price</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Silks</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Is equal to</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Is not equal to</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Is greater than</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Is less than</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Is equal or greater than</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Is equal or less than</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Is between</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Is outside</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Is in list</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Is not in list</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Contains</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Does not contain</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Starts with</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Ends with</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Is true</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Is false</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Idle or suspended</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>In-play</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Matched or unmatched</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>None</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Matched</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Unmatched</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Are equal</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Home is greater than away by</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Away is greater than home by</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Are not equal</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Match sequence</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Doesn't match sequence</source>
-            <translation type="unfinished" />
-        </message>
-    </context>
+<context>
+    <name>EmailAddress</name>
+    <message>
+        <source>The e-mail address is empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The e-mail address &quot;%1&quot; contains a line break, a blank, a control character or an angle bracket.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The e-mail address &quot;%1...&quot; is longer than %2 characters.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MimeMessage</name>
+    <message>
+        <source>The message has no sender.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The message has no content.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QActionWorker</name>
+    <message>
+        <source>Cancelled</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QBetFairRequest</name>
+    <message>
+        <source>Server response error</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QBetPlacer</name>
+    <message>
+        <source>LOGICAL ERROR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Betting was stopped due to errors</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No exchange serves market id &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Invalid stake: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not placed: betting was stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped: left unmatched on the exchange at %1 for %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QCatalog</name>
+    <message>
+        <source>Catalog file &apos;%1&apos; is unusable; the built-in catalog is used instead.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>en</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QCheckBoxWithColor</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Click to change color</source>
+        <translation></translation>
+    </message>
+</context>
+<context>
+    <name>QConfirm</name>
+    <message>
+        <source>Help</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QKeepAlive</name>
+    <message>
+        <source>Network error</source>
+        <translation></translation>
+    </message>
+</context>
+<context>
+    <name>QListEditor</name>
+    <message>
+        <source>items</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please select %1:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please enter %1:</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QLog</name>
+    <message>
+        <source>Clear log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy selected to the clipboard</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export selected to a file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Current date is %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Current date is%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Where to save the file to?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Text (*.txt);;CSV (*.csv);;XML (*.xml)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unable to save file in such format</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unable to save file: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File &apos;%1 saved</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QMultiSelectDialog</name>
+    <message>
+        <source>Dialog</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add new item (Ctrl+Ins)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Ins</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Load items from file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete selected items (Ctrl+Del)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Del</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Enter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Return</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select None</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>en</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Selected: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>EDIT ME</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show less %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show more %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show less (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show all (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open text file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Text Files (*.txt *.csv)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unable to open file &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QNetwork</name>
+    <message>
+        <source>Cancelled</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Transfer timed out</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QSearchWorker</name>
+    <message>
+        <source>The previous search hasn&apos;t completed yet.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Logical error (empty search data). Please contact developers</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing to search for.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Found %n intermediately result(s).</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n market(s) starting at %1 could not be fetched: one request returns at most %2.</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Logical error (unfinished request). Please contact developers</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing found</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QSilksTooltip</name>
+    <message>
+        <source>SEX_TYPE</source>
+        <translation>Sex of the horse</translation>
+    </message>
+    <message>
+        <source>TRAINER_NAME</source>
+        <translation>Trainer&apos;s name</translation>
+    </message>
+    <message>
+        <source>OWNER_NAME</source>
+        <translation>Owner of the horse</translation>
+    </message>
+    <message>
+        <source>JOCKEY_NAME</source>
+        <translation>Name of the jockey</translation>
+    </message>
+    <message>
+        <source>AGE</source>
+        <translation>Age of the horse</translation>
+    </message>
+    <message>
+        <source>COLOUR_TYPE</source>
+        <translation>Colour of the horse</translation>
+    </message>
+    <message>
+        <source>OFFICIAL_RATING</source>
+        <translation>Horse&apos;s official rating</translation>
+    </message>
+    <message>
+        <source>ADJUSTED_RATING</source>
+        <translation>Horse&apos;s adjusted rating</translation>
+    </message>
+    <message>
+        <source>DAYS_SINCE_LAST_RUN</source>
+        <translation>Number of days since the horse last ran</translation>
+    </message>
+    <message>
+        <source>WEARING</source>
+        <translation>Any extra equipment</translation>
+    </message>
+    <message>
+        <source>JOCKEY_CLAIM</source>
+        <translation>Reduction in the weight</translation>
+    </message>
+    <message>
+        <source>STALL_DRAW</source>
+        <translation>Stall number</translation>
+    </message>
+    <message>
+        <source>WEIGHT_VALUE</source>
+        <translation>Weight of the horse</translation>
+    </message>
+    <message>
+        <source>CLOTH_NUMBER</source>
+        <translation>Number on the saddle-cloth</translation>
+    </message>
+    <message>
+        <source>SIRE_NAME</source>
+        <translation>Horse&apos;s father</translation>
+    </message>
+    <message>
+        <source>SIRE_YEAR_BORN</source>
+        <translation>Horse&apos;s father year of birth</translation>
+    </message>
+    <message>
+        <source>DAM_NAME</source>
+        <translation>Horse&apos;s mother</translation>
+    </message>
+    <message>
+        <source>DAM_YEAR_BORN</source>
+        <translation>Horse&apos;s mother year of birth</translation>
+    </message>
+    <message>
+        <source>DAM_SIRE_NAME</source>
+        <translation>Horse&apos;s grandfather</translation>
+    </message>
+    <message>
+        <source>DAM_SIRE_YEAR_BORN</source>
+        <translation>Horse&apos;s grandfather year of birth</translation>
+    </message>
+    <message>
+        <source>FORECASTPRICE_NUMERATOR</source>
+        <translation>Forecast price numerator</translation>
+    </message>
+    <message>
+        <source>FORECASTPRICE_DENOMINATOR</source>
+        <translation>Forecast price denominator</translation>
+    </message>
+    <message>
+        <source>FORM</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <source>BRED</source>
+        <translation>Horse&apos;s country of birth</translation>
+    </message>
+    <message>
+        <source>SIRE_BRED</source>
+        <translation>Horse&apos;s father birth country</translation>
+    </message>
+    <message>
+        <source>DAM_BRED</source>
+        <translation>Horse&apos;s mother birth country</translation>
+    </message>
+    <message>
+        <source>DAM_SIRE_BRED</source>
+        <translation>Horse&apos;s grandfather birth country</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsStore</name>
+    <message>
+        <source>The settings file %1 is damaged; a copy of it was kept as %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The settings file %1 is damaged and no copy of it could be kept: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TriggerRow</name>
+    <message>
+        <source>Event&apos;s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Market&apos;s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Any Selection&apos;s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Every Selection&apos;s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Favourite&apos;s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Home team&apos;s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Away team&apos;s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The Draw&apos;s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sport</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Country</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Minutes to scheduled start</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Minutes since scheduled start</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Minute of the match</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Home score</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Away score</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Home score &lt;=&gt; Away score</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Number of selections</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Number of places</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Number of withdrawns</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Matched volume</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Supports SP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Will turn in-play</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Normalized Back book %</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Normalized Lay book %</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Has bets</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Back price</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Lay Price</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Last traded price</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Volume %</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Far SP price</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Near SP price</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Actual SP price</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Silks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Is equal to</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Is not equal to</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Is greater than</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Is less than</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Is equal or greater than</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Is equal or less than</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Is between</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Is outside</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Is in list</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Is not in list</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Contains</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Does not contain</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Starts with</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ends with</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Is true</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Is false</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Idle or suspended</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>In-play</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Matched or unmatched</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Matched</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unmatched</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Are equal</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Home is greater than away by</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Away is greater than home by</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Are not equal</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Match sequence</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Doesn&apos;t match sequence</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
 </TS>

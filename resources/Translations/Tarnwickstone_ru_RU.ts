@@ -1,695 +1,695 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
-    <context>
-        <name>EmailAddress</name>
-        <message>
-            <source>The e-mail address is empty.</source>
-            <translation>Адрес электронной почты не указан.</translation>
-        </message>
-        <message>
-            <source>The e-mail address "%1" contains a line break, a blank, a control character or an angle bracket.</source>
-            <translation>Адрес электронной почты "%1" содержит перевод строки, пробел, управляющий символ или угловую скобку.</translation>
-        </message>
-        <message>
-            <source>The e-mail address "%1..." is longer than %2 characters.</source>
-            <translation>Адрес электронной почты "%1..." длиннее %2 символов.</translation>
-        </message>
-    </context>
-    <context>
-        <name>MimeMessage</name>
-        <message>
-            <source>The message has no sender.</source>
-            <translation>У сообщения нет отправителя.</translation>
-        </message>
-        <message>
-            <source>The message has no content.</source>
-            <translation>У сообщения нет содержимого.</translation>
-        </message>
-    </context>
-    <context>
-        <name>QActionWorker</name>
-        <message>
-            <source>Cancelled</source>
-            <translation>Отменено</translation>
-        </message>
-    </context>
-    <context>
-        <name>QBetFairRequest</name>
-        <message>
-            <source>Server response error</source>
-            <translation>Ошибка ответа сервера</translation>
-        </message>
-    </context>
-    <context>
-        <name>QBetPlacer</name>
-        <message>
-            <source>LOGICAL ERROR</source>
-            <translation>ЛОГИЧЕСКАЯ ОШИБКА</translation>
-        </message>
-        <message>
-            <source>Betting was stopped due to errors</source>
-            <translation>Ставки остановлены из-за ошибок</translation>
-        </message>
-        <message>
-            <source>No exchange serves market id "%1"</source>
-            <translation>Нет биржи для рынка "%1"</translation>
-        </message>
-        <message>
-            <source>Invalid stake: %1</source>
-            <translation>Недопустимая ставка: %1</translation>
-        </message>
-        <message>
-            <source>Not placed: betting was stopped</source>
-            <translation>Не размещена: ставки остановлены</translation>
-        </message>
-        <message>
-            <source>Stopped: left unmatched on the exchange at %1 for %2</source>
-            <translation>Остановлено: ставка осталась на бирже несыгранной по курсу %1 на сумму %2</translation>
-        </message>
-    </context>
-    <context>
-        <name>QCatalog</name>
-        <message>
-            <source>Catalog file '%1' is unusable; the built-in catalog is used instead.</source>
-            <translation>Файл каталога '%1' непригоден; используется встроенный каталог.</translation>
-        </message>
-        <message>
-            <source>en</source>
-            <translation>ru</translation>
-        </message>
-    </context>
-    <context>
-        <name>QCheckBoxWithColor</name>
-        <message>
-            <source>Form</source>
-            <translation>Форма</translation>
-        </message>
-        <message>
-            <source>Click to change color</source>
-            <translation>Нажмите, чтобы изменить цвет</translation>
-        </message>
-    </context>
-    <context>
-        <name>QConfirm</name>
-        <message>
-            <source>Help</source>
-            <translation>Справка</translation>
-        </message>
-    </context>
-    <context>
-        <name>QKeepAlive</name>
-        <message>
-            <source>Network error</source>
-            <translation>Ошибка сети</translation>
-        </message>
-    </context>
-    <context>
-        <name>QListEditor</name>
-        <message>
-            <source>items</source>
-            <translation>элементы</translation>
-        </message>
-        <message>
-            <source>Please select %1:</source>
-            <translation>Пожалуйста, выберите %1:</translation>
-        </message>
-        <message>
-            <source>Please enter %1:</source>
-            <translation>Пожалуйста, введите %1:</translation>
-        </message>
-    </context>
-    <context>
-        <name>QLog</name>
-        <message>
-            <source>Clear log</source>
-            <translation>Очистить журнал</translation>
-        </message>
-        <message>
-            <source>Select All</source>
-            <translation>Выделить всё</translation>
-        </message>
-        <message>
-            <source>Copy selected to the clipboard</source>
-            <translation>Копировать выделенное в буфер обмена</translation>
-        </message>
-        <message>
-            <source>Export selected to a file</source>
-            <translation>Сохранить выделенное в файл</translation>
-        </message>
-        <message>
-            <source>Current date is %1</source>
-            <translation>Текущая дата: %1</translation>
-        </message>
-        <message>
-            <source>Current date is%1</source>
-            <translation>Текущая дата: %1</translation>
-        </message>
-        <message>
-            <source>Where to save the file to?</source>
-            <translation>Куда сохранить файл?</translation>
-        </message>
-        <message>
-            <source>Text (*.txt);;CSV (*.csv);;XML (*.xml)</source>
-            <translation>Текст (*.txt);;CSV (*.csv);;XML (*.xml)</translation>
-        </message>
-        <message>
-            <source>Unable to save file in such format</source>
-            <translation>Невозможно сохранить файл в таком формате</translation>
-        </message>
-        <message>
-            <source>Unable to save file: %1</source>
-            <translation>Невозможно сохранить файл: %1</translation>
-        </message>
-        <message>
-            <source>File '%1 saved</source>
-            <translation>Файл «%1» сохранён</translation>
-        </message>
-    </context>
-    <context>
-        <name>QMultiSelectDialog</name>
-        <message>
-            <source>Dialog</source>
-            <translation>Диалог</translation>
-        </message>
-        <message>
-            <source>Ctrl+Up</source>
-            <translation>Ctrl+Up</translation>
-        </message>
-        <message>
-            <source>Add new item (Ctrl+Ins)</source>
-            <translation>Добавить новый элемент (Ctrl+Ins)</translation>
-        </message>
-        <message>
-            <source>Ctrl+Ins</source>
-            <translation>Ctrl+Ins</translation>
-        </message>
-        <message>
-            <source>Load items from file</source>
-            <translation>Загрузить элементы из файла</translation>
-        </message>
-        <message>
-            <source>Delete selected items (Ctrl+Del)</source>
-            <translation>Удалить выделенные элементы (Ctrl+Del)</translation>
-        </message>
-        <message>
-            <source>Ctrl+Del</source>
-            <translation>Ctrl+Del</translation>
-        </message>
-        <message>
-            <source>Ctrl+Enter</source>
-            <translation>Ctrl+Enter</translation>
-        </message>
-        <message>
-            <source>OK</source>
-            <translation>OK</translation>
-        </message>
-        <message>
-            <source>Ctrl+Return</source>
-            <translation>Ctrl+Return</translation>
-        </message>
-        <message>
-            <source>Cancel</source>
-            <translation>Отмена</translation>
-        </message>
-        <message>
-            <source>Select All</source>
-            <translation>Отметить все</translation>
-        </message>
-        <message>
-            <source>Select None</source>
-            <translation>Снять все отметки</translation>
-        </message>
-        <message>
-            <source>en</source>
-            <translation>ru</translation>
-        </message>
-        <message>
-            <source>Selected: %1</source>
-            <translation>Выбрано: %1</translation>
-        </message>
-        <message>
-            <source>EDIT ME</source>
-            <translation>ИЗМЕНИТЕ МЕНЯ</translation>
-        </message>
-        <message>
-            <source>Show less %1</source>
-            <translation>Показать избранные %1</translation>
-        </message>
-        <message>
-            <source>Show more %1</source>
-            <translation>Показать все %1</translation>
-        </message>
-        <message>
-            <source>Show less (%1)</source>
-            <translation>Показать меньше (%1)</translation>
-        </message>
-        <message>
-            <source>Show all (%1)</source>
-            <translation>Показать все (%1)</translation>
-        </message>
-        <message>
-            <source>Open text file</source>
-            <translation>Открыть текстовый файл</translation>
-        </message>
-        <message>
-            <source>Text Files (*.txt *.csv)</source>
-            <translation>Текстовые файлы (*.txt *.csv)</translation>
-        </message>
-        <message>
-            <source>Unable to open file '%1'</source>
-            <translation>Не удалось открыть файл '%1'</translation>
-        </message>
-    </context>
-    <context>
-        <name>QNetwork</name>
-        <message>
-            <source>Cancelled</source>
-            <translation>Отменено</translation>
-        </message>
-        <message>
-            <source>Transfer timed out</source>
-            <translation>Превышено время ожидания передачи</translation>
-        </message>
-    </context>
-    <context>
-        <name>QSearchWorker</name>
-        <message>
-            <source>The previous search hasn't completed yet.</source>
-            <translation>Предыдущий поиск ещё не завершён.</translation>
-        </message>
-        <message>
-            <source>Logical error (empty search data). Please contact developers</source>
-            <translation>Логическая ошибка (пустые данные поиска). Пожалуйста, свяжитесь с разработчиками</translation>
-        </message>
-        <message>
-            <source>Nothing to search for.</source>
-            <translation>Нечего искать.</translation>
-        </message>
-        <message numerus="yes">
-            <source>Found %n intermediately result(s).</source>
-            <translation>
-                <numerusform>Найден %n промежуточный результат.</numerusform>
-                <numerusform>Найдено %n промежуточных результата.</numerusform>
-                <numerusform>Найдено %n промежуточных результатов.</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>%n market(s) starting at %1 could not be fetched: one request returns at most %2.</source>
-            <translation>
-                <numerusform>Не удалось получить %n рынок, начинающийся в %1: один запрос возвращает не более %2.</numerusform>
-                <numerusform>Не удалось получить %n рынка, начинающихся в %1: один запрос возвращает не более %2.</numerusform>
-                <numerusform>Не удалось получить %n рынков, начинающихся в %1: один запрос возвращает не более %2.</numerusform>
-            </translation>
-        </message>
-        <message>
-            <source>Logical error (unfinished request). Please contact developers</source>
-            <translation>Логическая ошибка (незавершённый запрос). Пожалуйста, свяжитесь с разработчиками</translation>
-        </message>
-        <message>
-            <source>Nothing found</source>
-            <translation>Ничего не найдено</translation>
-        </message>
-    </context>
-    <context>
-        <name>QSilksTooltip</name>
-        <message>
-            <source>SEX_TYPE</source>
-            <translation>Пол лошади</translation>
-        </message>
-        <message>
-            <source>TRAINER_NAME</source>
-            <translation>Имя тренера</translation>
-        </message>
-        <message>
-            <source>OWNER_NAME</source>
-            <translation>Имя владельца</translation>
-        </message>
-        <message>
-            <source>JOCKEY_NAME</source>
-            <translation>Имя жокея</translation>
-        </message>
-        <message>
-            <source>AGE</source>
-            <translation>Возраст лошади</translation>
-        </message>
-        <message>
-            <source>COLOUR_TYPE</source>
-            <translation>Масть лошади</translation>
-        </message>
-        <message>
-            <source>OFFICIAL_RATING</source>
-            <translation>Официальный рейтинг лошади</translation>
-        </message>
-        <message>
-            <source>ADJUSTED_RATING</source>
-            <translation>Нормализированый рейтинг лошади</translation>
-        </message>
-        <message>
-            <source>DAYS_SINCE_LAST_RUN</source>
-            <translation>Дней с последнего забега</translation>
-        </message>
-        <message>
-            <source>WEARING</source>
-            <translation>Дополнительный вес</translation>
-        </message>
-        <message>
-            <source>JOCKEY_CLAIM</source>
-            <translation>Скидка веса</translation>
-        </message>
-        <message>
-            <source>STALL_DRAW</source>
-            <translation>Номер стойла</translation>
-        </message>
-        <message>
-            <source>WEIGHT_VALUE</source>
-            <translation>Вес лошади</translation>
-        </message>
-        <message>
-            <source>CLOTH_NUMBER</source>
-            <translation>Номер на форме</translation>
-        </message>
-        <message>
-            <source>SIRE_NAME</source>
-            <translation>Имя отца лошади</translation>
-        </message>
-        <message>
-            <source>SIRE_YEAR_BORN</source>
-            <translation>Год рождения отца лошади</translation>
-        </message>
-        <message>
-            <source>DAM_NAME</source>
-            <translation>Имя матери лошади</translation>
-        </message>
-        <message>
-            <source>DAM_YEAR_BORN</source>
-            <translation>Год рождения матери лошади</translation>
-        </message>
-        <message>
-            <source>DAM_SIRE_NAME</source>
-            <translation>Дедушка лошади</translation>
-        </message>
-        <message>
-            <source>DAM_SIRE_YEAR_BORN</source>
-            <translation>Год рождения дедушки лошади</translation>
-        </message>
-        <message>
-            <source>FORECASTPRICE_NUMERATOR</source>
-            <translation>Множитель коэффициента</translation>
-        </message>
-        <message>
-            <source>FORECASTPRICE_DENOMINATOR</source>
-            <translation>Делитель коэффициента</translation>
-        </message>
-        <message>
-            <source>FORM</source>
-            <translation>Форма</translation>
-        </message>
-        <message>
-            <source>BRED</source>
-            <translation>Страна рождения лошади</translation>
-        </message>
-        <message>
-            <source>SIRE_BRED</source>
-            <translation>Страна рождения отца лошади</translation>
-        </message>
-        <message>
-            <source>DAM_BRED</source>
-            <translation>Страна рождения матери лошади</translation>
-        </message>
-        <message>
-            <source>DAM_SIRE_BRED</source>
-            <translation>Страна рождения дедушки лошади</translation>
-        </message>
-    </context>
-    <context>
-        <name>SettingsStore</name>
-        <message>
-            <source>The settings file %1 is damaged; a copy of it was kept as %2</source>
-            <translation>Файл настроек %1 повреждён; его копия сохранена как %2</translation>
-        </message>
-        <message>
-            <source>The settings file %1 is damaged and no copy of it could be kept: %2</source>
-            <translation>Файл настроек %1 повреждён, а сохранить его копию не удалось: %2</translation>
-        </message>
-    </context>
-    <context>
-        <name>TriggerRow</name>
-        <message>
-            <source>Event's</source>
-            <translation>Событие</translation>
-        </message>
-        <message>
-            <source>Market's</source>
-            <translation>Рынок</translation>
-        </message>
-        <message>
-            <source>Any Selection's</source>
-            <translation>Любой исход</translation>
-        </message>
-        <message>
-            <source>Every Selection's</source>
-            <translation>Каждый исход</translation>
-        </message>
-        <message>
-            <source>Favourite's</source>
-            <translation>Фаворит</translation>
-        </message>
-        <message>
-            <source>Home team's</source>
-            <translation>Хозяева</translation>
-        </message>
-        <message>
-            <source>Away team's</source>
-            <translation>Гости</translation>
-        </message>
-        <message>
-            <source>The Draw's</source>
-            <translation>Ничья</translation>
-        </message>
-        <message>
-            <source>Sport</source>
-            <translation>Вид спорта</translation>
-        </message>
-        <message>
-            <source>Country</source>
-            <translation>Страна</translation>
-        </message>
-        <message>
-            <source>Name</source>
-            <translation>Название</translation>
-        </message>
-        <message>
-            <source>Minutes to scheduled start</source>
-            <translation>Минут до начала по расписанию</translation>
-        </message>
-        <message>
-            <source>Minutes since scheduled start</source>
-            <translation>Минут после начала по расписанию</translation>
-        </message>
-        <message>
-            <source>Minute of the match</source>
-            <translation>Минута матча</translation>
-        </message>
-        <message>
-            <source>Home score</source>
-            <translation>Счёт хозяев</translation>
-        </message>
-        <message>
-            <source>Away score</source>
-            <translation>Счёт гостей</translation>
-        </message>
-        <message>
-            <source>Home score &lt;=&gt; Away score</source>
-            <translation>Счёт хозяев &lt;=&gt; счёт гостей</translation>
-        </message>
-        <message>
-            <source>Type</source>
-            <translation>Тип</translation>
-        </message>
-        <message>
-            <source>Status</source>
-            <translation>Статус</translation>
-        </message>
-        <message>
-            <source>Number of selections</source>
-            <translation>Число исходов</translation>
-        </message>
-        <message>
-            <source>Number of places</source>
-            <translation>Число призовых мест</translation>
-        </message>
-        <message>
-            <source>Number of withdrawns</source>
-            <translation>Число снятых</translation>
-        </message>
-        <message>
-            <source>Matched volume</source>
-            <translation>Объём сделок</translation>
-        </message>
-        <message>
-            <source>Supports SP</source>
-            <translation>Поддерживает SP</translation>
-        </message>
-        <message>
-            <source>Will turn in-play</source>
-            <translation>Перейдёт в режим «в игре»</translation>
-        </message>
-        <message>
-            <source>Normalized Back book %</source>
-            <translation>Нормализованная книга ЗА, %</translation>
-        </message>
-        <message>
-            <source>Normalized Lay book %</source>
-            <translation>Нормализованная книга ПРОТИВ, %</translation>
-        </message>
-        <message>
-            <source>Has bets</source>
-            <translation>Есть ставки</translation>
-        </message>
-        <message>
-            <source>Back price</source>
-            <translation>Цена ЗА</translation>
-        </message>
-        <message>
-            <source>Lay Price</source>
-            <translation>Цена ПРОТИВ</translation>
-        </message>
-        <message>
-            <source>Last traded price</source>
-            <translation>Цена последней сделки</translation>
-        </message>
-        <message>
-            <source>Volume %</source>
-            <translation>Объём, %</translation>
-        </message>
-        <message>
-            <source>Far SP price</source>
-            <translation>Дальняя цена SP</translation>
-        </message>
-        <message>
-            <source>Near SP price</source>
-            <translation>Ближняя цена SP</translation>
-        </message>
-        <message>
-            <source>Actual SP price</source>
-            <translation>Фактическая цена SP</translation>
-        </message>
-        <message>
-            <source>Silks</source>
-            <translation>Данные участника</translation>
-        </message>
-        <message>
-            <source>Is equal to</source>
-            <translation>Равно</translation>
-        </message>
-        <message>
-            <source>Is not equal to</source>
-            <translation>Не равно</translation>
-        </message>
-        <message>
-            <source>Is greater than</source>
-            <translation>Больше</translation>
-        </message>
-        <message>
-            <source>Is less than</source>
-            <translation>Меньше</translation>
-        </message>
-        <message>
-            <source>Is equal or greater than</source>
-            <translation>Больше или равно</translation>
-        </message>
-        <message>
-            <source>Is equal or less than</source>
-            <translation>Меньше или равно</translation>
-        </message>
-        <message>
-            <source>Is between</source>
-            <translation>Между</translation>
-        </message>
-        <message>
-            <source>Is outside</source>
-            <translation>Вне диапазона</translation>
-        </message>
-        <message>
-            <source>Is in list</source>
-            <translation>В списке</translation>
-        </message>
-        <message>
-            <source>Is not in list</source>
-            <translation>Не в списке</translation>
-        </message>
-        <message>
-            <source>Contains</source>
-            <translation>Содержит</translation>
-        </message>
-        <message>
-            <source>Does not contain</source>
-            <translation>Не содержит</translation>
-        </message>
-        <message>
-            <source>Starts with</source>
-            <translation>Начинается с</translation>
-        </message>
-        <message>
-            <source>Ends with</source>
-            <translation>Заканчивается на</translation>
-        </message>
-        <message>
-            <source>Is true</source>
-            <translation>Да</translation>
-        </message>
-        <message>
-            <source>Is false</source>
-            <translation>Нет</translation>
-        </message>
-        <message>
-            <source>Idle or suspended</source>
-            <translation>Ожидает или приостановлен</translation>
-        </message>
-        <message>
-            <source>In-play</source>
-            <translation>В игре</translation>
-        </message>
-        <message>
-            <source>Matched or unmatched</source>
-            <translation>Сыгранные или несыгранные</translation>
-        </message>
-        <message>
-            <source>None</source>
-            <translation>Нет</translation>
-        </message>
-        <message>
-            <source>Matched</source>
-            <translation>Сыгранные</translation>
-        </message>
-        <message>
-            <source>Unmatched</source>
-            <translation>Несыгранные</translation>
-        </message>
-        <message>
-            <source>Are equal</source>
-            <translation>Равны</translation>
-        </message>
-        <message>
-            <source>Home is greater than away by</source>
-            <translation>Хозяева впереди на</translation>
-        </message>
-        <message>
-            <source>Away is greater than home by</source>
-            <translation>Гости впереди на</translation>
-        </message>
-        <message>
-            <source>Are not equal</source>
-            <translation>Не равны</translation>
-        </message>
-        <message>
-            <source>Match sequence</source>
-            <translation>Соответствует последовательности</translation>
-        </message>
-        <message>
-            <source>Doesn't match sequence</source>
-            <translation>Не соответствует последовательности</translation>
-        </message>
-    </context>
+<context>
+    <name>EmailAddress</name>
+    <message>
+        <source>The e-mail address is empty.</source>
+        <translation>Адрес электронной почты не указан.</translation>
+    </message>
+    <message>
+        <source>The e-mail address &quot;%1&quot; contains a line break, a blank, a control character or an angle bracket.</source>
+        <translation>Адрес электронной почты &quot;%1&quot; содержит перевод строки, пробел, управляющий символ или угловую скобку.</translation>
+    </message>
+    <message>
+        <source>The e-mail address &quot;%1...&quot; is longer than %2 characters.</source>
+        <translation>Адрес электронной почты &quot;%1...&quot; длиннее %2 символов.</translation>
+    </message>
+</context>
+<context>
+    <name>MimeMessage</name>
+    <message>
+        <source>The message has no sender.</source>
+        <translation>У сообщения нет отправителя.</translation>
+    </message>
+    <message>
+        <source>The message has no content.</source>
+        <translation>У сообщения нет содержимого.</translation>
+    </message>
+</context>
+<context>
+    <name>QActionWorker</name>
+    <message>
+        <source>Cancelled</source>
+        <translation>Отменено</translation>
+    </message>
+</context>
+<context>
+    <name>QBetFairRequest</name>
+    <message>
+        <source>Server response error</source>
+        <translation>Ошибка ответа сервера</translation>
+    </message>
+</context>
+<context>
+    <name>QBetPlacer</name>
+    <message>
+        <source>LOGICAL ERROR</source>
+        <translation>ЛОГИЧЕСКАЯ ОШИБКА</translation>
+    </message>
+    <message>
+        <source>Betting was stopped due to errors</source>
+        <translation>Ставки остановлены из-за ошибок</translation>
+    </message>
+    <message>
+        <source>No exchange serves market id &quot;%1&quot;</source>
+        <translation>Нет биржи для рынка &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>Invalid stake: %1</source>
+        <translation>Недопустимая ставка: %1</translation>
+    </message>
+    <message>
+        <source>Not placed: betting was stopped</source>
+        <translation>Не размещена: ставки остановлены</translation>
+    </message>
+    <message>
+        <source>Stopped: left unmatched on the exchange at %1 for %2</source>
+        <translation>Остановлено: ставка осталась на бирже несыгранной по курсу %1 на сумму %2</translation>
+    </message>
+</context>
+<context>
+    <name>QCatalog</name>
+    <message>
+        <source>Catalog file &apos;%1&apos; is unusable; the built-in catalog is used instead.</source>
+        <translation>Файл каталога &apos;%1&apos; непригоден; используется встроенный каталог.</translation>
+    </message>
+    <message>
+        <source>en</source>
+        <translation>ru</translation>
+    </message>
+</context>
+<context>
+    <name>QCheckBoxWithColor</name>
+    <message>
+        <source>Form</source>
+        <translation>Форма</translation>
+    </message>
+    <message>
+        <source>Click to change color</source>
+        <translation>Нажмите, чтобы изменить цвет</translation>
+    </message>
+</context>
+<context>
+    <name>QConfirm</name>
+    <message>
+        <source>Help</source>
+        <translation>Справка</translation>
+    </message>
+</context>
+<context>
+    <name>QKeepAlive</name>
+    <message>
+        <source>Network error</source>
+        <translation>Ошибка сети</translation>
+    </message>
+</context>
+<context>
+    <name>QListEditor</name>
+    <message>
+        <source>items</source>
+        <translation>элементы</translation>
+    </message>
+    <message>
+        <source>Please select %1:</source>
+        <translation>Пожалуйста, выберите %1:</translation>
+    </message>
+    <message>
+        <source>Please enter %1:</source>
+        <translation>Пожалуйста, введите %1:</translation>
+    </message>
+</context>
+<context>
+    <name>QLog</name>
+    <message>
+        <source>Clear log</source>
+        <translation>Очистить журнал</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Выделить всё</translation>
+    </message>
+    <message>
+        <source>Copy selected to the clipboard</source>
+        <translation>Копировать выделенное в буфер обмена</translation>
+    </message>
+    <message>
+        <source>Export selected to a file</source>
+        <translation>Сохранить выделенное в файл</translation>
+    </message>
+    <message>
+        <source>Current date is %1</source>
+        <translation>Текущая дата: %1</translation>
+    </message>
+    <message>
+        <source>Current date is%1</source>
+        <translation>Текущая дата: %1</translation>
+    </message>
+    <message>
+        <source>Where to save the file to?</source>
+        <translation>Куда сохранить файл?</translation>
+    </message>
+    <message>
+        <source>Text (*.txt);;CSV (*.csv);;XML (*.xml)</source>
+        <translation>Текст (*.txt);;CSV (*.csv);;XML (*.xml)</translation>
+    </message>
+    <message>
+        <source>Unable to save file in such format</source>
+        <translation>Невозможно сохранить файл в таком формате</translation>
+    </message>
+    <message>
+        <source>Unable to save file: %1</source>
+        <translation>Невозможно сохранить файл: %1</translation>
+    </message>
+    <message>
+        <source>File &apos;%1 saved</source>
+        <translation>Файл «%1» сохранён</translation>
+    </message>
+</context>
+<context>
+    <name>QMultiSelectDialog</name>
+    <message>
+        <source>Dialog</source>
+        <translation>Диалог</translation>
+    </message>
+    <message>
+        <source>Ctrl+Up</source>
+        <translation>Ctrl+Up</translation>
+    </message>
+    <message>
+        <source>Add new item (Ctrl+Ins)</source>
+        <translation>Добавить новый элемент (Ctrl+Ins)</translation>
+    </message>
+    <message>
+        <source>Ctrl+Ins</source>
+        <translation>Ctrl+Ins</translation>
+    </message>
+    <message>
+        <source>Load items from file</source>
+        <translation>Загрузить элементы из файла</translation>
+    </message>
+    <message>
+        <source>Delete selected items (Ctrl+Del)</source>
+        <translation>Удалить выделенные элементы (Ctrl+Del)</translation>
+    </message>
+    <message>
+        <source>Ctrl+Del</source>
+        <translation>Ctrl+Del</translation>
+    </message>
+    <message>
+        <source>Ctrl+Enter</source>
+        <translation>Ctrl+Enter</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Ctrl+Return</source>
+        <translation>Ctrl+Return</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Отметить все</translation>
+    </message>
+    <message>
+        <source>Select None</source>
+        <translation>Снять все отметки</translation>
+    </message>
+    <message>
+        <source>en</source>
+        <translation>ru</translation>
+    </message>
+    <message>
+        <source>Selected: %1</source>
+        <translation>Выбрано: %1</translation>
+    </message>
+    <message>
+        <source>EDIT ME</source>
+        <translation>ИЗМЕНИТЕ МЕНЯ</translation>
+    </message>
+    <message>
+        <source>Show less %1</source>
+        <translation>Показать избранные %1</translation>
+    </message>
+    <message>
+        <source>Show more %1</source>
+        <translation>Показать все %1</translation>
+    </message>
+    <message>
+        <source>Show less (%1)</source>
+        <translation>Показать меньше (%1)</translation>
+    </message>
+    <message>
+        <source>Show all (%1)</source>
+        <translation>Показать все (%1)</translation>
+    </message>
+    <message>
+        <source>Open text file</source>
+        <translation>Открыть текстовый файл</translation>
+    </message>
+    <message>
+        <source>Text Files (*.txt *.csv)</source>
+        <translation>Текстовые файлы (*.txt *.csv)</translation>
+    </message>
+    <message>
+        <source>Unable to open file &apos;%1&apos;</source>
+        <translation>Не удалось открыть файл &apos;%1&apos;</translation>
+    </message>
+</context>
+<context>
+    <name>QNetwork</name>
+    <message>
+        <source>Cancelled</source>
+        <translation>Отменено</translation>
+    </message>
+    <message>
+        <source>Transfer timed out</source>
+        <translation>Превышено время ожидания передачи</translation>
+    </message>
+</context>
+<context>
+    <name>QSearchWorker</name>
+    <message>
+        <source>The previous search hasn&apos;t completed yet.</source>
+        <translation>Предыдущий поиск ещё не завершён.</translation>
+    </message>
+    <message>
+        <source>Logical error (empty search data). Please contact developers</source>
+        <translation>Логическая ошибка (пустые данные поиска). Пожалуйста, свяжитесь с разработчиками</translation>
+    </message>
+    <message>
+        <source>Nothing to search for.</source>
+        <translation>Нечего искать.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Found %n intermediately result(s).</source>
+        <translation>
+            <numerusform>Найден %n промежуточный результат.</numerusform>
+            <numerusform>Найдено %n промежуточных результата.</numerusform>
+            <numerusform>Найдено %n промежуточных результатов.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n market(s) starting at %1 could not be fetched: one request returns at most %2.</source>
+        <translation>
+            <numerusform>Не удалось получить %n рынок, начинающийся в %1: один запрос возвращает не более %2.</numerusform>
+            <numerusform>Не удалось получить %n рынка, начинающихся в %1: один запрос возвращает не более %2.</numerusform>
+            <numerusform>Не удалось получить %n рынков, начинающихся в %1: один запрос возвращает не более %2.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Logical error (unfinished request). Please contact developers</source>
+        <translation>Логическая ошибка (незавершённый запрос). Пожалуйста, свяжитесь с разработчиками</translation>
+    </message>
+    <message>
+        <source>Nothing found</source>
+        <translation>Ничего не найдено</translation>
+    </message>
+</context>
+<context>
+    <name>QSilksTooltip</name>
+    <message>
+        <source>SEX_TYPE</source>
+        <translation>Пол лошади</translation>
+    </message>
+    <message>
+        <source>TRAINER_NAME</source>
+        <translation>Имя тренера</translation>
+    </message>
+    <message>
+        <source>OWNER_NAME</source>
+        <translation>Имя владельца</translation>
+    </message>
+    <message>
+        <source>JOCKEY_NAME</source>
+        <translation>Имя жокея</translation>
+    </message>
+    <message>
+        <source>AGE</source>
+        <translation>Возраст лошади</translation>
+    </message>
+    <message>
+        <source>COLOUR_TYPE</source>
+        <translation>Масть лошади</translation>
+    </message>
+    <message>
+        <source>OFFICIAL_RATING</source>
+        <translation>Официальный рейтинг лошади</translation>
+    </message>
+    <message>
+        <source>ADJUSTED_RATING</source>
+        <translation>Нормализированый рейтинг лошади</translation>
+    </message>
+    <message>
+        <source>DAYS_SINCE_LAST_RUN</source>
+        <translation>Дней с последнего забега</translation>
+    </message>
+    <message>
+        <source>WEARING</source>
+        <translation>Дополнительный вес</translation>
+    </message>
+    <message>
+        <source>JOCKEY_CLAIM</source>
+        <translation>Скидка веса</translation>
+    </message>
+    <message>
+        <source>STALL_DRAW</source>
+        <translation>Номер стойла</translation>
+    </message>
+    <message>
+        <source>WEIGHT_VALUE</source>
+        <translation>Вес лошади</translation>
+    </message>
+    <message>
+        <source>CLOTH_NUMBER</source>
+        <translation>Номер на форме</translation>
+    </message>
+    <message>
+        <source>SIRE_NAME</source>
+        <translation>Имя отца лошади</translation>
+    </message>
+    <message>
+        <source>SIRE_YEAR_BORN</source>
+        <translation>Год рождения отца лошади</translation>
+    </message>
+    <message>
+        <source>DAM_NAME</source>
+        <translation>Имя матери лошади</translation>
+    </message>
+    <message>
+        <source>DAM_YEAR_BORN</source>
+        <translation>Год рождения матери лошади</translation>
+    </message>
+    <message>
+        <source>DAM_SIRE_NAME</source>
+        <translation>Дедушка лошади</translation>
+    </message>
+    <message>
+        <source>DAM_SIRE_YEAR_BORN</source>
+        <translation>Год рождения дедушки лошади</translation>
+    </message>
+    <message>
+        <source>FORECASTPRICE_NUMERATOR</source>
+        <translation>Множитель коэффициента</translation>
+    </message>
+    <message>
+        <source>FORECASTPRICE_DENOMINATOR</source>
+        <translation>Делитель коэффициента</translation>
+    </message>
+    <message>
+        <source>FORM</source>
+        <translation>Форма</translation>
+    </message>
+    <message>
+        <source>BRED</source>
+        <translation>Страна рождения лошади</translation>
+    </message>
+    <message>
+        <source>SIRE_BRED</source>
+        <translation>Страна рождения отца лошади</translation>
+    </message>
+    <message>
+        <source>DAM_BRED</source>
+        <translation>Страна рождения матери лошади</translation>
+    </message>
+    <message>
+        <source>DAM_SIRE_BRED</source>
+        <translation>Страна рождения дедушки лошади</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsStore</name>
+    <message>
+        <source>The settings file %1 is damaged; a copy of it was kept as %2</source>
+        <translation>Файл настроек %1 повреждён; его копия сохранена как %2</translation>
+    </message>
+    <message>
+        <source>The settings file %1 is damaged and no copy of it could be kept: %2</source>
+        <translation>Файл настроек %1 повреждён, а сохранить его копию не удалось: %2</translation>
+    </message>
+</context>
+<context>
+    <name>TriggerRow</name>
+    <message>
+        <source>Event&apos;s</source>
+        <translation>Событие</translation>
+    </message>
+    <message>
+        <source>Market&apos;s</source>
+        <translation>Рынок</translation>
+    </message>
+    <message>
+        <source>Any Selection&apos;s</source>
+        <translation>Любой исход</translation>
+    </message>
+    <message>
+        <source>Every Selection&apos;s</source>
+        <translation>Каждый исход</translation>
+    </message>
+    <message>
+        <source>Favourite&apos;s</source>
+        <translation>Фаворит</translation>
+    </message>
+    <message>
+        <source>Home team&apos;s</source>
+        <translation>Хозяева</translation>
+    </message>
+    <message>
+        <source>Away team&apos;s</source>
+        <translation>Гости</translation>
+    </message>
+    <message>
+        <source>The Draw&apos;s</source>
+        <translation>Ничья</translation>
+    </message>
+    <message>
+        <source>Sport</source>
+        <translation>Вид спорта</translation>
+    </message>
+    <message>
+        <source>Country</source>
+        <translation>Страна</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Название</translation>
+    </message>
+    <message>
+        <source>Minutes to scheduled start</source>
+        <translation>Минут до начала по расписанию</translation>
+    </message>
+    <message>
+        <source>Minutes since scheduled start</source>
+        <translation>Минут после начала по расписанию</translation>
+    </message>
+    <message>
+        <source>Minute of the match</source>
+        <translation>Минута матча</translation>
+    </message>
+    <message>
+        <source>Home score</source>
+        <translation>Счёт хозяев</translation>
+    </message>
+    <message>
+        <source>Away score</source>
+        <translation>Счёт гостей</translation>
+    </message>
+    <message>
+        <source>Home score &lt;=&gt; Away score</source>
+        <translation>Счёт хозяев &lt;=&gt; счёт гостей</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Тип</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Статус</translation>
+    </message>
+    <message>
+        <source>Number of selections</source>
+        <translation>Число исходов</translation>
+    </message>
+    <message>
+        <source>Number of places</source>
+        <translation>Число призовых мест</translation>
+    </message>
+    <message>
+        <source>Number of withdrawns</source>
+        <translation>Число снятых</translation>
+    </message>
+    <message>
+        <source>Matched volume</source>
+        <translation>Объём сделок</translation>
+    </message>
+    <message>
+        <source>Supports SP</source>
+        <translation>Поддерживает SP</translation>
+    </message>
+    <message>
+        <source>Will turn in-play</source>
+        <translation>Перейдёт в режим «в игре»</translation>
+    </message>
+    <message>
+        <source>Normalized Back book %</source>
+        <translation>Нормализованная книга ЗА, %</translation>
+    </message>
+    <message>
+        <source>Normalized Lay book %</source>
+        <translation>Нормализованная книга ПРОТИВ, %</translation>
+    </message>
+    <message>
+        <source>Has bets</source>
+        <translation>Есть ставки</translation>
+    </message>
+    <message>
+        <source>Back price</source>
+        <translation>Цена ЗА</translation>
+    </message>
+    <message>
+        <source>Lay Price</source>
+        <translation>Цена ПРОТИВ</translation>
+    </message>
+    <message>
+        <source>Last traded price</source>
+        <translation>Цена последней сделки</translation>
+    </message>
+    <message>
+        <source>Volume %</source>
+        <translation>Объём, %</translation>
+    </message>
+    <message>
+        <source>Far SP price</source>
+        <translation>Дальняя цена SP</translation>
+    </message>
+    <message>
+        <source>Near SP price</source>
+        <translation>Ближняя цена SP</translation>
+    </message>
+    <message>
+        <source>Actual SP price</source>
+        <translation>Фактическая цена SP</translation>
+    </message>
+    <message>
+        <source>Silks</source>
+        <translation>Данные участника</translation>
+    </message>
+    <message>
+        <source>Is equal to</source>
+        <translation>Равно</translation>
+    </message>
+    <message>
+        <source>Is not equal to</source>
+        <translation>Не равно</translation>
+    </message>
+    <message>
+        <source>Is greater than</source>
+        <translation>Больше</translation>
+    </message>
+    <message>
+        <source>Is less than</source>
+        <translation>Меньше</translation>
+    </message>
+    <message>
+        <source>Is equal or greater than</source>
+        <translation>Больше или равно</translation>
+    </message>
+    <message>
+        <source>Is equal or less than</source>
+        <translation>Меньше или равно</translation>
+    </message>
+    <message>
+        <source>Is between</source>
+        <translation>Между</translation>
+    </message>
+    <message>
+        <source>Is outside</source>
+        <translation>Вне диапазона</translation>
+    </message>
+    <message>
+        <source>Is in list</source>
+        <translation>В списке</translation>
+    </message>
+    <message>
+        <source>Is not in list</source>
+        <translation>Не в списке</translation>
+    </message>
+    <message>
+        <source>Contains</source>
+        <translation>Содержит</translation>
+    </message>
+    <message>
+        <source>Does not contain</source>
+        <translation>Не содержит</translation>
+    </message>
+    <message>
+        <source>Starts with</source>
+        <translation>Начинается с</translation>
+    </message>
+    <message>
+        <source>Ends with</source>
+        <translation>Заканчивается на</translation>
+    </message>
+    <message>
+        <source>Is true</source>
+        <translation>Да</translation>
+    </message>
+    <message>
+        <source>Is false</source>
+        <translation>Нет</translation>
+    </message>
+    <message>
+        <source>Idle or suspended</source>
+        <translation>Ожидает или приостановлен</translation>
+    </message>
+    <message>
+        <source>In-play</source>
+        <translation>В игре</translation>
+    </message>
+    <message>
+        <source>Matched or unmatched</source>
+        <translation>Сыгранные или несыгранные</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Нет</translation>
+    </message>
+    <message>
+        <source>Matched</source>
+        <translation>Сыгранные</translation>
+    </message>
+    <message>
+        <source>Unmatched</source>
+        <translation>Несыгранные</translation>
+    </message>
+    <message>
+        <source>Are equal</source>
+        <translation>Равны</translation>
+    </message>
+    <message>
+        <source>Home is greater than away by</source>
+        <translation>Хозяева впереди на</translation>
+    </message>
+    <message>
+        <source>Away is greater than home by</source>
+        <translation>Гости впереди на</translation>
+    </message>
+    <message>
+        <source>Are not equal</source>
+        <translation>Не равны</translation>
+    </message>
+    <message>
+        <source>Match sequence</source>
+        <translation>Соответствует последовательности</translation>
+    </message>
+    <message>
+        <source>Doesn&apos;t match sequence</source>
+        <translation>Не соответствует последовательности</translation>
+    </message>
+</context>
 </TS>
