@@ -77,8 +77,11 @@ protected:
     // ends the worker with the request's error text.
     bool AcceptReply(QMarkedRequest::QRequestResult result, const QString& error);
 
-private:
+    // Ends the worker as Done does, for a subclass whose final signal
+    // carries data instead of a text; connect it to that signal first.
     void end();
+
+private:
     void leave();
     void deleteWhenUnwound();
 

@@ -69,6 +69,13 @@
     </message>
 </context>
 <context>
+    <name>QBetsGetter</name>
+    <message>
+        <source>No bets</source>
+        <translation>Нет ставок</translation>
+    </message>
+</context>
+<context>
     <name>QCatalog</name>
     <message>
         <source>Catalog file &apos;%1&apos; is unusable; the built-in catalog is used instead.</source>
