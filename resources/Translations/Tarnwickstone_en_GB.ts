@@ -76,6 +76,17 @@
     </message>
 </context>
 <context>
+    <name>QCanceller</name>
+    <message>
+        <source>No bets to cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error in cancelling on market: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QCatalog</name>
     <message>
         <source>Catalog file &apos;%1&apos; is unusable; the built-in catalog is used instead.</source>
