@@ -1,4 +1,5 @@
 #include "CurrentOrders.h"
+#include "HeldInTurn.h"
 #include "HttpTestServer.h"
 #include "LocalExchange.h"
 #include "QBetsGetter.h"
@@ -15,8 +16,6 @@ namespace {
 // Replies by "<first market id of the request>@<fromRecord>"; any other
 // request gets a page without orders.
 using Script = QMap<QString, ScriptedReply>;
-
-const int Late = 300;
 
 QStringList MainIds(int count)
 {
@@ -164,7 +163,7 @@ void tst_BetsGetter::listing_data()
     QTest::newRow("no orders anywhere")
         << QStringList { "1.1", "2.1" }
         << Script { { "1.1@0", ScriptedReply::rpcResult(QJsonObject {}) },
-               { "2.1@0", Page({}).delayed(Late) } }
+               { "2.1@0", Page({}).held() } }
         << QStringList { "api-au:2.1", "api:1.1" } << QStringList {} << "^No bets$";
 
     const QStringList many = MainIds(251);
@@ -179,16 +178,16 @@ void tst_BetsGetter::listing_data()
     const QJsonArray three { Order("1.1", "b1", 1), Order("1.2", "b2", 2), Order("1.1", "b3", 3) };
     QTest::newRow("3 orders, then an empty reply")
         << QStringList { "1.1", "1.2", "2.1" }
-        << Script { { "1.1@0", Page(three) }, { "2.1@0", Page({}).delayed(Late) } }
+        << Script { { "1.1@0", Page(three) }, { "2.1@0", Page({}).held() } }
         << QStringList { "api-au:2.1", "api:1.1,1.2" } << QStringList { "1.1/b1:1:B:U", "1.1/b3:3:B:U", "1.2/b2:2:B:U" }
         << "";
     QTest::newRow("an empty reply, then 3 orders")
-        << QStringList { "1.1", "1.2", "2.1" } << Script { { "1.1@0", Page(three).delayed(Late) } }
+        << QStringList { "1.1", "1.2", "2.1" } << Script { { "1.1@0", Page(three).held() } }
         << QStringList { "api-au:2.1", "api:1.1,1.2" } << QStringList { "1.1/b1:1:B:U", "1.1/b3:3:B:U", "1.2/b2:2:B:U" }
         << "";
     QTest::newRow("failure after orders drops them")
         << QStringList { "1.1", "2.1" }
-        << Script { { "1.1@0", Page(three) }, { "2.1@0", ScriptedReply::error(500).delayed(Late) } }
+        << Script { { "1.1@0", Page(three) }, { "2.1@0", ScriptedReply::error(500).held() } }
         << QStringList { "api-au:2.1", "api:1.1" } << QStringList {} << "^Network error: ";
     QTest::newRow("refused by the exchange")
         << QStringList { "1.1" }
@@ -206,7 +205,7 @@ void tst_BetsGetter::listing_data()
     QTest::newRow("each batch pages on its own")
         << QStringList { "1.1", "2.1" }
         << Script { { "1.1@0", Page({ Order("1.1", "b1", 1) }, true) }, { "1.1@1", Page({ Order("1.1", "b2", 2) }) },
-               { "2.1@0", Page({ Order("2.1", "b3", 3), Order("2.1", "b4", 4) }, true).delayed(Late) },
+               { "2.1@0", Page({ Order("2.1", "b3", 3), Order("2.1", "b4", 4) }, true) },
                { "2.1@2", Page({ Order("2.1", "b5", 5) }) } }
         << QStringList { "api-au:2.1", "api-au:2.1@2", "api:1.1", "api:1.1@1" }
         << QStringList { "1.1/b1:1:B:U", "1.1/b2:2:B:U", "2.1/b3:3:B:U", "2.1/b4:4:B:U", "2.1/b5:5:B:U" } << "";
@@ -239,8 +238,11 @@ void tst_BetsGetter::listing()
     auto* getter = new QBetsGetter;
     WorkerWatch watch(getter);
     Outcome outcome(getter);
+    const HeldInTurn inTurn(server, calls.filter(QRegularExpression("^[^@]*$")).size());
     getter->GetBets(ids, false, true);
     QTRY_VERIFY_WITH_TIMEOUT(watch.deleted(), Patience);
+    // Requests still out when it ended.
+    QTRY_VERIFY_WITH_TIMEOUT(inTurn.settled(), Patience);
 
     QCOMPARE(outcome.ends(), 1);
     if (text.isEmpty()) {
@@ -249,8 +251,6 @@ void tst_BetsGetter::listing()
         QCOMPARE(outcome.texts.size(), 1);
         QVERIFY2(QRegularExpression(text).match(outcome.texts.first()).hasMatch(), qPrintable(outcome.texts.first()));
     }
-    // Requests still in flight when it ended have been answered by now.
-    QTest::qWait(Late + 100);
     QCOMPARE(DescribeCalls(server.requests()), calls);
     for (const RecordedRequest& request : server.requests()) {
         QCOMPARE(request.rpcMethod(), ListMethod);

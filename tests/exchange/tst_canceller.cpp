@@ -1,4 +1,5 @@
 #include "CurrentOrders.h"
+#include "HeldInTurn.h"
 #include "HttpTestServer.h"
 #include "LocalExchange.h"
 #include "QCanceller.h"
@@ -16,8 +17,6 @@ namespace {
 using Selections = QHash<QString, QList<qlonglong>>;
 // cancelOrders replies by market id; any other market's cancel succeeds.
 using Reports = QMap<QString, ScriptedReply>;
-
-const int Late = 300;
 
 ScriptedReply Report(const char* status, const char* errorCode = nullptr)
 {
@@ -97,8 +96,9 @@ private slots:
 private:
     // Lists the orders of the markets asked about, answers the cancels by
     // the script, and runs one canceller to its end.
+    // requests: how many go out before the held answers are let go in turn.
     QStringList run(const QJsonArray& orders, const Selections& selections, bool back, bool lay,
-        const Reports& reports = Reports());
+        const Reports& reports = Reports(), int requests = 0);
 
     HttpTestServer server;
     LocalExchange exchange { server };
@@ -117,8 +117,8 @@ void tst_Canceller::cleanup()
     QBetFair::Currency = QStringLiteral("???");
 }
 
-QStringList tst_Canceller::run(
-    const QJsonArray& orders, const Selections& selections, bool back, bool lay, const Reports& reports)
+QStringList tst_Canceller::run(const QJsonArray& orders, const Selections& selections, bool back, bool lay,
+    const Reports& reports, int requests)
 {
     const auto listing = [orders](const RecordedRequest& request) {
         const QStringList asked = Strings(Params(request).value("marketIds"));
@@ -141,11 +141,12 @@ QStringList tst_Canceller::run(
     WorkerWatch watch(canceller);
     QStringList info;
     connect(canceller, &QActionWorker::Info, this, [&](const QString& text) { info << text; });
+    const HeldInTurn inTurn(server, requests);
     canceller->Cancel(selections, back, lay);
-    if (!QTest::qWaitFor([&] { return watch.deleted(); }, Patience))
+    if (!QTest::qWaitFor([&] { return watch.deleted() && inTurn.settled(); }, Patience))
         return { "still running" };
-    // Replies still due when it ended could only come too late.
-    QTest::qWait(Late + 100);
+    // Whatever it might still send after its end would arrive by now.
+    QTest::qWait(200);
     if (!info.isEmpty())
         return { "unexpected Info" };
 
@@ -244,17 +245,17 @@ void tst_Canceller::reports_data()
     const ScriptedReply lapsed = Report("FAILURE", "BET_TAKEN_OR_LAPSED");
     QTest::newRow("all cancelled") << Reports {} << "" << 3 << QStringList { "" };
     QTest::newRow("all cancelled, the last late")
-        << Reports { { "1.2", success.delayed(Late) } } << "" << 3 << QStringList { "" };
+        << Reports { { "1.2", success.held() } } << "" << 3 << QStringList { "" };
     QTest::newRow("refused, blanks for underscores")
         << Reports { { "1.2", lapsed } } << "" << 3 << QStringList { "Error in cancelling on market: BET TAKEN OR LAPSED" };
     QTest::newRow("refused first, cancelled later")
-        << Reports { { "1.1", lapsed }, { "1.2", success.delayed(Late) }, { "1.3", success.delayed(Late) } } << ""
+        << Reports { { "1.1", lapsed }, { "1.2", success.held() }, { "1.3", success.held() } } << ""
         << 3 << QStringList { "Error in cancelling on market: BET TAKEN OR LAPSED" };
     QTest::newRow("refused last")
-        << Reports { { "1.1", lapsed.delayed(Late) } } << "" << 3
+        << Reports { { "1.1", lapsed.held() } } << "" << 3
         << QStringList { "Error in cancelling on market: BET TAKEN OR LAPSED" };
     QTest::newRow("request fails last")
-        << Reports { { "1.3", ScriptedReply::error(500).delayed(Late) } } << "" << 3
+        << Reports { { "1.3", ScriptedReply::error(500).held() } } << "" << 3
         << QStringList { "Network error: Error transferring %1 - server replied: Internal Server Error" };
     QTest::newRow("no code: the status named")
         << Reports { { "1.1", Report("PROCESSED_WITH_ERRORS") } } << "" << 3
@@ -264,9 +265,10 @@ void tst_Canceller::reports_data()
     QTest::newRow("refused, in Russian")
         << Reports { { "1.2", Report("FAILURE", "ERROR_IN_ORDER") } } << "ru_RU" << 3
         << QStringList { "Ошибка при отмене ставок на рынке: ERROR IN ORDER" };
-    const ScriptedReply late = lapsed.delayed(Late);
+    // Not held: the fourth cancel waits in the throttle inside the handling of
+    // the listing, and the first failure reaches the worker there.
     QTest::newRow("nothing sent after a failure")
-        << Reports { { "1.1", late }, { "1.2", late }, { "1.3", late }, { "1.4", late } } << "" << 3
+        << Reports { { "1.1", lapsed }, { "1.2", lapsed }, { "1.3", lapsed }, { "1.4", lapsed } } << "" << 3
         << QStringList { "Error in cancelling on market: BET TAKEN OR LAPSED" };
 }
 
@@ -286,7 +288,8 @@ void tst_Canceller::reports()
     for (auto market = selections.cbegin(); market != selections.cend(); ++market)
         orders << Order(market.key(), "b" + market.key(), market.value().first());
 
-    QStringList ended = run(orders, selections, true, true, reports);
+    // One listing, then the cancels.
+    QStringList ended = run(orders, selections, true, true, reports, 1 + cancels);
     // The URL of a failed request is this run's own.
     ended.replaceInStrings(QRegularExpression("http://127\\.0\\.0\\.1:\\d+/api/\\S+"), "%1");
     QCOMPARE(ended, done);
