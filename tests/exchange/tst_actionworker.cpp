@@ -1,4 +1,5 @@
 #include "HttpTestServer.h"
+#include "ProgramTranslation.h"
 #include "QActionWorker.h"
 #include "QBetFairRequest.h"
 #include "RequestOutcome.h"
@@ -8,7 +9,6 @@
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QTimer>
-#include <QTranslator>
 #include <QtTest>
 
 #include <functional>
@@ -234,11 +234,8 @@ void tst_ActionWorker::cancel()
     QFETCH(int, inFlight);
     QFETCH(QString, language);
     QFETCH(QStringList, events);
-    QTranslator translator;
-    if (!language.isEmpty()) {
-        QVERIFY(translator.load(QStringLiteral(":/Translations/Tarnwickstone_%1.qm").arg(language)));
-        QCoreApplication::installTranslator(&translator);
-    }
+    ProgramTranslation translation(language);
+    QVERIFY(translation.isValid());
 
     auto* probe = new Probe(server);
     WorkerWatch watch(probe);
@@ -246,7 +243,7 @@ void tst_ActionWorker::cancel()
     QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), inFlight, Patience);
 
     probe->Cancel();
-    QCoreApplication::removeTranslator(&translator);
+    translation.remove();
     QCOMPARE(probe->events, events);
     QCOMPARE(watch.done.size(), 1);
     QCOMPARE(probe->IsIdle(), true);

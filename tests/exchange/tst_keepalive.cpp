@@ -1,12 +1,12 @@
 #include "HttpTestServer.h"
 #include "LocalExchange.h"
+#include "ProgramTranslation.h"
 #include "QKeepAlive.h"
 #include "RequestOutcome.h"
 
 #include <QJsonDocument>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -149,11 +149,8 @@ void tst_KeepAlive::replies()
     QFETCH(QStringList, done);
     QFETCH(QString, language);
     server.setReply("GET", LocalExchange::identityPath("keepAlive"), reply);
-    QTranslator translator;
-    if (!language.isEmpty()) {
-        QVERIFY(translator.load(QStringLiteral(":/Translations/Tarnwickstone_%1.qm").arg(language)));
-        QCoreApplication::installTranslator(&translator);
-    }
+    ProgramTranslation translation(language);
+    QVERIFY(translation.isValid());
     QBetFair::Currency = QStringLiteral("GBP");
     QBetFair::SetSessionToken(QStringLiteral("tok"));
     QPointer<QKeepAlive> keepAlive = QBetFair::KeepAliveWorker;
@@ -164,7 +161,7 @@ void tst_KeepAlive::replies()
     QSignalSpy routed(QNetwork::Shared(), &QNetworkAccessManager::finished);
     keepAlive->onTimer();
     QTRY_COMPARE_WITH_TIMEOUT(routed.size(), 1, Patience);
-    QCoreApplication::removeTranslator(&translator);
+    translation.remove();
     QCOMPARE(texts, done);
 
     settle();
