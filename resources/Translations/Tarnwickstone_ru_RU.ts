@@ -291,6 +291,13 @@
     </message>
 </context>
 <context>
+    <name>QPriceUpdater</name>
+    <message>
+        <source>Nothing to update</source>
+        <translation>Нечего обновлять</translation>
+    </message>
+</context>
+<context>
     <name>QSearchWorker</name>
     <message>
         <source>The previous search hasn&apos;t completed yet.</source>
