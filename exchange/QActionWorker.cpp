@@ -1,5 +1,7 @@
 #include "QActionWorker.h"
 
+#include "QBetFairRequest.h"
+
 QActionWorker::Guard::Guard(QActionWorker* worker)
     : worker(worker)
 {
@@ -40,6 +42,15 @@ QBetFairRequest* QActionWorker::CreateRequest(
 QBetFairRequest* QActionWorker::CreateJsonRequest(const QString& url, const QVariant& something)
 {
     return CreateRequest(url, AppKey, QStringLiteral("application/json"), something);
+}
+
+QBetFairRequest* QActionWorker::CreateCancellableBettingRequest(
+    const QString& prefix, const QVariant& something)
+{
+    QBetFairRequest* request = CreateJsonRequest(BettingUrl.arg(prefix), something);
+    if (request)
+        connect(this, &QActionWorker::DoCancel, request, &QBetFairRequest::Canceled);
+    return request;
 }
 
 bool QActionWorker::AcceptReply(QMarkedRequest::QRequestResult result, const QString& error)

@@ -53,6 +53,11 @@ public:
     // the betting, account and keep-alive calls are made.
     QBetFairRequest* CreateJsonRequest(const QString& url, const QVariant& something = QVariant());
 
+    // A JSON request to the betting endpoint of a jurisdiction ("api",
+    // "api-au") that Cancel() aborts while it runs.
+    QBetFairRequest* CreateCancellableBettingRequest(
+        const QString& prefix, const QVariant& something = QVariant());
+
 signals:
     void Done(const QString& error = QString());
     void Info(const QString& str);

@@ -15,12 +15,11 @@ void QMarketBatchWorker::sendBatches(const QStringList& marketIds, int batchSize
         // Null once a failed reply or a cancel has ended the worker, also
         // one handled while this waited for a free slot: the batches left
         // would only bring results nobody awaits any more.
-        QBetFairRequest* request = CreateJsonRequest(BettingUrl.arg(batch.prefix));
+        QBetFairRequest* request = CreateCancellableBettingRequest(batch.prefix);
         if (!request)
             return;
         params.insert(QStringLiteral("marketIds"), QJsonArray::fromStringList(batch.marketIds));
         connectReply(request);
-        connect(this, &QActionWorker::DoCancel, request, &QBetFairRequest::Canceled);
         request->Call(method, params);
     }
 }

@@ -88,14 +88,6 @@ int QSearchWorker::WindowLimit() const
     return BatchSizeForWeight(MarketDescriptionWeight + (SilksAsked() ? RunnerMetadataWeight : 0));
 }
 
-QBetFairRequest* QSearchWorker::CreateBettingRequest(const QString& prefix, const QVariant& tag)
-{
-    QBetFairRequest* request = CreateJsonRequest(BettingUrl.arg(prefix), tag);
-    if (request)
-        connect(this, &QActionWorker::DoCancel, request, &QBetFairRequest::Canceled);
-    return request;
-}
-
 void QSearchWorker::Search()
 {
     const Guard guard(this);
@@ -119,7 +111,7 @@ void QSearchWorker::Search()
 
     int sent = 0;
     for (const QString& prefix : JurisdictionsOf(searchData)) {
-        QBetFairRequest* request = CreateBettingRequest(prefix, prefix);
+        QBetFairRequest* request = CreateCancellableBettingRequest(prefix, prefix);
         if (!request)
             return;
         connect(request, &QBetFairRequest::finished, this, &QSearchWorker::TimeRangesFinished);
@@ -238,7 +230,7 @@ void QSearchWorker::ListMarketsCatalog()
             QJsonObject windowFilter = filter;
             windowFilter.insert(Key("marketStartTime"), window);
             params.insert(Key("filter"), windowFilter);
-            QBetFairRequest* request = CreateBettingRequest(prefix, QVariant());
+            QBetFairRequest* request = CreateCancellableBettingRequest(prefix, QVariant());
             if (!request)
                 return;
             connect(request, &QBetFairRequest::finished, this, &QSearchWorker::ListMarketsCatalogFinished);

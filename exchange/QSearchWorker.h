@@ -50,7 +50,6 @@ private:
     int WindowLimit() const;
     void AddTimeWindows(const QString& prefix, const QJsonArray& ranges);
     void ReportCutOffs();
-    QBetFairRequest* CreateBettingRequest(const QString& prefix, const QVariant& tag);
 
     QJsonObject searchData;
     int foundCount = 0;
