@@ -202,6 +202,9 @@ bool QBetFair::incRequests()
             --pendingRequests;
             return false;
         }
+        // A reply handled just now may have freed a slot; sleep only when not.
+        if (activeRequests < ActiveRequestLimit)
+            break;
         QThread::msleep(ThrottleSleepMs);
     }
     ++activeRequests;
