@@ -15,6 +15,22 @@ enum : int {
     Away = 60,
     Draw = 70,
 };
+
+// The objects whose rows test each selection of a market.
+inline bool IsSelection(int id)
+{
+    switch (id) {
+    case AnySelection:
+    case EverySelection:
+    case Favourite:
+    case Home:
+    case Away:
+    case Draw:
+        return true;
+    default:
+        return false;
+    }
+}
 } // namespace ObjectId
 
 namespace EventProperty {
@@ -89,6 +105,24 @@ enum : int {
     JockeyClaim = 190,
     Form = 200,
 };
+
+// The parameters whose values are texts (names, colours, equipment).
+inline bool IsText(int id)
+{
+    switch (id) {
+    case TrainerName:
+    case ColourType:
+    case Wearing:
+    case OwnerName:
+    case SireName:
+    case DamName:
+    case DamSireName:
+    case JockeyName:
+        return true;
+    default:
+        return false;
+    }
+}
 } // namespace MetadataParam
 
 // Numeric comparisons; the range set uses the same ids.
@@ -106,6 +140,12 @@ enum : int {
     NotInList = 99,
 };
 } // namespace NumberComparison
+
+// "Is in list" and "Is not in list" have the same ids in every set that has them.
+inline bool IsListComparison(int id)
+{
+    return id == NumberComparison::InList || id == NumberComparison::NotInList;
+}
 
 namespace TextComparison {
 enum : int {

@@ -304,21 +304,6 @@ QList<MyList> comparisonList(ComparisonSet set)
     return {};
 }
 
-bool isSelection(int objectId)
-{
-    switch (objectId) {
-    case ObjectId::AnySelection:
-    case ObjectId::EverySelection:
-    case ObjectId::Favourite:
-    case ObjectId::Home:
-    case ObjectId::Away:
-    case ObjectId::Draw:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool hasMetadata(int objectId)
 {
     return objectId == ObjectId::AnySelection || objectId == ObjectId::EverySelection
@@ -425,7 +410,7 @@ QList<MyList> ConditionVocabulary::Comparisons(int objectId, int propertyId, int
         return comparisonList(propertyComparisons(kEventProperties, propertyId));
     if (objectId == ObjectId::Market)
         return comparisonList(propertyComparisons(kMarketProperties, propertyId));
-    if (isSelection(objectId))
+    if (ObjectId::IsSelection(objectId))
         return comparisonList(selectionComparisons(objectId, propertyId, parameterId));
     return {};
 }
