@@ -714,5 +714,37 @@
         <source>Doesn&apos;t match sequence</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Value</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Click to call editor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>values</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>countries</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>sports</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>market types</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>sex types</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

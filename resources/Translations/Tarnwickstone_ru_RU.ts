@@ -716,5 +716,37 @@
         <source>Doesn&apos;t match sequence</source>
         <translation>Не соответствует последовательности</translation>
     </message>
+    <message>
+        <source>Value</source>
+        <translation>Значение</translation>
+    </message>
+    <message>
+        <source>Click to call editor</source>
+        <translation>Нажмите, чтобы открыть редактор</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Удалить</translation>
+    </message>
+    <message>
+        <source>values</source>
+        <translation>значения</translation>
+    </message>
+    <message>
+        <source>countries</source>
+        <translation>страны</translation>
+    </message>
+    <message>
+        <source>sports</source>
+        <translation>виды спорта</translation>
+    </message>
+    <message>
+        <source>market types</source>
+        <translation>типы рынков</translation>
+    </message>
+    <message>
+        <source>sex types</source>
+        <translation>варианты пола</translation>
+    </message>
 </context>
 </TS>
