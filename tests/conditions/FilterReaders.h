@@ -1,18 +1,20 @@
 #pragma once
 
-#include <QDateTime>
+#include "HttpTestServer.h"
+#include "LocalExchange.h"
+#include "QSearchWorker.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStringList>
+#include <QPointer>
 #include <QtTest>
 
 // How the readers of the search filter take it: the market search worker,
 // which sends the exchange only the market-filter keys in the forms it knows
-// and silently leaves out any other form, and the results view, which
-// matches numbers against a NumberCondition. Built filters are checked
-// against these, so that a condition means to its reader what it meant to
-// the user.
+// and silently leaves out any other form, and the results view's matching of
+// numbers against a NumberCondition. Built filters are checked against
+// these, so that a condition means to its reader what it meant to the user.
 namespace FilterReaders {
 
 inline QString Text(const QJsonObject& object)
@@ -29,55 +31,45 @@ inline QJsonObject Json(const char* text)
     return document.object();
 }
 
-// The keys the search worker would drop or send in another form than built.
-inline QStringList ExchangeProblems(const QJsonObject& filter)
+// The market filter the search worker sends the exchange for a search with
+// this filter: its time-range request to a local exchange that finds no
+// markets. Empty when the search did not get that far.
+inline QJsonObject SentMarketFilter(HttpTestServer& server, const QJsonObject& filter)
 {
-    QStringList problems;
-    auto isTextArray = [](const QJsonValue& value) {
-        if (!value.isArray())
-            return false;
-        for (const QJsonValue& item : value.toArray()) {
-            if (!item.isString())
-                return false;
-        }
-        return true;
-    };
-    for (const char* key : { "eventTypeIds", "marketTypeCodes", "marketCountries" }) {
-        if (filter.contains(QLatin1String(key)) && !isTextArray(filter.value(QLatin1String(key))))
-            problems << QLatin1String(key);
+    const QString timeRanges = QStringLiteral("SportsAPING/v1.0/listTimeRanges");
+    for (const char* prefix : { "api", "api-au" }) {
+        server.setRpcReply(LocalExchange::bettingPath(QLatin1String(prefix)), timeRanges,
+            ScriptedReply::rpcResult(QJsonArray()));
     }
-    for (const char* key : { "bspOnly", "turnInPlayEnabled", "inPlayOnly", "silks" }) {
-        if (filter.contains(QLatin1String(key)) && !filter.value(QLatin1String(key)).isBool())
-            problems << QLatin1String(key);
+    server.clearRequests();
+    const QPointer<QSearchWorker> worker = new QSearchWorker(filter);
+    worker->Search();
+    if (!QTest::qWaitFor([&] { return worker.isNull(); }, 20000))
+        return {};
+    for (const RecordedRequest& request : server.requests()) {
+        if (request.rpcMethod() == timeRanges)
+            return request.json()
+                .value(QLatin1String("params"))
+                .toObject()
+                .value(QLatin1String("filter"))
+                .toObject();
     }
-    if (filter.contains(QLatin1String("withOrders"))) {
-        // "NONE" is no array: the worker leaves it to the results view.
-        const QJsonValue orders = filter.value(QLatin1String("withOrders"));
-        bool known = orders == QJsonValue(QStringLiteral("NONE")) || isTextArray(orders);
-        for (const QJsonValue& status : orders.toArray()) {
-            known = known
-                && (status == QJsonValue(QStringLiteral("EXECUTION_COMPLETE"))
-                    || status == QJsonValue(QStringLiteral("EXECUTABLE")));
-        }
-        if (!known)
-            problems << QStringLiteral("withOrders");
+    return {};
+}
+
+// What the rows of a filter ask the exchange for: each market-filter key as
+// the rows wrote it. "NONE" (markets without bets) is no list of order
+// statuses; the results view applies it.
+inline QJsonObject MeantMarketFilter(const QJsonObject& filter)
+{
+    QJsonObject meant { { QStringLiteral("marketBettingTypes"), QJsonArray { QStringLiteral("ODDS") } } };
+    for (const char* key : { "eventTypeIds", "marketCountries", "marketTypeCodes", "inPlayOnly", "bspOnly",
+             "turnInPlayEnabled", "withOrders", "marketStartTime" }) {
+        const QJsonValue value = filter.value(QLatin1String(key));
+        if (!value.isUndefined() && value != QJsonValue(QStringLiteral("NONE")))
+            meant.insert(QLatin1String(key), value);
     }
-    if (filter.contains(QLatin1String("marketStartTime"))) {
-        const QJsonValue window = filter.value(QLatin1String("marketStartTime"));
-        bool usable = window.isObject();
-        for (const char* end : { "from", "to" }) {
-            const QJsonValue moment = window.toObject().value(QLatin1String(end));
-            if (moment.isUndefined())
-                continue;
-            const QDateTime parsed = QDateTime::fromString(moment.toString(), Qt::ISODate);
-            usable = usable && moment.toString().endsWith(QLatin1Char('Z')) && parsed.isValid();
-        }
-        if (!usable)
-            problems << QStringLiteral("marketStartTime");
-    }
-    if (filter.contains(QLatin1String("eventIds"))) // the results view's own key
-        problems << QStringLiteral("eventIds");
-    return problems;
+    return meant;
 }
 
 // Whether value meets a NumberCondition as the results view matches it:

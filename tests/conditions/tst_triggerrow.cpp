@@ -132,6 +132,8 @@ class tst_TriggerRow : public QObject
     Q_OBJECT
 
     QTemporaryDir folder;
+    HttpTestServer server;
+    LocalExchange exchange { server };
 
 private slots:
     void initTestCase()
@@ -585,7 +587,8 @@ private slots:
             "drawScore": -2, "scores": true})");
         expected.insert("eventTypeIds", QJsonArray::fromStringList(sports));
         COMPARE_JSON(filter, expected);
-        QCOMPARE(FilterReaders::ExchangeProblems(filter), QStringList());
+        COMPARE_JSON(
+            FilterReaders::SentMarketFilter(server, filter), FilterReaders::MeantMarketFilter(filter));
     }
 
     // The minutes a row shows, measured from a fixed clock.
