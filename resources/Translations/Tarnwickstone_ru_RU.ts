@@ -2,6 +2,37 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>DownloadDialog</name>
+    <message>
+        <source>Downloading...</source>
+        <translation>Загрузка...</translation>
+    </message>
+    <message>
+        <source>The file is not offered over a secure connection: %1</source>
+        <translation>Файл предлагается не по защищённому соединению: %1</translation>
+    </message>
+    <message>
+        <source>The address names no file to save: %1</source>
+        <translation>В адресе нет имени файла для сохранения: %1</translation>
+    </message>
+    <message>
+        <source>Where to save the file to?</source>
+        <translation>Куда сохранить файл?</translation>
+    </message>
+    <message>
+        <source>Unable to save file. %1</source>
+        <translation>Не удалось сохранить файл. %1</translation>
+    </message>
+    <message>
+        <source>Downloading (%1%)</source>
+        <translation>Загрузка (%1%)</translation>
+    </message>
+    <message>
+        <source>The server did not send the file (HTTP status %1).</source>
+        <translation>Сервер не передал файл (код HTTP %1).</translation>
+    </message>
+</context>
+<context>
     <name>EmailAddress</name>
     <message>
         <source>The e-mail address is empty.</source>
@@ -106,6 +137,30 @@
     <message>
         <source>Click to change color</source>
         <translation>Нажмите, чтобы изменить цвет</translation>
+    </message>
+</context>
+<context>
+    <name>QCheckConnection</name>
+    <message>
+        <source>Network error: %1. %2</source>
+        <translation>Ошибка сети: %1. %2</translation>
+    </message>
+    <message>
+        <source>Network error: %1. %2 %3</source>
+        <translation>Ошибка сети: %1. %2 %3</translation>
+    </message>
+    <message>
+        <source>Your current location is detected as %1.</source>
+        <translation>Ваше местоположение определено как %1.</translation>
+    </message>
+    <message>
+        <source>%1/help/proxy/</source>
+        <extracomment>%1 is the English web site, %2 the Russian one: each language names its own.</extracomment>
+        <translation>%2/help/proxy/</translation>
+    </message>
+    <message>
+        <source>If you think your provider might block BetFair try %1 </source>
+        <translation>Если вы считаете, что ваш провайдер может блокировать BetFair, попробуйте %1 </translation>
     </message>
 </context>
 <context>
@@ -456,6 +511,18 @@
     <message>
         <source>The settings file %1 is damaged and no copy of it could be kept: %2</source>
         <translation>Файл настроек %1 повреждён, а сохранить его копию не удалось: %2</translation>
+    </message>
+</context>
+<context>
+    <name>QVersionChecker</name>
+    <message>
+        <source>%1/version.json</source>
+        <extracomment>%1 is the English web site, %2 the Russian one: each language names its own.</extracomment>
+        <translation>%2/version.json</translation>
+    </message>
+    <message>
+        <source>The version file&apos;s address is not secure: %1</source>
+        <translation>Адрес файла версии не защищён: %1</translation>
     </message>
 </context>
 <context>

@@ -3,7 +3,9 @@
 // Only for tests that link tw_exchange.
 
 #include "HttpTestServer.h"
+#include "ProductSite.h"
 #include "QBetFair.h"
+#include "QCheckConnection.h"
 #include "QNetwork.h"
 
 // Points every exchange endpoint at a local test server for its lifetime and
@@ -14,6 +16,8 @@
 //   scores    /inplayservice/v1.0/eventsInPlay?...
 //   login     /view/login?...
 //   charts    /uk/betting/..., /au/betting/...
+//   country   /country
+//   product   / (English site), /ru (Russian site)
 class LocalExchange
 {
 public:
@@ -28,6 +32,9 @@ public:
             + server.url(QStringLiteral("/"));
         QBetFair::ChartSites
             = QStringList { server.url(QStringLiteral("/uk")), server.url(QStringLiteral("/au")) };
+        QCheckConnection::CountryUrl = server.url(QStringLiteral("/country"));
+        ProductSite::English = server.url();
+        ProductSite::Russian = server.url(QStringLiteral("/ru"));
     }
 
     ~LocalExchange()
@@ -38,6 +45,9 @@ public:
         QBetFair::ScoresUrl = scores;
         QBetFair::LoginUrlTemplate = login;
         QBetFair::ChartSites = charts;
+        QCheckConnection::CountryUrl = country;
+        ProductSite::English = english;
+        ProductSite::Russian = russian;
         QNetwork::TransferTimeout = transferTimeout;
     }
 
@@ -57,5 +67,8 @@ private:
     const QString scores = QBetFair::ScoresUrl;
     const QString login = QBetFair::LoginUrlTemplate;
     const QStringList charts = QBetFair::ChartSites;
+    const QString country = QCheckConnection::CountryUrl;
+    const QString english = ProductSite::English;
+    const QString russian = ProductSite::Russian;
     const int transferTimeout = QNetwork::TransferTimeout;
 };
