@@ -1,8 +1,9 @@
 #include "DownloadDialog.h"
 
+#include "FileDialog.h"
 #include "QConfirm.h"
+#include "WriteAll.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QNetworkReply>
@@ -13,19 +14,6 @@
 #include <algorithm>
 
 namespace {
-
-DownloadDialog::FolderChooser& folderChooser()
-{
-    static DownloadDialog::FolderChooser installed;
-    return installed;
-}
-
-QString ChooseFolder(QWidget* parent, const QString& caption, const QString& start)
-{
-    if (folderChooser())
-        return folderChooser()(parent, caption, start);
-    return QFileDialog::getExistingDirectory(parent, caption, start, QFileDialog::ShowDirsOnly);
-}
 
 const int HttpOk = 200;
 
@@ -65,11 +53,6 @@ void DownloadDialog::buildForm()
     horizontalLayout->addWidget(progressBar);
 }
 
-void DownloadDialog::SetFolderChooser(FolderChooser chooser)
-{
-    folderChooser() = std::move(chooser);
-}
-
 QString DownloadDialog::SaveName(const QUrl& url)
 {
     // Both separators count: a decoded name must not lead out of the folder
@@ -96,7 +79,7 @@ int DownloadDialog::exec()
         return fail(tr("The address names no file to save: %1").arg(EscapeForBox(url.toDisplayString())),
             QStringLiteral("SaveFile"));
 
-    const QString folder = ChooseFolder(this, tr("Where to save the file to?"),
+    const QString folder = FileDialog::GetExistingDirectory(this, tr("Where to save the file to?"),
         QStandardPaths::standardLocations(QStandardPaths::DownloadLocation).value(0));
     if (folder.isEmpty()) {
         reject();
@@ -127,9 +110,10 @@ QString DownloadDialog::FileName() const
 
 void DownloadDialog::WriteFile()
 {
-    // An aborted reply is closed and has nothing more to give.
+    // An aborted reply is closed and has nothing more to give. A failed
+    // write makes the commit fail, which Finished reports.
     if (reply && reply->isOpen())
-        saveFile.write(reply->readAll());
+        WriteAll(saveFile, reply->readAll());
 }
 
 void DownloadDialog::Progress(qlonglong received, qlonglong total)

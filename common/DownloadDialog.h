@@ -6,8 +6,6 @@
 #include <QSaveFile>
 #include <QUrl>
 
-#include <functional>
-
 class QHBoxLayout;
 class QNetworkReply;
 class QProgressBar;

@@ -32,3 +32,10 @@ QString FileDialog::GetOpenFileName(
         return responder()({ parent, caption, directory, filter });
     return QFileDialog::getOpenFileName(parent, caption, directory, filter);
 }
+
+QString FileDialog::GetExistingDirectory(QWidget* parent, const QString& caption, const QString& directory)
+{
+    if (responder())
+        return responder()({ parent, caption, directory, QString() });
+    return QFileDialog::getExistingDirectory(parent, caption, directory, QFileDialog::ShowDirsOnly);
+}

@@ -30,6 +30,9 @@ public:
     // QFileDialog::getOpenFileName likewise.
     static QString GetOpenFileName(
         QWidget* parent, const QString& caption, const QString& directory, const QString& filter);
+    // QFileDialog::getExistingDirectory, folders only; the request's filter
+    // is empty.
+    static QString GetExistingDirectory(QWidget* parent, const QString& caption, const QString& directory);
 
 private:
     FileDialog() = delete;

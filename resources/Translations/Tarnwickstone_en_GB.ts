@@ -501,16 +501,6 @@
     </message>
 </context>
 <context>
-    <name>SettingsStore</name>
-    <message>
-        <source>The settings file %1 is damaged; a copy of it was kept as %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The settings file %1 is damaged and no copy of it could be kept: %2</source>
-    </message>
-</context>
-<context>
     <name>QVersionChecker</name>
     <message>
         <source>%1/version.json</source>
@@ -520,6 +510,17 @@
     <message>
         <source>The version file&apos;s address is not secure: %1</source>
         <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SettingsStore</name>
+    <message>
+        <source>The settings file %1 is damaged; a copy of it was kept as %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The settings file %1 is damaged and no copy of it could be kept: %2</source>
+        <translation></translation>
     </message>
 </context>
 <context>

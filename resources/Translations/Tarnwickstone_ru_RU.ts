@@ -503,17 +503,6 @@
     </message>
 </context>
 <context>
-    <name>SettingsStore</name>
-    <message>
-        <source>The settings file %1 is damaged; a copy of it was kept as %2</source>
-        <translation>Файл настроек %1 повреждён; его копия сохранена как %2</translation>
-    </message>
-    <message>
-        <source>The settings file %1 is damaged and no copy of it could be kept: %2</source>
-        <translation>Файл настроек %1 повреждён, а сохранить его копию не удалось: %2</translation>
-    </message>
-</context>
-<context>
     <name>QVersionChecker</name>
     <message>
         <source>%1/version.json</source>
@@ -523,6 +512,17 @@
     <message>
         <source>The version file&apos;s address is not secure: %1</source>
         <translation>Адрес файла версии не защищён: %1</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsStore</name>
+    <message>
+        <source>The settings file %1 is damaged; a copy of it was kept as %2</source>
+        <translation>Файл настроек %1 повреждён; его копия сохранена как %2</translation>
+    </message>
+    <message>
+        <source>The settings file %1 is damaged and no copy of it could be kept: %2</source>
+        <translation>Файл настроек %1 повреждён, а сохранить его копию не удалось: %2</translation>
     </message>
 </context>
 <context>

@@ -1,4 +1,5 @@
 #include "DownloadDialog.h"
+#include "FileDialog.h"
 #include "QConfirm.h"
 #include "TrustedHttpsServer.h"
 
@@ -48,10 +49,10 @@ struct FakeUser
     explicit FakeUser(const QString& folder)
         : folder(folder)
     {
-        DownloadDialog::SetFolderChooser([this](QWidget*, const QString& asked, const QString& from) {
+        FileDialog::SetResponder([this](const FileDialog::Request& request) {
             ++folderQuestions;
-            caption = asked;
-            start = from;
+            caption = request.caption;
+            start = request.directory;
             return this->folder;
         });
         QConfirm::SetResponder([this](QMessageBox* box) -> QAbstractButton* {
@@ -65,7 +66,7 @@ struct FakeUser
     }
     ~FakeUser()
     {
-        DownloadDialog::SetFolderChooser({});
+        FileDialog::SetResponder({});
         QConfirm::SetResponder({});
     }
 

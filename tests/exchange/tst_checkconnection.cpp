@@ -1,5 +1,6 @@
 #include "HttpTestServer.h"
 #include "LocalExchange.h"
+#include "ProgramTranslation.h"
 #include "QCheckConnection.h"
 #include "RequestOutcome.h"
 #include "WorkerWatch.h"
@@ -7,7 +8,6 @@
 #include <QNetworkProxy>
 #include <QRegularExpression>
 #include <QTcpServer>
-#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -212,9 +212,8 @@ void tst_CheckConnection::russian()
 {
     server.setReply("GET", LoginPage, NotTheExchange);
     server.setReply("GET", Country, ScriptedReply::text("GB\n"));
-    QTranslator translator;
-    QVERIFY(translator.load(QStringLiteral(":/Translations/Tarnwickstone_ru_RU.qm")));
-    QCoreApplication::installTranslator(&translator);
+    const ProgramTranslation russian(QStringLiteral("ru_RU"));
+    QVERIFY(russian.isValid());
 
     const auto watch = start(QNetworkProxy(QNetworkProxy::NoProxy));
     QTRY_VERIFY_WITH_TIMEOUT(watch->deleted(), Patience);

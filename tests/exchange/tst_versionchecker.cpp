@@ -1,6 +1,7 @@
 #include "HttpTestServer.h"
 #include "LocalExchange.h"
 #include "ProductSite.h"
+#include "ProgramTranslation.h"
 #include "QVersionChecker.h"
 #include "RequestOutcome.h"
 #include "TestCertificate.h"
@@ -10,7 +11,6 @@
 #include <QJsonDocument>
 #include <QPointer>
 #include <QRegularExpression>
-#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -161,14 +161,12 @@ void tst_VersionChecker::siteOfTheLanguage()
     QFETCH(QString, path);
     server.setReply("GET", path, ScriptedReply::text(VersionFile, "application/json"));
 
-    QTranslator translator;
-    QVERIFY(translator.load(QStringLiteral(":/Translations/Tarnwickstone_%1.qm").arg(language)));
-    QCoreApplication::installTranslator(&translator);
+    ProgramTranslation translation(language);
+    QVERIFY(translation.isValid());
     std::unique_ptr<CheckerWatch> watch;
     check(watch);
     if (QTest::currentTestFailed())
         return;
-    QCoreApplication::removeTranslator(&translator);
 
     QCOMPARE(watch->errors, QStringList { QString() });
     QCOMPARE(server.lastRequest().path(), path);
