@@ -25,7 +25,7 @@ const QString Stopped = QStringLiteral("Betting was stopped due to errors");
 
 // One bet of a job: "<market> <name> <back|lay> <stake> <price> [state:<n>] [id:<bet id>]",
 // "-" standing for an empty market id. Selections are numbered in order.
-struct Spec
+struct BetLine
 {
     QString market;
     QBetPlacer::QBet bet;
@@ -45,50 +45,50 @@ float StakeOf(const QString& text)
     return text.toFloat();
 }
 
-QList<Spec> ParseBets(const QStringList& lines)
+QList<BetLine> ParseBets(const QStringList& lines)
 {
-    QList<Spec> specs;
+    QList<BetLine> betLines;
     for (int i = 0; i < lines.size(); ++i) {
         const QStringList fields = lines.at(i).split(' ');
-        Spec spec;
-        spec.market = fields.at(0) == QLatin1String("-") ? QString() : fields.at(0);
-        spec.bet.name = fields.at(1);
-        spec.bet.back = fields.at(2) == QLatin1String("back");
-        spec.bet.stake = StakeOf(fields.at(3));
-        spec.bet.price = fields.at(4);
-        spec.bet.selectionId = SelectionOf(i);
-        spec.bet.persistenceType = QStringLiteral("LAPSE");
+        BetLine betLine;
+        betLine.market = fields.at(0) == QLatin1String("-") ? QString() : fields.at(0);
+        betLine.bet.name = fields.at(1);
+        betLine.bet.back = fields.at(2) == QLatin1String("back");
+        betLine.bet.stake = StakeOf(fields.at(3));
+        betLine.bet.price = fields.at(4);
+        betLine.bet.selectionId = SelectionOf(i);
+        betLine.bet.persistenceType = QStringLiteral("LAPSE");
         for (const QString& extra : fields.mid(5)) {
             if (extra.startsWith(QLatin1String("state:")))
-                spec.bet.state = extra.mid(6).toInt();
+                betLine.bet.state = extra.mid(6).toInt();
             else if (extra.startsWith(QLatin1String("id:")))
-                spec.bet.betId = extra.mid(3);
+                betLine.bet.betId = extra.mid(3);
         }
-        specs.append(spec);
+        betLines.append(betLine);
     }
-    return specs;
+    return betLines;
 }
 
-Bets JobOf(const QList<Spec>& specs)
+Bets JobOf(const QList<BetLine>& betLines)
 {
     Bets bets;
-    for (const Spec& spec : specs)
-        bets[spec.market].append(spec.bet);
+    for (const BetLine& betLine : betLines)
+        bets[betLine.market].append(betLine.bet);
     return bets;
 }
 
-qint64 SelectionNamed(const QList<Spec>& specs, const QString& name)
+qint64 SelectionNamed(const QList<BetLine>& betLines, const QString& name)
 {
-    for (const Spec& spec : specs) {
-        if (spec.bet.name == name)
-            return spec.bet.selectionId;
+    for (const BetLine& betLine : betLines) {
+        if (betLine.bet.name == name)
+            return betLine.bet.selectionId;
     }
     return -1;
 }
 
 // "<operation> <bet> refuse|noreport|noreportonce|nobetid|cancelonly [<code>]", "http <operation> <market>",
 // "delay <market> <ms>", "rename <market> <market>", "text", "reverse".
-void Script(SimulatedExchange& exchange, const QList<Spec>& specs, const QStringList& lines)
+void Script(SimulatedExchange& exchange, const QList<BetLine>& betLines, const QStringList& lines)
 {
     static const QHash<QString, Fault> faults { { "refuse", Fault::Refuse }, { "noreport", Fault::NoReport },
         { "noreportonce", Fault::NoReportOnce }, { "nobetid", Fault::NoBetId },
@@ -106,7 +106,7 @@ void Script(SimulatedExchange& exchange, const QList<Spec>& specs, const QString
         else if (f.at(0) == QLatin1String("reverse"))
             exchange.reverseReports();
         else
-            exchange.addFault(f.at(0), SelectionNamed(specs, f.at(1)), faults.value(f.at(2)), f.value(3));
+            exchange.addFault(f.at(0), SelectionNamed(betLines, f.at(1)), faults.value(f.at(2)), f.value(3));
     }
 }
 
@@ -204,10 +204,10 @@ private slots:
 
 private:
     // Runs the job to the end: the placer is gone when it returns.
-    void run(QBetPlacer* placer, const QList<Spec>& specs);
+    void run(QBetPlacer* placer, const QList<BetLine>& betLines);
     // What must hold after any job: one result per bet, one Done after
     // them, and no bet on the book the user has not been told of.
-    void checkJob(const QList<Spec>& specs, const Receiver& receiver, const QStringList& unreported = {});
+    void checkJob(const QList<BetLine>& betLines, const Receiver& receiver, const QStringList& unreported = {});
     void checkExpected(const Receiver& receiver, const QStringList& expected, const QString& done);
 
     HttpTestServer server;
@@ -232,49 +232,49 @@ void tst_BetPlacer::cleanup()
     QBetFair::StopOnError = false;
 }
 
-void tst_BetPlacer::run(QBetPlacer* placer, const QList<Spec>& specs)
+void tst_BetPlacer::run(QBetPlacer* placer, const QList<BetLine>& betLines)
 {
     WorkerWatch watch(placer);
-    placer->Bet(JobOf(specs));
+    placer->Bet(JobOf(betLines));
     QTRY_VERIFY_WITH_TIMEOUT(watch.deleted(), Patience);
 }
 
 void tst_BetPlacer::checkJob(
-    const QList<Spec>& specs, const Receiver& receiver, const QStringList& unreported)
+    const QList<BetLine>& betLines, const Receiver& receiver, const QStringList& unreported)
 {
     QCOMPARE(receiver.done.size(), 1);
     QVERIFY2(
         receiver.events.last().startsWith(QLatin1String("done")), qPrintable(receiver.events.join('\n')));
-    QCOMPARE(receiver.results.size(), specs.size());
+    QCOMPARE(receiver.results.size(), betLines.size());
 
     QHash<QString, qint64> reportedSelections;
-    for (const Spec& spec : specs) {
-        const Result result = receiver.resultOf(spec.bet.name);
-        QCOMPARE(result.name, spec.bet.name);
+    for (const BetLine& betLine : betLines) {
+        const Result result = receiver.resultOf(betLine.bet.name);
+        QCOMPARE(result.name, betLine.bet.name);
         if (!result.id.isEmpty())
-            reportedSelections.insert(result.id, spec.bet.selectionId);
+            reportedSelections.insert(result.id, betLine.bet.selectionId);
     }
 
     const QList<SimulatedExchange::Order> book = exchange->liveOrders();
     for (const SimulatedExchange::Order& order : book) {
-        const auto spec = std::find_if(specs.cbegin(), specs.cend(),
-            [&](const Spec& spec) { return spec.bet.selectionId == order.selectionId; });
-        if (spec != specs.cend() && unreported.contains(spec->bet.name))
+        const auto betLine = std::find_if(betLines.cbegin(), betLines.cend(),
+            [&](const BetLine& betLine) { return betLine.bet.selectionId == order.selectionId; });
+        if (betLine != betLines.cend() && unreported.contains(betLine->bet.name))
             continue;
         QVERIFY2(reportedSelections.value(order.betId) == order.selectionId,
             qPrintable(QStringLiteral("bet %1 at %2 on the exchange, never reported")
                            .arg(order.betId, order.price)));
     }
-    for (const Spec& spec : specs) {
-        const Result result = receiver.resultOf(spec.bet.name);
+    for (const BetLine& betLine : betLines) {
+        const Result result = receiver.resultOf(betLine.bet.name);
         if (!result.error.isEmpty())
             continue;
         const auto placed = std::find_if(book.cbegin(), book.cend(),
             [&](const SimulatedExchange::Order& order) { return order.betId == result.id; });
-        QVERIFY2(placed != book.cend(), qPrintable(spec.bet.name));
-        QCOMPARE(placed->price.toDouble(), spec.bet.price.toDouble());
-        QCOMPARE(placed->sizeCents, CentsOf(spec.bet.stake));
-        QCOMPARE(placed->back, spec.bet.back);
+        QVERIFY2(placed != book.cend(), qPrintable(betLine.bet.name));
+        QCOMPARE(placed->price.toDouble(), betLine.bet.price.toDouble());
+        QCOMPARE(placed->sizeCents, CentsOf(betLine.bet.stake));
+        QCOMPARE(placed->back, betLine.bet.back);
     }
     for (const RecordedRequest& request : server.requests())
         QVERIFY2(!request.body.contains("\"0.00\""), request.body.constData());
@@ -442,13 +442,13 @@ void tst_BetPlacer::placement()
     QFETCH(QString, at);
     QFETCH(QString, reduction);
     QBetFair::Currency = currency;
-    QList<Spec> specs = ParseBets({ bet });
-    specs[0].bet.persistenceType = persistence;
-    const QBetPlacer::QBet& wanted = specs[0].bet;
+    QList<BetLine> betLines = ParseBets({ bet });
+    betLines[0].bet.persistenceType = persistence;
+    const QBetPlacer::QBet& wanted = betLines[0].bet;
 
     auto* placer = new QBetPlacer;
     Receiver receiver(placer);
-    run(placer, specs);
+    run(placer, betLines);
 
     const QJsonObject limitOrder { { "size", size }, { "price", at }, { "persistenceType", persistence } };
     const QJsonObject place { { "orderType", "LIMIT" }, { "selectionId", 4700 },
@@ -461,7 +461,7 @@ void tst_BetPlacer::placement()
     const QList<RecordedRequest> requests = server.requests();
     QCOMPARE(requests.size(), steps.size());
     for (int i = 0; i < steps.size(); ++i) {
-        const QJsonObject params { { "marketId", specs[0].market },
+        const QJsonObject params { { "marketId", betLines[0].market },
             { "instructions", QJsonArray { steps[i].second } } };
         QCOMPARE(requests.at(i).path(), LocalExchange::bettingPath(path));
         QCOMPARE(requests.at(i).rpcMethod(), QStringLiteral("SportsAPING/v1.0/") + steps[i].first);
@@ -469,7 +469,7 @@ void tst_BetPlacer::placement()
         QCOMPARE(Compact(requests.at(i).json().value("params").toObject()), Compact(params));
     }
 
-    checkJob(specs, receiver);
+    checkJob(betLines, receiver);
     QCOMPARE(receiver.done, QStringList { QString() });
     const Result result = receiver.results.value(0);
     QCOMPARE(result.id, reduction.isEmpty() ? QStringLiteral("1001") : QStringLiteral("1002"));
@@ -740,18 +740,18 @@ void tst_BetPlacer::outcomes()
     QFETCH(QString, done);
     QFETCH(QString, requests);
     QFETCH(QStringList, unreported);
-    const QList<Spec> specs = ParseBets(bets);
-    Script(*exchange, specs, script);
+    const QList<BetLine> betLines = ParseBets(bets);
+    Script(*exchange, betLines, script);
     QBetFair::StopOnError = stopOnError;
 
     auto* placer = new QBetPlacer;
     Receiver receiver(placer);
-    run(placer, specs);
+    run(placer, betLines);
 
     // Bets taken already report nothing more.
-    QList<Spec> reported;
-    std::copy_if(specs.cbegin(), specs.cend(), std::back_inserter(reported),
-        [](const Spec& spec) { return spec.bet.state != 4 && spec.bet.state != 5; });
+    QList<BetLine> reported;
+    std::copy_if(betLines.cbegin(), betLines.cend(), std::back_inserter(reported),
+        [](const BetLine& betLine) { return betLine.bet.state != 4 && betLine.bet.state != 5; });
     checkJob(reported, receiver, unreported);
     checkExpected(receiver, expected, done);
     QVERIFY2(QRegularExpression("^" + requests + "$").match(RequestCounts(server)).hasMatch(),
@@ -809,15 +809,15 @@ void tst_BetPlacer::reentrancy()
     QFETCH(int, box);
     QFETCH(QStringList, expected);
     QFETCH(QString, done);
-    const QList<Spec> specs = ParseBets(bets);
-    Script(*exchange, specs, script);
+    const QList<BetLine> betLines = ParseBets(bets);
+    Script(*exchange, betLines, script);
     QBetFair::StopOnError = stopOnError;
 
     auto* placer = new QBetPlacer;
     Receiver receiver(placer, Receiver::Box(box), 300);
-    run(placer, specs);
+    run(placer, betLines);
 
-    checkJob(specs, receiver);
+    checkJob(betLines, receiver);
     checkExpected(receiver, expected, done);
 }
 
@@ -826,12 +826,12 @@ void tst_BetPlacer::stopTextTranslated()
     QTranslator translator;
     QVERIFY(translator.load(QStringLiteral(":/Translations/Tarnwickstone_ru_RU.qm")));
     QCoreApplication::installTranslator(&translator);
-    const QList<Spec> specs = ParseBets({ "3.1 A back 5 2.5", "1.5 B back 5 2.5" });
+    const QList<BetLine> betLines = ParseBets({ "3.1 A back 5 2.5", "1.5 B back 5 2.5" });
     QBetFair::StopOnError = true;
 
     auto* placer = new QBetPlacer;
     Receiver receiver(placer);
-    run(placer, specs);
+    run(placer, betLines);
     QCoreApplication::removeTranslator(&translator);
 
     QCOMPARE(receiver.done, QStringList { QStringLiteral("Ставки остановлены из-за ошибок") });
