@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSettings>
 
 namespace {
@@ -51,12 +50,7 @@ bool backUp(const QString& path, const QString& backupPath, QString& error)
     const QByteArray content = original.readAll();
 
     makePrivate(backupPath);
-    QSaveFile backup(backupPath);
-    if (backup.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && WriteAll(backup, content)
-        && backup.commit())
-        return true;
-    error = backup.errorString();
-    return false;
+    return SaveWholeFile(backupPath, content, error);
 }
 
 void keepUnparsableFile(const QString& path)

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QIODevice>
+#include <QSaveFile>
 
 bool WriteAll(QIODevice& device, const QByteArray& bytes)
 {
@@ -13,4 +14,13 @@ bool WriteAll(QIODevice& device, const QByteArray& bytes)
         written += chunk;
     }
     return true;
+}
+
+bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString& error)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && WriteAll(file, bytes) && file.commit())
+        return true;
+    error = file.errorString();
+    return false;
 }

@@ -2,6 +2,7 @@
 
 class QByteArray;
 class QIODevice;
+class QString;
 
 // Writes all of bytes, going on after short writes. False when the device
 // refuses the rest; its errorString() then tells why.
@@ -11,3 +12,7 @@ class QIODevice;
 // commit whose final flush fell short (disk full) as a success, putting a
 // truncated file in place of the old one.
 bool WriteAll(QIODevice& device, const QByteArray& bytes);
+
+// Puts bytes in place of the file at path as a whole, or leaves the file as
+// it was and gives the reason in error.
+bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString& error);
