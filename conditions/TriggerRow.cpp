@@ -11,9 +11,11 @@
 #include "QSportsCatalog.h"
 #include "QWholeNumberValidator.h"
 #include "SearchFilter.h"
+#include "TemplateFile.h"
 #include "ui_TriggerRow.h"
 
 #include <QDateTime>
+#include <QJsonArray>
 #include <QRegExpValidator>
 
 namespace {
@@ -168,6 +170,48 @@ RowCondition TriggerRow::Condition() const
 void TriggerRow::AddToFilter(QJsonObject& filter) const
 {
     FilterBuilder::Add(filter, Condition(), QDateTime::currentDateTimeUtc());
+}
+
+void TriggerRow::Save(QJsonObject& record) const
+{
+    record.insert(QStringLiteral("A"), Current(ui->ObjList).code);
+    record.insert(QStringLiteral("B"), Current(ui->PropList).code);
+    record.insert(QStringLiteral("C"), Current(ui->CondList).code);
+    if (Shows(ui->ParamsList))
+        record.insert(QStringLiteral("D"), Current(ui->ParamsList).code);
+    if (Shows(ui->Value1))
+        record.insert(QStringLiteral("V1"), TemplateFile::NumberValue(ui->Value1->text()));
+    if (Shows(ui->Value2))
+        record.insert(QStringLiteral("V2"), TemplateFile::NumberValue(ui->Value2->text()));
+    if (Shows(ui->ValueText))
+        record.insert(QStringLiteral("V"), ui->ValueText->text());
+    if (Shows(ui->Values))
+        record.insert(QStringLiteral("S"), Current(ui->Values).code);
+    if (Shows(ui->ListEditor))
+        record.insert(QStringLiteral("Vs"), QJsonArray::fromStringList(ui->ListEditor->Items()));
+}
+
+void TriggerRow::Load(const QJsonObject& record)
+{
+    ui->Value1->setText(TemplateFile::ValueText(record.value(QLatin1String("V1"))));
+    ui->Value2->setText(TemplateFile::ValueText(record.value(QLatin1String("V2"))));
+    ui->ValueText->setText(TemplateFile::ValueText(record.value(QLatin1String("V"))));
+    // In cascade order: each choice refills the combos after it.
+    const std::pair<const char*, QComboBox*> choices[]
+        = { { "A", ui->ObjList }, { "B", ui->PropList }, { "D", ui->ParamsList }, { "C", ui->CondList } };
+    for (const auto& [key, combo] : choices)
+        combo->setCurrentIndex(FindItem(combo, record.value(QLatin1String(key)).toString()));
+
+    const QJsonValue items = record.value(QLatin1String("Vs"));
+    if (items.isArray()) {
+        QStringList texts;
+        for (const QJsonValue& item : items.toArray())
+            texts << item.toString();
+        ui->ListEditor->SetItems(texts);
+    }
+    const QJsonValue value = record.value(QLatin1String("S"));
+    if (value.isString())
+        ui->Values->setCurrentIndex(FindItem(ui->Values, value.toString()));
 }
 
 bool TriggerRow::IsNegative() const

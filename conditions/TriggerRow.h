@@ -49,6 +49,17 @@ public:
     // measured from the clock now.
     void AddToFilter(QJsonObject& filter) const;
 
+    // Writes the row's record of a template file into record: the codes of
+    // the chosen object, property and comparison, and of each other input
+    // the row shows, its value. Inputs count as shown when the row shows
+    // them, so a template on a hidden panel saves whole.
+    void Save(QJsonObject& record) const;
+    // Sets the row up from a stored record: the value texts first, then the
+    // combos from left to right (each choice runs the cascade), then the
+    // list and the fixed value. Unknown codes leave their combo without a
+    // current item; see HasEveryChoice().
+    void Load(const QJsonObject& record);
+
     // The row's comparison is "Is not equal to" or "Is not in list".
     bool IsNegative() const;
 
