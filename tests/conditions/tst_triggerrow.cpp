@@ -9,12 +9,17 @@
 #include "TriggerRow.h"
 
 #include "conditions/FilterReaders.h"
+#include "conditions/RowSetup.h"
 
 #include <QComboBox>
 #include <QPushButton>
 #include <QtTest>
 
 using FilterReaders::Json;
+using RowSetup::code;
+using RowSetup::load;
+using RowSetup::Parts;
+using RowSetup::select;
 
 namespace {
 
@@ -24,68 +29,12 @@ const QString everySport = QStringLiteral("<every sport>");
 
 const QStringList editorNames = { "ValueText", "Value1", "Value2", "Values", "ListEditor" };
 
-// The widgets of a row, found by the object names its form gives them.
-struct Parts
-{
-    explicit Parts(TriggerRow& row)
-        : objects(row.findChild<QComboBox*>("ObjList"))
-        , properties(row.findChild<QComboBox*>("PropList"))
-        , parameters(row.findChild<QComboBox*>("ParamsList"))
-        , comparisons(row.findChild<QComboBox*>("CondList"))
-        , text(row.findChild<QPriceEdit*>("ValueText"))
-        , value1(row.findChild<QPriceEdit*>("Value1"))
-        , value2(row.findChild<QPriceEdit*>("Value2"))
-        , list(row.findChild<QListEditor*>("ListEditor"))
-        , remove(row.findChild<QPushButton*>("ButDel"))
-    {
-    }
-    QComboBox* objects;
-    QComboBox* properties;
-    QComboBox* parameters;
-    QComboBox* comparisons;
-    QPriceEdit* text;
-    QPriceEdit* value1;
-    QPriceEdit* value2;
-    QListEditor* list;
-    QPushButton* remove;
-};
-
-QString code(const QComboBox* combo)
-{
-    return combo->currentData().value<MyList>().code;
-}
-
 QStringList codes(const QComboBox* combo)
 {
     QStringList all;
     for (int i = 0; i < combo->count(); ++i)
         all << combo->itemData(i).value<MyList>().code;
     return all;
-}
-
-bool select(QComboBox* combo, const QString& wanted)
-{
-    const int index = TriggerRow::FindItem(combo, wanted);
-    combo->setCurrentIndex(index);
-    return index >= 0;
-}
-
-// Sets a row up the way a stored row is rebuilt: the value texts first, then
-// the combos from left to right, then the list. An empty parameter is skipped.
-bool load(TriggerRow& row, const QString& object, const QString& property, const QString& parameter,
-    const QString& comparison, const QStringList& texts = {}, const QStringList& items = {})
-{
-    Parts parts(row);
-    QPriceEdit* const edits[] = { parts.text, parts.value1, parts.value2 };
-    for (int i = 0; i < texts.size() && i < 3; ++i)
-        edits[i]->setText(texts.at(i));
-    bool found = select(parts.objects, object) && select(parts.properties, property);
-    if (!parameter.isEmpty())
-        found = found && select(parts.parameters, parameter);
-    found = found && select(parts.comparisons, comparison);
-    if (!items.isEmpty())
-        parts.list->SetItems(items);
-    return found;
 }
 
 QStringList shownEditors(TriggerRow& row)
@@ -555,44 +504,14 @@ private slots:
     void filterFromRows()
     {
         QWidget window; // not shown: a template built off screen
-        QList<TriggerRow*> rows;
-        auto add = [&](const QString& object, const QString& property, const QString& parameter,
-                       const QString& comparison, const QStringList& texts, const QStringList& items) {
-            auto* row = new TriggerRow(&window);
-            rows << row;
-            return load(*row, object, property, parameter, comparison, texts, items);
-        };
-        QVERIFY(add("Event", "Sport", "", "NotInList", {}, { "1", "2" }));
-        QVERIFY(add("Event", "Sport", "", "InList", {}, { "7", "4" }));
-        QVERIFY(add("Market", "Volume", "", "GE", { "", "100000" }, {}));
-        QVERIFY(add("Market", "NumSel", "", "Btw", { "", "2", "5" }, {}));
-        QVERIFY(add("Fav", "Back", "", "Ots", { "", "1.5", "2" }, {}));
-        QVERIFY(add("Any", "Silks", "FORM", "SQ", { "1.2" }, {}));
-        QVERIFY(add("All", "Name", "", "NotInList", {}, { "The Field", "Bar" }));
-        QVERIFY(add("Draw", "HasBets", "", "Unmatched", {}, {}));
-        QVERIFY(add("Market", "HasBets", "", "Any", {}, {}));
-        QVERIFY(add("Event", "DrawScore", "", "LS", { "2" }, {}));
-
         QJsonObject filter;
-        for (const TriggerRow* row : qAsConst(rows)) {
+        for (const RowSetup::Spec& spec : RowSetup::GoldenRows()) {
+            auto* row = new TriggerRow(&window);
+            QVERIFY(load(*row, spec));
             QVERIFY(row->IsValid());
             row->AddToFilter(filter);
         }
-        QStringList sports = QCatalog::sports->Codes({ "1", "2" }, true);
-        sports << "4"
-               << "7"; // catalog order, not the order chosen
-        QJsonObject expected = Json(R"({
-            "volume": {"from": 100000, "to": 1e15},
-            "numberOfSelections": {"from": 2, "to": 5},
-            "sel": [{"sel": "fav", "backPrice": {"from": 1.5, "to": 2, "invert": true}},
-                    {"sel": "any", "silks": {"FORM": {"type": "FORM", "regexp": "1.2"}}},
-                    {"sel": "all", "selName": {"text": {"list": ["The Field", "Bar"], "invert": true}}},
-                    {"sel": "draw", "bets": "Unmatched"}],
-            "silks": true,
-            "withOrders": ["EXECUTION_COMPLETE", "EXECUTABLE"],
-            "drawScore": -2, "scores": true})");
-        expected.insert("eventTypeIds", QJsonArray::fromStringList(sports));
-        COMPARE_JSON(filter, expected);
+        COMPARE_JSON(filter, RowSetup::GoldenFilter());
         COMPARE_JSON(
             FilterReaders::SentMarketFilter(server, filter), FilterReaders::MeantMarketFilter(filter));
     }
