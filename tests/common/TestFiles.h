@@ -35,18 +35,20 @@ inline void writeFile(const QString& path, const QByteArray& content, int mode =
     QCOMPARE(chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
 }
 
-// Root writes into read-only folders: while this lives, the process acts as nobody.
+// Root writes into read-only folders: while this lives, the process acts as
+// nobody. The real user changes too, since access() (QFileInfo::isWritable)
+// judges by it; root stays the saved user, so it can come back.
 class Unprivileged
 {
 public:
     Unprivileged()
     {
         if (geteuid() == 0)
-            dropped = seteuid(65534) == 0;
+            dropped = setresuid(65534, 65534, 0) == 0;
     }
     ~Unprivileged()
     {
-        if (dropped && seteuid(0) != 0)
+        if (dropped && setresuid(0, 0, 0) != 0)
             qFatal("cannot act as root again");
     }
 
