@@ -59,6 +59,121 @@
     </message>
 </context>
 <context>
+    <name>MyTemplates</name>
+    <message>
+        <source>Select predefined templates</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+N</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>New</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+S</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save  </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+S</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save As</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Del</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Conditions are met:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Ins</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+Del</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear all</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy of %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save template as...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please enter new name:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unable to open file &apos;%1&apos;: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Condition %1 of the template &apos;%2&apos; asks for a choice that is not on offer; choose it again before searching.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Are you sure to delete template &apos;%1&apos;?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unable to delete file: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>[Unsaved]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The template &apos;%1&apos; has been changed. Would you like to save it?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>One or more of the entered values are not valid. Would you like to save it anyway?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unable to save file: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File &apos;%1&apos; exists. Overwrite?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>eng</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file holds no template.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QActionWorker</name>
     <message>
         <source>Cancelled</source>

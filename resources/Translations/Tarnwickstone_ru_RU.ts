@@ -59,6 +59,121 @@
     </message>
 </context>
 <context>
+    <name>MyTemplates</name>
+    <message>
+        <source>Select predefined templates</source>
+        <translation>Выберите готовый шаблон</translation>
+    </message>
+    <message>
+        <source>Ctrl+N</source>
+        <translation>Ctrl+N</translation>
+    </message>
+    <message>
+        <source>New</source>
+        <translation>Новый</translation>
+    </message>
+    <message>
+        <source>Ctrl+S</source>
+        <translation>Ctrl+S</translation>
+    </message>
+    <message>
+        <source>Save  </source>
+        <translation>Сохранить  </translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+S</source>
+        <translation>Ctrl+Shift+S</translation>
+    </message>
+    <message>
+        <source>Save As</source>
+        <translation>Сохранить как</translation>
+    </message>
+    <message>
+        <source>Ctrl+Del</source>
+        <translation>Ctrl+Del</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Удалить</translation>
+    </message>
+    <message>
+        <source>Conditions are met:</source>
+        <translation>Выполняются условия:</translation>
+    </message>
+    <message>
+        <source>Ctrl+Ins</source>
+        <translation>Ctrl+Ins</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Добавить</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+Del</source>
+        <translation>Ctrl+Shift+Del</translation>
+    </message>
+    <message>
+        <source>Clear all</source>
+        <translation>Очистить всё</translation>
+    </message>
+    <message>
+        <source>Copy of %1</source>
+        <translation>Копия %1</translation>
+    </message>
+    <message>
+        <source>Save template as...</source>
+        <translation>Сохранить шаблон как...</translation>
+    </message>
+    <message>
+        <source>Please enter new name:</source>
+        <translation>Введите новое имя:</translation>
+    </message>
+    <message>
+        <source>Unable to open file &apos;%1&apos;: %2</source>
+        <translation>Не удалось открыть файл «%1»: %2</translation>
+    </message>
+    <message>
+        <source>Condition %1 of the template &apos;%2&apos; asks for a choice that is not on offer; choose it again before searching.</source>
+        <translation>Условие %1 шаблона «%2» ссылается на недоступный вариант; выберите его заново перед поиском.</translation>
+    </message>
+    <message>
+        <source>Are you sure to delete template &apos;%1&apos;?</source>
+        <translation>Удалить шаблон «%1»?</translation>
+    </message>
+    <message>
+        <source>Unable to delete file: %1</source>
+        <translation>Не удалось удалить файл: %1</translation>
+    </message>
+    <message>
+        <source>[Unsaved]</source>
+        <translation>[Не сохранён]</translation>
+    </message>
+    <message>
+        <source>The template &apos;%1&apos; has been changed. Would you like to save it?</source>
+        <translation>Шаблон «%1» изменён. Сохранить его?</translation>
+    </message>
+    <message>
+        <source>One or more of the entered values are not valid. Would you like to save it anyway?</source>
+        <translation>Одно или несколько введённых значений неверны. Всё равно сохранить?</translation>
+    </message>
+    <message>
+        <source>Unable to save file: %1</source>
+        <translation>Невозможно сохранить файл: %1</translation>
+    </message>
+    <message>
+        <source>File &apos;%1&apos; exists. Overwrite?</source>
+        <translation>Файл «%1» уже существует. Заменить его?</translation>
+    </message>
+    <message>
+        <source>eng</source>
+        <translation>rus</translation>
+    </message>
+    <message>
+        <source>The file holds no template.</source>
+        <translation>В файле нет шаблона.</translation>
+    </message>
+</context>
+<context>
     <name>QActionWorker</name>
     <message>
         <source>Cancelled</source>
