@@ -13,8 +13,8 @@ public:
     MessageCapture()
     {
         {
-            QMutexLocker locker(&lock());
-            store().clear();
+            QMutexLocker locker(&mutex);
+            store.clear();
         }
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=true"));
         previous = qInstallMessageHandler(capture);
@@ -28,8 +28,8 @@ public:
 
     QStringList messages() const
     {
-        QMutexLocker locker(&lock());
-        return store();
+        QMutexLocker locker(&mutex);
+        return store;
     }
 
 private:
@@ -37,19 +37,11 @@ private:
 
     static void capture(QtMsgType, const QMessageLogContext&, const QString& message)
     {
-        QMutexLocker locker(&lock());
-        store().append(message);
-    }
-    static QStringList& store()
-    {
-        static QStringList messages;
-        return messages;
-    }
-    static QMutex& lock()
-    {
-        static QMutex mutex;
-        return mutex;
+        QMutexLocker locker(&mutex);
+        store.append(message);
     }
 
+    static inline QStringList store;
+    static inline QMutex mutex;
     QtMessageHandler previous = nullptr;
 };
