@@ -1,0 +1,243 @@
+#include "HeldInTurn.h"
+#include "HttpTestServer.h"
+#include "LocalExchange.h"
+#include "MessageCapture.h"
+#include "QGetFunds.h"
+#include "QKeepAlive.h"
+#include "QLogin.h"
+#include "RequestOutcome.h"
+#include "WorkerWatch.h"
+
+#include <QJsonDocument>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+const QString Token = QStringLiteral("TOKEN-5e1f0c");
+const QString Password = QStringLiteral("p+ &=\u00e9%");
+
+ScriptedReply Json(const QString& json)
+{
+    return ScriptedReply::json(QJsonDocument::fromJson(json.arg(Token).toUtf8()));
+}
+
+ScriptedReply Account(const char* currency)
+{
+    return ScriptedReply::rpcResult(QJsonObject { { "currencyCode", currency } });
+}
+
+QString Wallet(const RecordedRequest& request)
+{
+    return request.json().value("params")["wallet"].toString();
+}
+
+} // namespace
+
+class tst_Session : public QObject
+{
+    Q_OBJECT
+
+    HttpTestServer server;
+    LocalExchange exchange { server };
+
+    const int interval = QKeepAlive::IntervalMs;
+
+    // Runs a worker to its end, with every message captured; no text the
+    // user or a log sees holds the password or the token.
+    QStringList run(QActionWorker* worker, const std::function<void()>& start)
+    {
+        const MessageCapture capture;
+        QStringList done = WorkerWatch::run(worker, start);
+        for (const QString& text : capture.messages() + done) {
+            if (text.contains(Password) || text.contains(Token))
+                done += "secret shown: " + text;
+        }
+        return done;
+    }
+
+private slots:
+    void init()
+    {
+        server.clearRequests();
+        QBetFair::SetSessionToken(QStringLiteral("old"));
+        QBetFair::Currency = QStringLiteral("???");
+    }
+    void cleanup()
+    {
+        QBetFair::SetSessionToken(QString());
+        QKeepAlive::IntervalMs = interval;
+        server.releaseAll();
+    }
+
+    void logInAndOut_data()
+    {
+        QTest::addColumn<QString>("operation"); // login, logout, or the web login page's token
+        QTest::addColumn<ScriptedReply>("identity");
+        QTest::addColumn<ScriptedReply>("account");
+        QTest::addColumn<QString>("before"); // token and currency, T for the token
+        QTest::addColumn<QString>("outcome"); // Done | token currency | requests
+        const auto row = [](const char* name, const char* operation, const ScriptedReply& identity,
+                             const ScriptedReply& account, const char* before, const char* outcome) {
+            QTest::newRow(name) << QString(operation) << identity << account << QString(before)
+                                << QString(outcome);
+        };
+        const ScriptedReply success = Json(R"({"token": "%1", "status": "SUCCESS", "error": ""})");
+        const ScriptedReply gbp = Account("GBP"), fails = ScriptedReply::error(500);
+        row("success", "login", success, gbp, "old ???", " | T GBP | login getAccountDetails");
+        row("status in lower case", "login", Json(R"({"token": "%1", "status": "success"})"), gbp, "old ???",
+            "TOKEN_ERROR | old ??? | login");
+        row("error beside success", "login",
+            Json(R"({"token": "%1", "status": "SUCCESS", "error": "LOCKED"})"), gbp, "old ???",
+            "LOCKED | old ??? | login");
+        row("account refused", "login", success,
+            Json(R"({"error":{"data":{"AccountAPINGException":{"errorCode":"NO_SESSION"}}}})"), "old ???",
+            "NO_SESSION | T ??? | login getAccountDetails");
+        // The web login page's token goes straight to the account details;
+        // without one the session held so far stays as it was.
+        row("web login", "T", success, Account("AUD"), "old ???", " | T AUD | getAccountDetails");
+        row("web login, empty token", "", success, gbp, "old ???", "TOKEN_ERROR | old ??? | ");
+        // A logout always succeeds and leaves no token behind.
+        row("logout", "logout", Json(R"({"status": "SUCCESS"})"), gbp, "T GBP", " |  GBP | logout");
+        row("logout fails", "logout", fails, gbp, "T GBP", " |  GBP | logout");
+        row("logout, account unknown", "logout", fails, gbp, "T ???", " |  ??? | ");
+        row("logout, no session", "logout", fails, gbp, " GBP", " |  GBP | ");
+    }
+
+    void logInAndOut()
+    {
+        QFETCH(QString, operation);
+        QFETCH(ScriptedReply, identity);
+        QFETCH(ScriptedReply, account);
+        QFETCH(QString, before);
+        QFETCH(QString, outcome);
+        server.setReply(
+            "POST", LocalExchange::identityPath(operation == "logout" ? "logout" : "login"), identity);
+        server.setRpcReply(LocalExchange::accountPath(), "AccountAPING/v1.0/getAccountDetails", account);
+        QBetFair::SetSessionToken(before.section(' ', 0, 0).replace("T", Token));
+        QBetFair::Currency = before.section(' ', 1);
+
+        auto* worker = new QLogin;
+        QStringList steps;
+        const QStringList done = run(worker, [&] {
+            if (operation == "login")
+                worker->LogIn(QStringLiteral("bob"), Password);
+            else if (operation == "logout")
+                worker->Logout();
+            else
+                worker->LogInFinished(operation.replace("T", Token));
+        });
+        for (const RecordedRequest& request : server.requests()) {
+            const QString step
+                = (request.rpcMethod().isEmpty() ? request.path() : request.rpcMethod()).section('/', -1);
+            steps += step;
+            // Only the login never names the session; what was typed arrives unchanged.
+            QCOMPARE(request.hasHeader("X-Application"), step != "logout");
+            QCOMPARE(request.header("X-Authentication"), step == "login" ? QByteArray() : Token.toUtf8());
+            if (step != "getAccountDetails")
+                QCOMPARE(
+                    request.body, step == "login" ? "username=bob&password=p%2B%20%26%3D%C3%A9%25" : "{}");
+        }
+        QCOMPARE(done.join(" + ") + " | " + QString(QBetFair::SessionToken).replace(Token, "T") + ' '
+                + QBetFair::Currency + " | " + steps.join(' '),
+            outcome);
+        QCOMPARE(QBetFair::KeepAliveWorker->isActive(), QBetFair::HasSession());
+    }
+
+    // Every interval one GET naming the session, only while it is valid.
+    // Whatever the reply, the object stays and keeps going; only a reply
+    // other than SUCCESS is reported.
+    void keepAlive()
+    {
+        const QString path = LocalExchange::identityPath("keepAlive");
+        server.setReply("GET", path, Json(R"({"status": "SUCCESS"})"));
+        const QPointer<QKeepAlive> keepAlive = QBetFair::KeepAliveWorker;
+        QSignalSpy routed(QNetwork::Shared(), &QNetworkAccessManager::finished);
+        QStringList texts;
+        connect(keepAlive, &QActionWorker::Done, &routed, [&](const QString& error) { texts += error; });
+        QKeepAlive::IntervalMs = 100;
+        QBetFair::SetSessionToken(QStringLiteral("account not known yet"));
+        QTest::qWait(500);
+        QCOMPARE(server.requestCount(), 0);
+        QBetFair::Currency = QStringLiteral("GBP");
+        QBetFair::SetSessionToken(Token);
+        QTRY_VERIFY_WITH_TIMEOUT(routed.size() >= 2, Patience);
+        QCOMPARE(texts, QStringList());
+        const RecordedRequest request = server.lastRequest();
+        QCOMPARE(request.method + ' ' + request.path(), "GET /api/keepAlive");
+        QCOMPARE(request.header("X-Authentication"), Token.toUtf8());
+        QCOMPARE(request.header("X-Application"), QBetFair::AppKey.toUtf8());
+
+        for (const auto& [reply, text] : QList<QPair<ScriptedReply, QString>> {
+                 { Json(R"({"status": "LOGIN_RESTRICTED"})"), "LOGIN_RESTRICTED" },
+                 { Json(R"({"token": "t"})"), "Server response error" },
+                 { ScriptedReply::error(500), "Network error" } }) {
+            server.setReply("GET", path, reply);
+            QTRY_COMPARE_WITH_TIMEOUT(texts.value(texts.size() - 1), text, Patience);
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(keepAlive && !keepAlive->IsEnded() && keepAlive->isActive());
+    }
+
+    void funds_data()
+    {
+        QTest::addColumn<ScriptedReply>("uk");
+        QTest::addColumn<ScriptedReply>("australian");
+        QTest::addColumn<bool>("modal"); // the first receiver waits in a message box
+        QTest::addColumn<QString>("outcome"); // funds received / Done
+        const auto funds = [](const char* json) {
+            return ScriptedReply::rpcResult(QJsonDocument::fromJson(json).object());
+        };
+        const ScriptedReply uk = funds(R"({"wallet": "UK", "availableToBetBalance": 10.25, "exposure": -2})");
+        const ScriptedReply au = funds(R"({"wallet": "AUSTRALIAN", "availableToBetBalance": 5.5})");
+        const ScriptedReply refused
+            = Json(R"({"error":{"data":{"AccountAPINGException":{"errorCode":"NO_SESSION"}}}})");
+        QTest::newRow("Australian first") << uk.held() << au << false << "^AUSTRALIAN=5.5 UK=10.25 / $";
+        QTest::newRow("missing balance reads 0")
+            << funds(R"({"wallet": "UK"})") << au.held() << false << "^UK=0 AUSTRALIAN=5.5 / $";
+        QTest::newRow("first fails") << ScriptedReply::error(500) << au.held() << false
+                                     << "^ / Network error: ";
+        QTest::newRow("second fails") << uk << refused.held() << false << "^UK=10.25 / NO_SESSION$";
+        QTest::newRow("receiver in a message box")
+            << uk << au.held() << true << "^UK=10.25 AUSTRALIAN=5.5 / $";
+    }
+
+    // Each wallet as its reply arrives, one Done, nothing after it.
+    void funds()
+    {
+        QFETCH(ScriptedReply, uk);
+        QFETCH(ScriptedReply, australian);
+        QFETCH(bool, modal);
+        QFETCH(QString, outcome);
+        server.setRpcHandler(LocalExchange::accountPath(), "AccountAPING/v1.0/getAccountFunds",
+            [=](const RecordedRequest& request) { return Wallet(request) == "UK" ? uk : australian; });
+        QBetFair::Currency = QStringLiteral("GBP");
+        QBetFair::SetSessionToken(Token);
+        const HeldInTurn inTurn(server, 2);
+        auto* worker = new QGetFunds;
+        QStringList reported;
+        connect(worker, &QGetFunds::FundsReceived, &inTurn, [&](const QString& wallet, double funds) {
+            reported += QStringLiteral("%1=%2").arg(wallet).arg(funds);
+            if (!modal || reported.size() > 1)
+                return;
+            // The second reply is handled meanwhile: the worker must end once.
+            QVERIFY(QTest::qWaitFor([&] { return server.heldCount() == 1; }, Patience));
+            server.releaseAll();
+            QEventLoop box;
+            connect(worker, &QActionWorker::Done, &box, &QEventLoop::quit);
+            QTimer::singleShot(Patience, &box, &QEventLoop::quit);
+            box.exec();
+        });
+        const QStringList done = run(worker, [&] { worker->GetFunds(); });
+        QVERIFY_MATCHES(outcome, reported.join(' ') + " / " + done.join(" + "));
+        QStringList wallets;
+        for (const RecordedRequest& request : server.requests())
+            wallets += Wallet(request) + ' ' + request.header("X-Authentication");
+        wallets.sort();
+        QCOMPARE(wallets, QStringList({ "AUSTRALIAN " + Token, "UK " + Token }));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Session)
+#include "tst_session.moc"
