@@ -1,269 +1,178 @@
 #include "QActionButton.h"
-#include "QClickableLabel.h"
+#include "QCheckBoxWithColor.h"
+#include "QMyComboBox.h"
 #include "QMyLineEdit.h"
+#include "TestFiles.h"
 
 #include <QAction>
-#include <QFocusEvent>
+#include <QCheckBox>
 #include <QIntValidator>
-#include <QRegularExpressionValidator>
-#include <QSignalSpy>
-#include <QtTest>
+#include <QToolButton>
 
-#include <memory>
-
-namespace {
-
-enum class Check { Port, Email, Mask, Free };
-
-void applyCheck(QLineEdit& edit, Check check)
+static void fillActions(QMyComboBox& box)
 {
-    if (check == Check::Port)
-        edit.setValidator(new QIntValidator(1, 9999, &edit));
-    if (check == Check::Email)
-        edit.setValidator(
-            new QRegularExpressionValidator(QRegularExpression("[^@\\s]+@[^@\\s]+\\.[a-z]+"), &edit));
-    if (check == Check::Mask)
-        edit.setInputMask("99:99");
+    for (const char* code : { "Export", "Back", "Lay", "Cancel" })
+        box.AddItem(QString(code) + " text", QString(code));
+    box.AddItem("[Manual selection]", "Manual", true);
 }
 
-void sendFocus(QWidget& widget, QEvent::Type type, Qt::FocusReason reason)
+static void sendFocus(QWidget& widget, QEvent::Type type, Qt::FocusReason reason)
 {
     QFocusEvent event(type, reason);
     QApplication::sendEvent(&widget, &event);
 }
 
-// What a line edit reports, in order, with its text and selection then.
-struct SignalRecord
-{
-    QStringList lines;
-    QObject context; // drops the connections with the record
+static QCheckBox* checkBoxOf(QCheckBoxWithColor& row) { return row.findChild<QCheckBox*>("checkBox"); }
 
-    explicit SignalRecord(QMyLineEdit& edit)
-    {
-        QObject::connect(&edit, &QLineEdit::editingFinished, &context,
-            [this, &edit] { lines << "finished:" + edit.text(); });
-        QObject::connect(&edit, &QMyLineEdit::focussed, &context, [this, &edit](bool in) {
-            lines << QStringLiteral("focus:%1:%2").arg(in).arg(edit.selectedText());
-        });
-    }
-    Q_DISABLE_COPY(SignalRecord)
-};
-
-QIcon squareIcon(Qt::GlobalColor color)
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(color);
-    return QIcon(pixmap);
-}
-
-enum class Change { Text, Tips, Icon, Disabled, Checked, NotCheckable };
-
-} // namespace
-
-Q_DECLARE_METATYPE(Check)
-Q_DECLARE_METATYPE(Change)
+const QColor LayPrice(255, 204, 220), Picked(10, 200, 30, 128);
 
 class tst_SmallWidgets : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void lineEditTakesBackUnacceptableText_data()
-    {
-        QTest::addColumn<Check>("check");
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("after");
-        QTest::addColumn<int>("reason");
+    std::unique_ptr<TempSettings> ini;
+    QColor offered;
+    bool closeRow = false;
 
-        const int other = Qt::OtherFocusReason;
-        QTest::newRow("port emptied") << Check::Port << "8080"
-                                      << ""
-                                      << "8080" << other;
-        QTest::newRow("port zero") << Check::Port << "8080"
-                                   << "0"
-                                   << "8080" << other;
-        QTest::newRow("port changed") << Check::Port << "8080"
-                                      << "3128"
-                                      << "3128" << other;
-        QTest::newRow("address half typed") << Check::Email << "me@example.com"
-                                            << "you@"
-                                            << "me@example.com" << other;
-        QTest::newRow("mask incomplete") << Check::Mask << "12:30"
-                                         << "9"
-                                         << "12:30" << other;
-        QTest::newRow("no validator") << Check::Free << "proxy"
-                                      << ""
-                                      << "" << other;
-        QTest::newRow("tabbed in") << Check::Port << "8080"
-                                   << "0"
-                                   << "8080" << int(Qt::TabFocusReason);
+private slots:
+    // The colour dialog answers Picked.
+    void initTestCase()
+    {
+        QCheckBoxWithColor::SetColorPicker([this](const QColor& current, QWidget* row) {
+            offered = current;
+            if (closeRow)
+                delete row;
+            return Picked;
+        });
+    }
+    void init() { ini = std::make_unique<TempSettings>(); }
+    void cleanup() { ini.reset(); }
+
+    // Restored by the item's data; at -1 (case differs) the stored code stays. Stored under "group/key";
+    // nothing for an item marked not stored, at -1, without a key or a store.
+    void comboKeepsTheChosenCode()
+    {
+        const struct { QString key, stored; int index; } rows[] = { { "Action/Type", QString(), 0 },
+            { "Action/Type", "Lay", 2 }, { "Select", "Cancel", 3 }, { "Action/Type", "lay", -1 } };
+        for (const auto& row : rows) {
+            ini->store()->clear();
+            if (!row.stored.isNull())
+                ini->store()->setValue(row.key, row.stored);
+            QMyComboBox box;
+            fillActions(box);
+            box.SetSettingsKey(row.key.section('/', -2, -2), row.key.section('/', -1));
+            QCOMPARE(box.currentIndex(), row.index);
+            ini->reopen();
+            QCOMPARE(ini->store()->allKeys(), QStringList { row.key });
+            QCOMPARE(ini->store()->value(row.key).toString(), row.stored.isNull() ? "Export" : row.stored);
+        }
+        ini->store()->clear();
+        for (const int kind : { 0, 1, 2, 3, 4 }) { // stored, marked not stored, -1, no key, no store
+            {
+                QMyComboBox box;
+                fillActions(box);
+                box.SetSettingsKey("Action", kind == 3 ? "" : "Type");
+                if (kind == 4)
+                    CloseSettingsStore();
+                const int chosen = kind == 1 ? 4 : kind == 2 ? -1 : 2;
+                box.setCurrentIndex(chosen);
+                box.SaveIndex(chosen);
+            }
+            ini->reopen();
+            QCOMPARE(contentOf(ini->path), kind ? "[Action]\nType=Export\n" : "[Action]\nType=Lay\n");
+            ini->store()->setValue("Action/Type", "Export");
+        }
     }
 
+    // The user's clicks survive a restart; a stored value that is no colour gives the default. The text is
+    // white below lightness 127.
+    void colourRowKeepsTheUsersChoice()
+    {
+        {
+            QCheckBoxWithColor row;
+            row.SetSettingsKey("Columns", "ShowVolume", false, LayPrice);
+            QSignalSpy clicked(&row, &QCheckBoxWithColor::clicked);
+            QSignalSpy changed(&row, &QCheckBoxWithColor::colorChanged);
+            checkBoxOf(row)->click();
+            row.findChild<QToolButton*>("button")->click();
+            QCOMPARE(offered, LayPrice);
+            QCOMPARE(clicked.count() + changed.count(), 2);
+            QCOMPARE(changed[0][0].value<QColor>(), Picked);
+        }
+        ini->reopen();
+        QCOMPARE(ini->store()->allKeys(), QStringList({ "Columns/ShowVolume", "Columns/ShowVolume_color" }));
+        ini->store()->setValue("Columns/ShowVolume_color", "not a colour");
+        QCheckBoxWithColor restored;
+        restored.SetSettingsKey("Columns", "ShowVolume", false, Qt::white);
+        QVERIFY(restored.isChecked() && restored.color() == Qt::white);
+        for (const int level : { 126, 127 }) {
+            restored.setColor(QColor::fromHsl(200, 255, level));
+            const QCheckBox* inner = checkBoxOf(restored);
+            QCOMPARE(inner->palette().color(QPalette::Inactive, inner->backgroundRole()), restored.color());
+            QCOMPARE(inner->palette().color(inner->foregroundRole()), level < 127 ? Qt::white : Qt::black);
+        }
+        ini->reopen();
+        closeRow = true; // the row is destroyed while the dialog runs its loop
+        auto* closing = new QCheckBoxWithColor;
+        closing->SetSettingsKey("Columns", "ShowFarSP", false, Qt::white);
+        closing->callDialog();
+        closeRow = false;
+    }
+
+    // Unacceptable text goes back at focus-out. Signals once each, after the base class's: a Tab in has
+    // selected all, editingFinished sees the result.
     void lineEditTakesBackUnacceptableText()
     {
-        QFETCH(Check, check);
-        QFETCH(QString, before);
-        QFETCH(QString, typed);
-        QFETCH(QString, after);
-        QFETCH(int, reason);
-
-        QMyLineEdit edit;
-        applyCheck(edit, check);
-        edit.setText(before);
-        SignalRecord record(edit);
-
-        sendFocus(edit, QEvent::FocusIn, Qt::FocusReason(reason));
-        edit.selectAll();
-        QTest::keyClick(&edit, Qt::Key_Backspace);
-        QTest::keyClicks(&edit, typed);
-        sendFocus(edit, QEvent::FocusOut, Qt::OtherFocusReason);
-
-        QCOMPARE(edit.text(), after);
-        // Each signal once, after the base class: a Tab in has selected the
-        // text already, and the settings tab's editingFinished sees the text
-        // that stays.
-        const QString selected = reason == Qt::TabFocusReason ? before : QString();
-        QCOMPARE(record.lines, QStringList({ "focus:1:" + selected, "finished:" + after, "focus:0:" }));
+        const struct { QString typed, after; bool tabbedIn; } rows[] = { { "", "8080", false },
+            { "3128", "3128", false }, { "0", "8080", true } };
+        for (const auto& row : rows) {
+            QMyLineEdit edit;
+            edit.setValidator(new QIntValidator(1, 9999, &edit));
+            edit.setText("8080");
+            QStringList lines;
+            connect(&edit, &QLineEdit::editingFinished, &edit, [&] { lines << "finished " + edit.text(); });
+            connect(&edit, &QMyLineEdit::focussed, &edit, [&](bool in) {
+                lines << QString::number(in) + edit.selectedText();
+            });
+            sendFocus(edit, QEvent::FocusIn, row.tabbedIn ? Qt::TabFocusReason : Qt::MouseFocusReason);
+            edit.selectAll();
+            QTest::keyClick(&edit, Qt::Key_Backspace);
+            QTest::keyClicks(&edit, row.typed);
+            sendFocus(edit, QEvent::FocusOut, Qt::OtherFocusReason);
+            QCOMPARE(edit.text(), row.after);
+            const QString in = row.tabbedIn ? "18080" : "1";
+            QCOMPARE(lines, QStringList({ in, "finished " + row.after, "0" }));
+        }
     }
 
-    // A context menu takes the focus for a moment; the edit goes on.
-    void lineEditKeepsTheEditWhileAPopupIsOpen()
-    {
-        QMyLineEdit edit;
-        applyCheck(edit, Check::Port);
-        edit.setText("8080");
-        sendFocus(edit, QEvent::FocusIn, Qt::MouseFocusReason);
-        edit.clear();
-        QTest::keyClicks(&edit, "0");
-
-        sendFocus(edit, QEvent::FocusOut, Qt::PopupFocusReason);
-        QCOMPARE(edit.text(), QStringLiteral("0"));
-        sendFocus(edit, QEvent::FocusIn, Qt::PopupFocusReason);
-        sendFocus(edit, QEvent::FocusOut, Qt::MouseFocusReason);
-        QCOMPARE(edit.text(), QStringLiteral("8080"));
-    }
-
-    void labelReportsAnyMouseButton()
-    {
-        QClickableLabel label;
-        QCOMPARE(label.cursor().shape(), Qt::PointingHandCursor);
-        QSignalSpy clicked(&label, &QClickableLabel::clicked);
-        for (Qt::MouseButton button : { Qt::LeftButton, Qt::RightButton, Qt::MiddleButton })
-            QTest::mouseClick(&label, button);
-        QCOMPARE(clicked.count(), 3);
-    }
-
-    void buttonMirrorsItsAction_data()
-    {
-        QTest::addColumn<Change>("change");
-        QTest::newRow("text") << Change::Text;
-        QTest::newRow("tips") << Change::Tips;
-        QTest::newRow("icon") << Change::Icon;
-        QTest::newRow("disabled") << Change::Disabled;
-        QTest::newRow("checked") << Change::Checked;
-        QTest::newRow("no longer checkable") << Change::NotCheckable;
-    }
-
+    // Mirrors the action, bound once however often bound; an action gone first leaves it safe.
     void buttonMirrorsItsAction()
     {
-        QFETCH(Change, change);
-
-        QAction action(squareIcon(Qt::red), "Copy");
-        action.setToolTip("Copy the selected records");
-        action.setStatusTip("Copies to the clipboard");
-        action.setCheckable(true);
+        QAction action("Copy"), other("Clear");
         QActionButton button;
-        button.setAction(&action);
-
-        auto same = [&] {
-            return button.text() == action.text() && button.toolTip() == action.toolTip()
-                && button.statusTip() == action.statusTip()
-                && button.icon().cacheKey() == action.icon().cacheKey()
-                && button.isEnabled() == action.isEnabled() && button.isCheckable() == action.isCheckable()
-                && button.isChecked() == action.isChecked();
+        const auto same = [&] {
+            return button.text() == action.text() && button.icon().cacheKey() == action.icon().cacheKey()
+                && button.isEnabled() == action.isEnabled() && button.isChecked() == action.isChecked();
         };
-        QVERIFY(same());
-
-        switch (change) {
-        case Change::Text:
-            action.setText("Clear");
-            break;
-        case Change::Tips:
-            action.setToolTip("Clear the log");
-            action.setStatusTip("Removes every record");
-            break;
-        case Change::Icon:
-            action.setIcon(squareIcon(Qt::blue));
-            break;
-        case Change::Disabled:
-            action.setEnabled(false);
-            break;
-        case Change::Checked:
-            action.setChecked(true);
-            break;
-        case Change::NotCheckable:
-            action.setChecked(true);
-            action.setCheckable(false);
-            break;
-        }
-        QVERIFY(same());
-    }
-
-    void buttonTriggersItsActionOnce_data()
-    {
-        QTest::addColumn<int>("binds");
-        QTest::newRow("bound once") << 1;
-        QTest::newRow("bound twice") << 2;
-        QTest::newRow("bound three times") << 3;
-    }
-
-    void buttonTriggersItsActionOnce()
-    {
-        QFETCH(int, binds);
-
-        QAction action("Export");
         action.setCheckable(true);
-        QActionButton button;
-        for (int i = 0; i < binds; ++i)
-            button.setAction(&action);
-        QSignalSpy triggered(&action, &QAction::triggered);
-
-        QTest::mouseClick(&button, Qt::LeftButton);
-        QCOMPARE(triggered.count(), 1);
-        QVERIFY(action.isChecked());
-        QVERIFY(button.isChecked());
-
-        action.setEnabled(false);
-        QTest::mouseClick(&button, Qt::LeftButton);
-        QCOMPARE(triggered.count(), 1);
-    }
-
-    void rebindingLeavesTheFirstActionAlone()
-    {
-        QAction first("Clear");
-        QAction second("Select all");
-        QActionButton button;
-        button.setAction(&first);
-        button.setAction(&second);
-
-        QSignalSpy firstTriggered(&first, &QAction::triggered);
-        QSignalSpy secondTriggered(&second, &QAction::triggered);
-        first.setEnabled(false);
-        QCOMPARE(button.text(), QStringLiteral("Select all"));
-        QVERIFY(button.isEnabled());
-        button.click();
-        QCOMPARE(firstTriggered.count(), 0);
-        QCOMPARE(secondTriggered.count(), 1);
-
-        // The log panel owns the actions and may go first.
-        auto gone = std::make_unique<QAction>("Copy");
+        for (int binds = 1; binds <= 3; ++binds) {
+            button.setAction(&other);
+            for (int i = 0; i < binds; ++i)
+                button.setAction(&action);
+            QSignalSpy triggered(&action, &QAction::triggered), otherTriggered(&other, &QAction::triggered);
+            button.click();
+            QCOMPARE(triggered.count() * 10 + otherTriggered.count(), 10);
+            action.setText(QString("Copy %1").arg(binds));
+            action.setIcon(QIcon(QPixmap(binds, binds)));
+            action.setEnabled(binds != 3);
+            QVERIFY(action.isChecked() == binds % 2 && same());
+        }
+        auto gone = std::make_unique<QAction>("Gone");
         button.setAction(gone.get());
         gone.reset();
         button.click();
-        button.setAction(&second);
-        button.click();
-        QCOMPARE(secondTriggered.count(), 2);
+        button.setAction(&action);
+        QVERIFY(same());
     }
 };
 
