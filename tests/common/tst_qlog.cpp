@@ -1,31 +1,36 @@
+#include "FakeUser.h"
+#include "LogExporter.h"
 #include "LogWidgetItem.h"
 #include "QLog.h"
+#include "TestFiles.h"
 
 #include <QAction>
-#include <QTranslator>
-#include <QtTest>
-
-#include <memory>
+#include <QBuffer>
+#include <optional>
 
 using LogType = QLog::QLogType;
+using Format = LogExporter::Format;
+using Records = QVector<LogExporter::Record>;
 
-namespace {
+const QDateTime Night(QDate(2024, 3, 9), QTime(23, 59, 58, 250)), Day(QDate(2024, 3, 10), QTime(0, 0, 1));
+const QString Beta = "23:59:58: Current date is Sat Mar 9 2024\n23:59:58: beta\n",
+              Gamma = "00:00:01: Current date is Sun Mar 10 2024\n00:00:01: gamma\n";
+const QString Awkward = QString::fromUtf8("say \"hi\" <b>&amp; ]]> Привет café");
 
-// The panel as the main window's form places it.
-std::unique_ptr<QLog> makePanel()
+// The panel as the main window's form places it, with the given records.
+static std::unique_ptr<QLog> makePanel(const QList<QDateTime>& moments = {}, const QStringList& texts = {})
 {
     auto log = std::make_unique<QLog>();
     log->setSortingEnabled(true);
     log->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    for (int i = 0; i < moments.size(); ++i)
+        log->addTopLevelItem(new LogWidgetItem(moments[i], QIcon(), texts[i]));
     return log;
 }
 
-LogWidgetItem* record(const QLog& log, int row)
-{
-    return static_cast<LogWidgetItem*>(log.topLevelItem(row));
-}
+static auto record(const QLog& log, int row) { return static_cast<LogWidgetItem*>(log.topLevelItem(row)); }
 
-QStringList messages(const QLog& log)
+static QStringList messages(const QLog& log)
 {
     QStringList result;
     for (int row = 0; row < log.topLevelItemCount(); ++row)
@@ -33,221 +38,136 @@ QStringList messages(const QLog& log)
     return result;
 }
 
-QImage imageOf(const QIcon& icon)
-{
-    return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
-}
-
-QImage imageOf(const QString& path)
-{
-    return QFile::exists(path) ? imageOf(QIcon(path)) : QImage();
-}
-
-} // namespace
-
 class tst_QLog : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        QVERIFY(!QLog::Instance());
-    }
+    void initTestCase() { QConfirm::Init(); }
 
-    void actionsFormTheContextMenu()
-    {
-        QLog log;
-        const QList<QAction*> order{log.clearAction, log.selectAllAction, log.copyAction, log.exportAction};
-        QCOMPARE(log.actions(), order);
-        const QList<QKeySequence> shortcuts{QKeySequence(), QKeySequence::SelectAll, QKeySequence("Ctrl+C"),
-                                            QKeySequence("Ctrl+E")};
-        const QStringList icons{":/icons/eraser.png", ":/icons/cards_stack.png", ":/icons/clipboard.png",
-                                ":/icons/disk-black.png"};
-        for (int i = 0; i < order.size(); ++i) {
-            QCOMPARE(order[i]->parent(), &log);
-            QCOMPARE(order[i]->shortcut(), shortcuts[i]);
-            QVERIFY2(!imageOf(icons[i]).isNull(), qPrintable(icons[i]));
-            QCOMPARE(imageOf(order[i]->icon()), imageOf(icons[i]));
-        }
-    }
-
-    void copyAndExportFollowTheSelection()
+    // Counts and one Logged per record, once it is in the panel; texts as given; only the main window resets
+    // the counts. Copy and export follow the selection. Ordered by the full moment.
+    void recordsActionsAndOrder()
     {
         auto log = makePanel();
-        const auto enabled = [&log] {
-            return QPair<bool, bool>(log->copyAction->isEnabled(), log->exportAction->isEnabled());
-        };
-        const QPair<bool, bool> on(true, true), off(false, false);
-        QCOMPARE(enabled(), off);
-
-        log->Info("one");
-        log->Warning("two");
-        log->Error("three");
-        QCOMPARE(enabled(), off);
-        log->topLevelItem(1)->setSelected(true);
-        QCOMPARE(enabled(), on);
-        log->SelectNone();
-        QCOMPARE(enabled(), off);
-        log->selectAllAction->trigger();
-        QCOMPARE(log->selectedItems().size(), 3);
-        QCOMPARE(enabled(), on);
-        log->clearAction->trigger();
-        QCOMPARE(log->topLevelItemCount(), 0);
-        QCOMPARE(enabled(), off);
-    }
-
-    void recordsByType_data()
-    {
-        QTest::addColumn<QList<int>>("types");
-        QTest::addColumn<int>("warnings");
-        QTest::addColumn<int>("errors");
-
-        QTest::newRow("nothing") << QList<int>{} << 0 << 0;
-        QTest::newRow("information") << QList<int>{0, 0} << 0 << 0;
-        QTest::newRow("a warning and two errors") << QList<int>{1, 2, 0, 2} << 1 << 2;
-        QTest::newRow("type out of range") << QList<int>{7, -1} << 0 << 0;
-    }
-
-    // Counts, icons and one Logged per record, sent once the record is in the panel.
-    void recordsByType()
-    {
-        QFETCH(QList<int>, types);
-        QFETCH(int, warnings);
-        QFETCH(int, errors);
-
-        auto log = makePanel();
-        QList<QPair<int, QString>> logged;
+        QStringList logged;
         connect(log.get(), &QLog::Logged, this, [&](LogType type, const QString& text) {
-            if (messages(*log).value(log->topLevelItemCount() - 1) == text)
-                logged.append({int(type), text});
+            logged << QString::number(int(type)) + (messages(*log).contains(text) ? "" : " early");
         });
-        const QStringList icons{":/icons/blank.png", ":/icons/exclamation.png", ":/icons/error.png"};
-        QList<QPair<int, QString>> expected;
-        for (int i = 0; i < types.size(); ++i) {
-            const QString text = QString("record %1").arg(i);
-            QLog::Write(LogType(types[i]), text);
-            expected.append({types[i], text});
-            QCOMPARE(imageOf(record(*log, i)->icon(1)), imageOf(icons.value(types[i])));
-        }
-        QCOMPARE(logged, expected);
-        QCOMPARE(log->property("warnings").toInt(), warnings);
-        QCOMPARE(log->property("errors").toInt(), errors);
-
-        // Only the main window resets the counts, when the user looks at the log.
-        log->Clear();
-        QCOMPARE(log->property("warnings").toInt(), warnings);
-        QCOMPARE(log->property("errors").toInt(), errors);
+        for (const int type : { 1, 2, 0, 2, 7, -1 })
+            QLog::Write(LogType(type), "<b>x</b> &amp;");
+        QCOMPARE(logged, QStringList({ "1", "2", "0", "2", "7", "-1" }));
+        QCOMPARE(record(*log, 5)->text(1), QString("<b>x</b> &amp;"));
+        const auto enabled = [&log] { return log->copyAction->isEnabled() + log->exportAction->isEnabled(); };
+        QCOMPARE(enabled(), 0);
+        log->topLevelItem(1)->setSelected(true);
+        QCOMPARE(enabled(), 2);
+        log->selectAllAction->trigger();
+        QCOMPARE(log->selectedItems().size() + enabled(), 8);
+        log->clearAction->trigger();
+        QCOMPARE(log->topLevelItemCount() + enabled(), 0);
+        QCOMPARE(log->property("warnings").toInt() * 10 + log->property("errors").toInt(), 12);
+        const QDateTime morning = Day.addSecs(9 * 3600);
+        for (const QDateTime& moment : { morning.addMSecs(900), Day, morning, Night })
+            log->addTopLevelItem(new LogWidgetItem(moment, QIcon(), moment.toString("dd hh:mm:ss.zzz")));
+        QCOMPARE(messages(*log), QStringList({ "09 23:59:58.250", "10 00:00:01.000", "10 09:00:01.000",
+                                     "10 09:00:01.900" }));
     }
 
-    void recordHoldsItsMomentAndTextAsGiven()
-    {
-        auto log = makePanel();
-        const QString text = QString::fromUtf8("<b>Ставка</b> &amp;\n  ");
-        const QDateTime before = QDateTime::currentDateTime();
-        log->Info(text);
-        const LogWidgetItem* item = record(*log, 0);
-        const QDateTime moment = item->Moment();
-
-        QCOMPARE(item->Message(), text);
-        QVERIFY(moment >= before && moment <= QDateTime::currentDateTime());
-        QCOMPARE(item->text(0), moment.time().toString("hh:mm:ss"));
-        QCOMPARE(item->toolTip(0), QLocale().toString(moment.date(), "d MMM"));
-        QCOMPARE(item->foreground(0).color(), QColor(Qt::gray));
-        QCOMPARE(int(item->flags()), 33);
-    }
-
-    void ordersByMoment_data()
-    {
-        QTest::addColumn<QDateTime>("earlier");
-        QTest::addColumn<QDateTime>("later");
-
-        const QDate day(2024, 3, 1);
-        QTest::newRow("midnight") << QDateTime(day, QTime(23, 59, 59)) << QDateTime(day.addDays(1), QTime(0, 0, 1));
-        QTest::newRow("new year") << QDateTime(QDate(2023, 12, 31), QTime(23, 0)) << QDateTime(QDate(2024, 1, 1), QTime(1, 0));
-        QTest::newRow("same time next day") << QDateTime(day, QTime(9, 30)) << QDateTime(day.addDays(1), QTime(9, 30));
-        QTest::newRow("same second") << QDateTime(day, QTime(12, 0, 0, 100)) << QDateTime(day, QTime(12, 0, 0, 900));
-    }
-
-    void ordersByMoment()
-    {
-        QFETCH(QDateTime, earlier);
-        QFETCH(QDateTime, later);
-
-        auto log = makePanel();
-        log->addTopLevelItem(new LogWidgetItem(later, QIcon(), "later"));
-        log->addTopLevelItem(new LogWidgetItem(earlier, QIcon(), "earlier"));
-        log->sortByColumn(0, Qt::AscendingOrder);
-        QCOMPARE(messages(*log), QStringList({"earlier", "later"}));
-        QCOMPARE(record(*log, 0)->toolTip(0) == record(*log, 1)->toolTip(0), earlier.date() == later.date());
-    }
-
-    void keepsTheOrderOfRecordsAddedInOneMoment()
-    {
-        auto log = makePanel();
-        QStringList added;
-        for (int i = 0; i < 200; ++i) {
-            added << QString::number(i);
-            log->Info(added.last());
-        }
-        QCoreApplication::processEvents();
-        QCOMPARE(messages(*log), added);
-    }
-
-    void keepsRecordsWrittenBeforeAPanelRegisters()
+    // Kept and handed over once; another panel going leaves the first the program log; records after the
+    // last panel wait for the next.
+    void recordsWithoutAPanel()
     {
         QLog::Write(LogType::Warning, "catalog missing");
         QLog::Write(LogType::Error, "catalog unreadable");
-        const QDateTime written = QDateTime::currentDateTime();
-        QTest::qWait(20);
-
-        auto log = makePanel();
-        QCOMPARE(QLog::Instance(), log.get());
-        QCOMPARE(messages(*log), QStringList({"catalog missing", "catalog unreadable"}));
-        QCOMPARE(log->property("warnings").toInt(), 1);
-        QCOMPARE(log->property("errors").toInt(), 1);
-        QVERIFY(record(*log, 1)->Moment() <= written); // the moment written, not the moment shown
-
-        log.reset();
-        QCOMPARE(makePanel()->topLevelItemCount(), 0); // handed over once
-    }
-
-    void firstPanelStaysTheProgramLog()
-    {
         auto first = makePanel();
-        makePanel().reset();
         QCOMPARE(QLog::Instance(), first.get());
-        QLog::Write(LogType::Info, "still logged");
-        QCOMPARE(messages(*first), QStringList{"still logged"});
-
+        QCOMPARE(messages(*first), QStringList({ "catalog missing", "catalog unreadable" }));
+        QCOMPARE(first->property("warnings").toInt() + first->property("errors").toInt(), 2);
+        QCOMPARE(makePanel()->topLevelItemCount(), 0);
+        QCOMPARE(QLog::Instance(), first.get());
         first.reset();
         QVERIFY(!QLog::Instance());
         QLog::Write(LogType::Error, "kept for the next panel");
-        QCOMPARE(messages(*makePanel()), QStringList{"kept for the next panel"});
+        QCOMPARE(messages(*makePanel()), QStringList { "kept for the next panel" });
     }
 
-    void languageChangeRetranslatesTheActions()
+    // A byte-order mark and UTF-8 with line feeds only; a header whenever the day changes; the suffix picks
+    // the format, exactly.
+    void rendersTheFormats()
     {
-        QLog log;
-        const auto texts = [&log] {
-            return QStringList{log.clearAction->text(), log.selectAllAction->text(), log.copyAction->text(),
-                               log.exportAction->text()};
-        };
-        const QStringList english = texts();
-        QCOMPARE(english, QStringList({"Clear log", "Select All", "Copy selected to the clipboard",
-                                       "Export selected to a file"}));
+        const Records twoDays { { Night, "beta" }, { Day, Awkward } };
+        const QString xml = QString::fromUtf8(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<records>\n<day date=\"Sat Mar 9 2024\">\n"
+            "<record time=\"23:59:58\"><![CDATA[beta]]></record>\n</day>\n<day date=\"Sun Mar 10 2024\">\n"
+            "<record time=\"00:00:01\"><![CDATA[say &quot;hi&quot; &lt;b&gt;&amp;amp; ]]&gt; Привет café"
+            "]]></record>\n</day>\n</records>");
+        const struct { Format format; Records records; QString expected; } rows[] = {
+            { Format::Text, { { Day, "gamma" }, { Night, "beta" }, { Day.addYears(1), "d" } },
+                Gamma + Beta + "00:00:01: Current date is Mon Mar 10 2025\n00:00:01: d\n" },
+            { Format::Csv, { { Night, Awkward } },
+                "23:59:58,\"Current date isSat Mar 9 2024\"\n23:59:58,\""
+                    + QString(Awkward).replace('"', '\'') + "\"\n" },
+            { Format::Xml, twoDays, xml } };
+        for (const auto& row : rows) {
+            QBuffer buffer;
+            buffer.open(QIODevice::WriteOnly);
+            QVERIFY(LogExporter::Write(buffer, row.format, row.records));
+            QCOMPARE(buffer.data(), "\xEF\xBB\xBF" + row.expected.toUtf8());
+        }
+        const QStringList names { "/tmp/log.txt", "log.csv", "a.2024.xml", "a.txt/log", "log.TXT", "log" };
+        const QList<int> formats { int(Format::Text), int(Format::Csv), int(Format::Xml), -1, -1, -1 };
+        for (int i = 0; i < names.size(); ++i)
+            QCOMPARE(int(LogExporter::FormatOf(names[i]).value_or(Format(-1))), formats[i]);
+    }
 
-        QTranslator russian;
-        QVERIFY(russian.load(":/Translations/Tarnwickstone_ru_RU.qm"));
-        QCoreApplication::installTranslator(&russian);
-        log.LanguageChanged();
-        const QStringList translated = texts();
-        QCoreApplication::removeTranslator(&russian);
-        QCOMPARE(translated, QStringList({QString::fromUtf8("Очистить журнал"), QString::fromUtf8("Выделить всё"),
-                                          QString::fromUtf8("Копировать выделенное в буфер обмена"),
-                                          QString::fromUtf8("Сохранить выделенное в файл")}));
-        log.LanguageChanged();
-        QCOMPARE(texts(), english);
+    void exports_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<int>("folderMode"); // 0: a full disk
+        QTest::addColumn<QString>("box"); // %1: the path
+        QTest::addColumn<QString>("saved"); // empty: the old file stays
+        const QString done = "Information: File '%1 saved", failed = "Critical: Unable to save file: ";
+        QTest::newRow("text, markup in the name") << "a<i>&b.txt" << 0755 << done << Beta + Gamma;
+        QTest::newRow("read-only") << "log.xml" << 0555 << failed + "Permission denied" << "";
+        QTest::newRow("disk full") << "log.xml" << 0 << failed + "File too large" << "";
+        // Sticky and writable by all: nobody may create files there but not replace root's.
+        QTest::newRow("commit refused") << "log.xml" << 01777 << failed + "Operation not permitted" << "";
+    }
+
+    // A saved file replaces the old one as a whole; a failure leaves it as it was, with no temporary file.
+    // The box shows outside text escaped, the log as typed.
+    void exports()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(int, folderMode);
+        QFETCH(QString, box);
+        QFETCH(QString, saved);
+        if (folderMode == 01777 && geteuid() != 0)
+            QSKIP("needs a file of another user");
+        QTemporaryDir base;
+        chmod(QFile::encodeName(base.path()).constData(), 0755);
+        const QString folder = base.filePath("out"), path = folder + "/" + fileName;
+        QVERIFY(QDir().mkpath(folder));
+        writeFile(path, "old content", 0666);
+        chmod(QFile::encodeName(folder).constData(), mode_t(folderMode ? folderMode : 0755));
+        auto log = makePanel({ Night, Day, Day.addSecs(60) }, { "beta", "gamma", "delta" });
+        log->topLevelItem(0)->setSelected(true);
+        log->topLevelItem(1)->setSelected(true);
+        FakeUser user(path);
+        {
+            std::optional<Unprivileged> nobody;
+            std::optional<FileSizeLimit> limit;
+            folderMode == 0 ? void(limit.emplace()) : folderMode != 0755 ? void(nobody.emplace()) : void();
+            log->exportAction->trigger();
+        }
+        chmod(QFile::encodeName(folder).constData(), 0755);
+        QCOMPARE(user.boxes, QStringList { QString(box).replace("%1", path.toHtmlEscaped()) });
+        QCOMPARE(user.topics, saved.isEmpty() ? "SaveFile" : "");
+        QCOMPARE(record(*log, 3)->Message(), box.section(": ", 1).replace("%1", path));
+        QCOMPARE(contentOf(path), saved.isEmpty() ? "old content" : "\xEF\xBB\xBF" + saved.toUtf8());
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList { fileName });
     }
 };
 
