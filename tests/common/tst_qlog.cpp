@@ -103,8 +103,8 @@ private slots:
             "<record time=\"00:00:01\"><![CDATA[say &quot;hi&quot; &lt;b&gt;&amp;amp; ]]&gt; Привет café"
             "]]></record>\n</day>\n</records>");
         const struct { Format format; Records records; QString expected; } rows[] = {
-            { Format::Text, { { Day, "gamma" }, { Night, "beta" }, { Day.addYears(1), "d" } },
-                Gamma + Beta + "00:00:01: Current date is Mon Mar 10 2025\n00:00:01: d\n" },
+            { Format::Text, { { Day, "gamma" }, { Day, "e" }, { Night, "beta" }, { Day.addYears(1), "d" } },
+                Gamma + "00:00:01: e\n" + Beta + "00:00:01: Current date is Mon Mar 10 2025\n00:00:01: d\n" },
             { Format::Csv, { { Night, Awkward } },
                 "23:59:58,\"Current date isSat Mar 9 2024\"\n23:59:58,\""
                     + QString(Awkward).replace('"', '\'') + "\"\n" },

@@ -74,9 +74,8 @@ private slots:
                 box.SetSettingsKey("Action", kind == 3 ? "" : "Type");
                 if (kind == 4)
                     CloseSettingsStore();
-                const int chosen = kind == 1 ? 4 : kind == 2 ? -1 : 2;
-                box.setCurrentIndex(chosen);
-                box.SaveIndex(chosen);
+                box.setCurrentIndex(kind == 1 ? 4 : kind == 2 ? -1 : 2);
+                box.SaveIndex(2); // as a stale call would: only the current item counts
             }
             ini->reopen();
             QCOMPARE(contentOf(ini->path), kind ? "[Action]\nType=Export\n" : "[Action]\nType=Lay\n");
