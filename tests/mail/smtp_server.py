@@ -1,57 +1,56 @@
-"""Local SMTP servers for the mail tests, built on aiosmtpd.
+"""Local SMTP servers for the mail tests, on 127.0.0.1, until stdin closes.
 
-Starts one server per mode on 127.0.0.1, each on a port of its own, and
-reports on stdout, one JSON object per line:
-  {"event": "ready", "ports": {name: port, ...}}
-  {"server": name, "conn": n, "event": "connect" | "tls" | "closed"}
-  {"server": name, "conn": n, "event": "command", "line": "MAIL FROM:<a@b>"}
-  {"server": name, "conn": n, "event": "auth", "mechanism": "LOGIN", "success": true}
-  {"server": name, "conn": n, "event": "message", "mail_from": ..., "rcpt_tos": [...],
-   "content": base64 of the bytes as stored, "tls": bool, "authenticated": bool}
-AUTH lines are reported by mechanism only. Runs until stdin closes.
+aiosmtpd, with AUTH PLAIN and LOGIN for one user: "plain" (AUTH in the clear),
+"tls" (TLS from the first byte), "starttls" (STARTTLS required before AUTH and
+mail) and "wrongname" (TLS, certificate for another host). Arguments: cert, key,
+other host's cert, its key, user, password. Prints {"ports": {name: port}},
+then per closed connection {"server", "commands" (AUTH by mechanism only,
+"<tls>" where STARTTLS took effect), "auth", "message" (envelope, stored bytes,
+whether encrypted, the referee's report)}.
 
-Servers:
-  plain      no TLS; AUTH allowed in the clear
-  tls        TLS from the first byte
-  starttls   STARTTLS required before mail and before AUTH
-  wrongname  TLS from the first byte, certificate for another host name
-"""
+Each stdin line {"script": [...]} starts a server for one client (its port comes
+as {"server": "listening", "port"}) that plays the script: "<" reads a line,
+"<." reads mail data up to the lone period, "~" waits a moment and notes
+"<early>" if the client spoke meanwhile, "!" hangs up, anything else is sent.
+Then it reads lines until the client leaves and prints {"server": "scripted",
+"lines", "data"}."""
 
-import argparse
 import asyncio
 import base64
-import itertools
 import json
 import logging
+import select
+import socket
 import ssl
 import sys
+import threading
+import time
 
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+from mail_referee import describe
 
-connections = itertools.count(1)
+
+output = threading.Lock()
 
 
-def emit(**fields):
-    sys.stdout.write(json.dumps(fields) + "\n")
-    sys.stdout.flush()
+def emit(record):
+    with output:
+        sys.stdout.write(json.dumps(record) + "\n")
+        sys.stdout.flush()
 
 
 class RecordingSMTP(SMTP):
-    def __init__(self, server_name, *args, **kwargs):
-        self.server_name = server_name
-        self.conn = next(connections)
+    def __init__(self, name, *args, **kwargs):
+        self.record = {"server": name, "commands": [], "auth": [], "message": None}
         super().__init__(*args, **kwargs)
 
-    def report(self, event, **fields):
-        emit(server=self.server_name, conn=self.conn, event=event, **fields)
-
     def connection_made(self, transport):
-        upgraded = self.transport is not None
+        if self.transport is not None:
+            self.record["commands"].append("<tls>")
         super().connection_made(transport)
-        self.report("tls" if upgraded else "connect")
 
     def connection_lost(self, error):
-        self.report("closed")
+        emit(self.record)
         super().connection_lost(error)
 
 
@@ -59,10 +58,8 @@ def recording(verb):
     base = getattr(SMTP, "smtp_" + verb)
 
     async def method(self, arg):
-        shown = arg or ""
-        if verb == "AUTH":
-            shown = shown.split(" ")[0]
-        self.report("command", line=(verb + " " + shown).strip())
+        shown = (arg or "").split(" ")[0] if verb == "AUTH" else arg or ""
+        self.record["commands"].append((verb + " " + shown).strip())
         return await base(self, arg)
 
     return method
@@ -74,71 +71,97 @@ for verb in ("EHLO", "HELO", "MAIL", "RCPT", "DATA", "QUIT", "STARTTLS", "AUTH",
 
 class Handler:
     async def handle_DATA(self, server, session, envelope):
-        server.report(
-            "message",
-            mail_from=envelope.mail_from,
-            rcpt_tos=envelope.rcpt_tos,
-            content=base64.b64encode(envelope.original_content).decode("ascii"),
-            tls=server.transport.get_extra_info("ssl_object") is not None,
-            authenticated=bool(session.authenticated),
-        )
+        server.record["message"] = {
+            "rcpt_tos": envelope.rcpt_tos,
+            "content": base64.b64encode(envelope.original_content).decode("ascii"),
+            "tls": server.transport.get_extra_info("ssl_object") is not None,
+            "report": describe(envelope.original_content),
+        }
         return "250 OK stored"
 
 
-def authenticator(user, password):
-    def check(server, session, envelope, mechanism, auth_data):
-        success = isinstance(auth_data, LoginPassword) and auth_data.login == user and auth_data.password == password
-        server.report("auth", mechanism=mechanism, success=success)
+def play(listener, script):
+    connection = listener.accept()[0]
+    listener.close()
+    connection.settimeout(20)
+    lines, data = [], b""
+
+    def read_line():
+        line = b""
+        try:
+            while not line.endswith(b"\n"):
+                byte = connection.recv(1)
+                if not byte:
+                    return None
+                line += byte
+        except OSError:
+            return None
+        return line
+
+    for step in script:
+        if step == "<":
+            if (line := read_line()) is None:
+                break
+            lines.append(line.decode().rstrip("\r\n"))
+        elif step == "<.":
+            while data != b".\r\n" and not data.endswith(b"\r\n.\r\n") and (line := read_line()) is not None:
+                data += line
+            lines.append("<data>")
+        elif step == "~":
+            time.sleep(0.2)
+            if select.select([connection], [], [], 0)[0]:
+                lines.append("<early>")
+        elif step == "!":
+            break
+        else:
+            connection.sendall(step.encode())
+    else:
+        while (line := read_line()) is not None:
+            lines.append(line.decode().rstrip("\r\n"))
+    connection.close()
+    emit({"server": "scripted", "lines": lines, "data": base64.b64encode(data).decode("ascii")})
+
+
+def scripts():
+    for line in sys.stdin:
+        listener = socket.create_server(("127.0.0.1", 0))
+        emit({"server": "listening", "port": listener.getsockname()[1]})
+        threading.Thread(target=play, args=(listener, json.loads(line)["script"]), daemon=True).start()
+
+
+def context(certificate, key):
+    made = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    made.load_cert_chain(certificate, key)
+    return made
+
+
+async def main(cert, key, wrong_cert, wrong_key, user, password):
+    def check(server, session, envelope, mechanism, data):
+        success = isinstance(data, LoginPassword) and data.login == user.encode() and data.password == password.encode()
+        server.record["auth"].append(success)
         return AuthResult(success=success, handled=False)
 
-    return check
-
-
-def server_context(certificate, key):
-    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
-    context.load_cert_chain(certificate, key)
-    return context
-
-
-async def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--cert", required=True)
-    parser.add_argument("--key", required=True)
-    parser.add_argument("--wrong-cert", required=True)
-    parser.add_argument("--wrong-key", required=True)
-    parser.add_argument("--user", required=True)
-    parser.add_argument("--password", required=True)
-    options = parser.parse_args()
-
-    check = authenticator(options.user.encode("utf-8"), options.password.encode("utf-8"))
-    context = server_context(options.cert, options.key)
-    modes = {
+    modes = {  # aiosmtpd counts only STARTTLS as TLS when it guards AUTH
         "plain": ({"auth_require_tls": False}, None),
-        # aiosmtpd counts only STARTTLS as TLS when it guards AUTH.
-        "tls": ({"auth_require_tls": False}, context),
-        "starttls": ({"tls_context": context, "require_starttls": True}, None),
-        "wrongname": ({"auth_require_tls": False}, server_context(options.wrong_cert, options.wrong_key)),
+        "tls": ({"auth_require_tls": False}, context(cert, key)),
+        "starttls": ({"tls_context": context(cert, key), "require_starttls": True}, None),
+        "wrongname": ({"auth_require_tls": False}, context(wrong_cert, wrong_key)),
     }
     loop = asyncio.get_running_loop()
-    handler = Handler()
-    ports = {}
-    servers = []
+    ports, servers = {}, []
     for name, (settings, implicit) in modes.items():
 
         def factory(name=name, settings=settings):
-            return RecordingSMTP(name, handler, hostname="mail.test", authenticator=check, loop=loop, **settings)
+            return RecordingSMTP(name, Handler(), hostname="mail.test", authenticator=check, loop=loop, **settings)
 
-        server = await loop.create_server(factory, host="127.0.0.1", port=0, ssl=implicit)
-        servers.append(server)
-        ports[name] = server.sockets[0].getsockname()[1]
-    emit(event="ready", ports=ports)
-
-    # The test ends the servers by closing stdin (or by ending the process).
-    await loop.run_in_executor(None, sys.stdin.read)
+        servers.append(await loop.create_server(factory, host="127.0.0.1", port=0, ssl=implicit))
+        ports[name] = servers[-1].sockets[0].getsockname()[1]
+    emit({"ports": ports})
+    await loop.run_in_executor(None, scripts)
     for server in servers:
         server.close()
 
 
 if __name__ == "__main__":
     logging.basicConfig(level=logging.CRITICAL)
-    asyncio.run(main())
+    asyncio.run(main(*sys.argv[1:]))
