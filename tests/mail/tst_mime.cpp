@@ -151,12 +151,11 @@ private slots:
 
     void boundaries()
     {
-        QSet<QString> seen;
+        QSet<QString> seen; // 32 different boundaries of 128 random bits
         for (int i = 0; i < 32; ++i)
-            seen.insert(MimeMultiPart().toMimeString().section("\r\n", 0, 0));
-        QCOMPARE(seen.size(), 32);
-        for (const QString& type : qAsConst(seen))
-            QVERIFY2(QRegularExpression("^Content-Type: multipart/related; boundary=[0-9a-f]{32}$").match(type).hasMatch(), qPrintable(type));
+            seen.insert(MimeMultiPart().toMimeString().section("\r\n", 0, 0).section("; boundary=", 1) + ' ');
+        const QString all = seen.values().join(QString());
+        QVERIFY2(QRegularExpression("^([0-9a-f]{32} ){32}$").match(all).hasMatch(), qPrintable(all));
 
         // A boundary found in the content is drawn again; a rebuilt attachment says so once.
         MimeMultiPart::setBoundarySource(nextBoundary);
@@ -166,6 +165,7 @@ private slots:
         MimeAttachment attachment("x", "f");
         multipart.appendPart(&text);
         multipart.appendPart(&attachment);
+        multipart.buildMime();
         multipart.buildMime();
         const QString built = multipart.toMimeString();
         QVERIFY2(built.startsWith("Content-Type: multipart/related; boundary=B2\r\n") && built.count("attachment") == 1, qPrintable(built));
@@ -252,7 +252,7 @@ private slots:
         QTest::newRow("quoted-printable, content unfit for 8bit or 7bit")
             << "Prices" << "Sender" << "Receiver" << plain
             << QList<Part> { made(new MimeHtml(table + "<p>" + QString(300, 'x') + "</p>  "), qp), notUtf8,
-                   made(new MimeText(QString(500, QChar(0x436)) + "\r\n" + QString(999, 'y'))),
+                   made(new MimeText(QString(500, QChar(0x436)))), made(new MimeText(QString(999, 'y'))),
                    made(new MimeText(QString::fromLatin1("a\0b", 3))), made(new MimeText(QStringLiteral("café")), MimePart::Encoding7Bit) };
         QTest::newRow("text and attachments")
             << "Selections for today" << "Tarnwickstone" << "" << plain

@@ -33,7 +33,7 @@ public:
         };
         const TestCertificate server = made("server", "IP:127.0.0.1,DNS:localhost"), other = made("other", "DNS:mail.invalid");
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start("/usr/bin/python3", { SMTP_SERVER_SCRIPT, server.certificatePath, server.keyPath,
+        m_process.start("/usr/bin/python3", { "-B", SMTP_SERVER_SCRIPT, server.certificatePath, server.keyPath,
                                                 other.certificatePath, other.keyPath, User, Password });
         ports = next(QString()).value("ports").toObject();
     }
