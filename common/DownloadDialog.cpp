@@ -2,6 +2,7 @@
 
 #include "FileDialog.h"
 #include "QConfirm.h"
+#include "SiteDownload.h"
 #include "WriteAll.h"
 
 #include <QFileInfo>
@@ -12,12 +13,6 @@
 #include <QStandardPaths>
 
 #include <algorithm>
-
-namespace {
-
-const int HttpOk = 200;
-
-} // namespace
 
 DownloadDialog::DownloadDialog(const QUrl& url, QWidget* parent)
     : QDialog(parent)
@@ -70,7 +65,7 @@ int DownloadDialog::exec()
 {
     // The set-up program that is about to run comes from here: only TLS
     // vouches for where it came from.
-    if (!url.isValid() || url.scheme() != QLatin1String("https") || url.host().isEmpty())
+    if (!SiteDownload::IsSecure(url))
         return fail(tr("The file is not offered over a secure connection: %1")
                         .arg(EscapeForBox(url.toDisplayString())),
             QStringLiteral("NetworkError"));
@@ -92,10 +87,7 @@ int DownloadDialog::exec()
             QStringLiteral("SaveFile"));
 
     connect(&manager, &QNetworkAccessManager::finished, this, &DownloadDialog::Finished);
-    QNetworkRequest request(url);
-    // Never from https down to plain http.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    reply = manager.get(request);
+    reply = manager.get(SiteDownload::Request(url));
     connect(reply, &QNetworkReply::readyRead, this, &DownloadDialog::WriteFile);
     connect(reply, &QNetworkReply::downloadProgress, this, &DownloadDialog::Progress);
     connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
@@ -131,14 +123,9 @@ void DownloadDialog::Finished(QNetworkReply* finished)
         return;
     // The last bytes may still wait in the reply.
     WriteFile();
-    if (finished->error() != QNetworkReply::NoError) {
-        fail(EscapeForBox(finished->errorString()), QStringLiteral("NetworkError"));
-        return;
-    }
-    const int status = finished->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status != HttpOk) {
-        fail(tr("The server did not send the file (HTTP status %1).").arg(status),
-            QStringLiteral("NetworkError"));
+    const QString failure = SiteDownload::Failure(finished);
+    if (!failure.isEmpty()) {
+        fail(EscapeForBox(failure), QStringLiteral("NetworkError"));
         return;
     }
     if (!saveFile.commit()) {

@@ -2,13 +2,17 @@
 
 #include "QLog.h"
 #include "QSportsCatalog.h"
+#include "SiteDownload.h"
+#include "WriteAll.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QSaveFile>
 
 QCatalog* QCatalog::countries = nullptr;
 QSportsCatalog* QCatalog::sports = nullptr;
@@ -34,20 +38,22 @@ QJsonArray builtInSexTypes()
         sexType("c", "Colt", "Жеребец") };
 }
 
-// The items of a catalog file, or nothing when the file cannot be read or is
-// not a catalog. An empty list counts as no catalog: every list value over
-// it would be unusable.
-bool readCatalogItems(const QString& path, QJsonArray* items)
+// The items of a catalog document, or nothing when it is not a catalog. An
+// empty list counts as no catalog: every list value over it would be
+// unusable.
+bool parseCatalogItems(const QByteArray& document, QJsonArray* items)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return false;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
-    const QJsonValue array = document.object().value(QLatin1String("data"));
+    const QJsonValue array = QJsonDocument::fromJson(document).object().value(QLatin1String("data"));
     if (!array.isArray() || array.toArray().isEmpty())
         return false;
     *items = array.toArray();
     return true;
+}
+
+bool readCatalogItems(const QString& path, QJsonArray* items)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly | QIODevice::Text) && parseCatalogItems(file.readAll(), items);
 }
 
 QString codeOf(const QJsonValue& item)
@@ -86,7 +92,7 @@ void QCatalog::Load(const QString& catalogName, bool sortedByName)
     name = catalogName;
     data = QJsonArray();
     if (!catalogsPath.isEmpty()) {
-        const QString filePath = QStringLiteral("%1/%2.json").arg(catalogsPath, name);
+        const QString filePath = FilePath();
         if (QFileInfo::exists(filePath)) {
             if (readCatalogItems(filePath, &data))
                 return;
@@ -133,15 +139,52 @@ QStringList QCatalog::Codes(const QStringList& codes, bool exclude) const
 
 void QCatalog::UpdateFromInternet()
 {
-    // Catalog downloads are not built yet: the files on disk stay as they are.
-    qInfo("Catalog download is not available yet; '%s' is left unchanged.", qPrintable(name));
+    // The built-in catalog has no file, and none is known before Init().
+    if (name.isEmpty() || catalogsPath.isEmpty())
+        return;
+    //: %1 is the English web site, %2 the Russian one: each language names its own.
+    //: %3/%4/%5 are the program's version numbers and %6 the catalog's name.
+    const QUrl address = SiteDownload::Address(tr("%1/download/%3/%4/%5/catalogs/%6.json"), name);
+    QString refusal;
+    QNetworkReply* reply = SiteDownload::Get(address, &refusal);
+    if (!reply) {
+        QLog::Write(QLog::QLogType::Error, refusal);
+        return;
+    }
+    connect(reply->manager(), &QNetworkAccessManager::finished, this, &QCatalog::Updated);
+    QLog::Write(QLog::QLogType::Info, tr("Updating catalog '%1'...").arg(name));
 }
 
 void QCatalog::Updated(QNetworkReply* reply)
 {
-    // Nothing is saved until downloads exist; the reply is still released.
-    if (reply)
-        reply->deleteLater();
+    if (!reply)
+        return;
+    reply->deleteLater();
+    const QString failure = SiteDownload::Failure(reply);
+    if (!failure.isEmpty()) {
+        QLog::Write(QLog::QLogType::Error, failure);
+        return;
+    }
+    // An error page or a cut-off file would replace a working catalog with
+    // the built-in one at the next start.
+    const QByteArray body = reply->readAll();
+    QJsonArray items;
+    if (!parseCatalogItems(body, &items)) {
+        QLog::Write(QLog::QLogType::Error,
+            tr("The downloaded catalog '%1' is not a catalog; the file is left as it was.").arg(name));
+        return;
+    }
+    QSaveFile file(FilePath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !WriteAll(file, body) || !file.commit()) {
+        QLog::Write(QLog::QLogType::Error, tr("Unable to save %1 file: %2").arg(name, file.errorString()));
+        return;
+    }
+    QLog::Write(QLog::QLogType::Info, tr("Catalog '%1' updated.").arg(name));
+}
+
+QString QCatalog::FilePath() const
+{
+    return QStringLiteral("%1/%2.json").arg(catalogsPath, name);
 }
 
 QString QCatalog::LanguageKey()

@@ -52,6 +52,9 @@ public:
     static QCatalog* sexTypes;
 
 public slots:
+    // Downloads this catalog's file again from the product site. The new
+    // file replaces the old one only when it holds a catalog, and takes
+    // effect at the next start. Progress and failures go to the log.
     void UpdateFromInternet();
     void Updated(QNetworkReply* reply);
 
@@ -61,6 +64,7 @@ protected:
     QString name;
 
 private:
+    QString FilePath() const;
     // The item key of names in the user-interface language.
     static QString LanguageKey();
 

@@ -3,14 +3,19 @@
 QString ProductSite::English = QStringLiteral("https://tarnwickstone.com");
 QString ProductSite::Russian = QStringLiteral("https://tarnwickstone.ru");
 
-QString ProductSite::Address(const QString& translated)
+QString ProductSite::Address(const QString& translated, const QStringList& values)
 {
     QString address;
     address.reserve(translated.size() + English.size());
     for (int i = 0; i < translated.size(); ++i) {
-        const QChar next = i + 1 < translated.size() ? translated.at(i + 1) : QChar();
-        if (translated.at(i) == QLatin1Char('%') && (next == QLatin1Char('1') || next == QLatin1Char('2'))) {
-            address += next == QLatin1Char('1') ? English : Russian;
+        const int marker = i + 1 < translated.size() && translated.at(i) == QLatin1Char('%')
+            ? translated.at(i + 1).digitValue()
+            : -1;
+        if (marker == 1 || marker == 2) {
+            address += marker == 1 ? English : Russian;
+            ++i;
+        } else if (marker >= 3 && marker - 3 < values.size()) {
+            address += values.at(marker - 3);
             ++i;
         } else {
             address += translated.at(i);

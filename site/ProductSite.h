@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The product's web sites, one per language. An address on them is a
 // translatable text that names its site as %1 (English) or %2 (Russian), so
@@ -14,7 +15,8 @@ struct ProductSite
     static QString English;
     static QString Russian;
 
-    // The translated address with %1 and %2 replaced by the sites, in one
-    // pass, so nothing a site holds is read as a further marker.
-    static QString Address(const QString& translated);
+    // The translated address with %1 and %2 replaced by the sites and %3 to
+    // %9 by the values in order, in one pass, so nothing a site or value
+    // holds is read as a further marker.
+    static QString Address(const QString& translated, const QStringList& values = QStringList());
 };

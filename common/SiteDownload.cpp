@@ -1,0 +1,56 @@
+#include "SiteDownload.h"
+
+#include "ProductSite.h"
+#include "ProgramVersion.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+
+namespace {
+
+const int HttpOk = 200;
+
+} // namespace
+
+QUrl SiteDownload::Address(const QString& translated, const QString& name)
+{
+    return QUrl(ProductSite::Address(translated,
+        { QString::number(ProgramVersion::Major), QString::number(ProgramVersion::Minor),
+            QString::number(ProgramVersion::Release), name }));
+}
+
+bool SiteDownload::IsSecure(const QUrl& url)
+{
+    return url.isValid() && url.scheme() == QLatin1String("https") && !url.host().isEmpty();
+}
+
+QNetworkRequest SiteDownload::Request(const QUrl& url)
+{
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    return request;
+}
+
+QNetworkReply* SiteDownload::Get(const QUrl& url, QString* refusal)
+{
+    // What arrives is written into the user's data folder: only TLS vouches
+    // for where it came from.
+    if (!IsSecure(url)) {
+        *refusal = tr("The download address is not secure: %1").arg(url.toDisplayString());
+        return nullptr;
+    }
+    auto* manager = new QNetworkAccessManager;
+    QNetworkReply* reply = manager->get(Request(url));
+    QObject::connect(reply, &QObject::destroyed, manager, &QObject::deleteLater);
+    return reply;
+}
+
+QString SiteDownload::Failure(const QNetworkReply* reply)
+{
+    if (reply->error() != QNetworkReply::NoError)
+        return reply->errorString();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != HttpOk)
+        return tr("The server did not send the file (HTTP status %1).").arg(status);
+    return QString();
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QNetworkRequest>
+#include <QString>
+#include <QUrl>
+
+class QNetworkReply;
+
+// Fetching one file from the product's download site. A download counts only
+// when it came over https, following redirects to https alone, and the server
+// answered with HTTP status 200: anything else (an error page, a redirect
+// that was not followed) is not the file.
+class SiteDownload
+{
+    Q_DECLARE_TR_FUNCTIONS(SiteDownload)
+
+public:
+    // A translated address as ProductSite reads it (%1 or %2 for the site),
+    // with %3, %4 and %5 for this version's major, minor and release numbers
+    // and %6 for name.
+    static QUrl Address(const QString& translated, const QString& name = QString());
+
+    static bool IsSecure(const QUrl& url);
+    // The request for url: redirects are followed, never from https to http.
+    static QNetworkRequest Request(const QUrl& url);
+
+    // Sends the GET through an access manager made for it alone, which goes
+    // once the reply goes (reply->manager() reports it finished). Null, with
+    // the reason in refusal, for an address that is not https.
+    static QNetworkReply* Get(const QUrl& url, QString* refusal);
+
+    // Empty when the finished reply brought the file; otherwise why it did not.
+    static QString Failure(const QNetworkReply* reply);
+};
