@@ -4,7 +4,8 @@
 
 #include "common/TestFiles.h"
 #include "conditions/InterfaceLanguage.h"
-#include "conditions/SiteDownloadSupport.h"
+#include "conditions/LocalProductSite.h"
+#include "conditions/LogRecords.h"
 
 #include <QDir>
 #include <QtTest>

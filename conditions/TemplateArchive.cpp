@@ -1,0 +1,146 @@
+#include "TemplateArchive.h"
+
+#include "QLog.h"
+#include "WriteAll.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <private/qzipreader_p.h>
+
+namespace {
+
+const QLatin1Char separator('/');
+
+// The entry's path below the templates folder, or empty when it could lead
+// anywhere else or is no template file's name.
+QString relativePath(const QZipReader::FileInfo& entry)
+{
+    const QString& path = entry.filePath;
+    if (path.isEmpty() || path.startsWith(separator) || path.contains(QLatin1Char(':'))
+        || path.contains(QLatin1Char('\\')))
+        return QString();
+    const QString cleaned = QDir::cleanPath(path);
+    if (cleaned.split(separator).contains(QLatin1String("..")))
+        return QString();
+    const QString suffix = QLatin1Char('.') + QLatin1String("twt");
+    if (!cleaned.endsWith(suffix) || cleaned.section(separator, -1) == suffix)
+        return QString();
+    return cleaned;
+}
+
+// Whether path, once its folders exist, lies inside root (canonical): the
+// nearest folder of it that exists already must, so that no symbolic link
+// on the way leads out.
+bool staysInside(const QString& root, const QString& path)
+{
+    QString existing = QFileInfo(path).absolutePath();
+    while (!QFileInfo::exists(existing) && existing != QFileInfo(existing).absolutePath())
+        existing = QFileInfo(existing).absolutePath();
+    const QString canonical = QFileInfo(existing).canonicalFilePath();
+    return !canonical.isEmpty() && (canonical == root || canonical.startsWith(root + separator));
+}
+
+// A template file holds one JSON object.
+bool parse(const QByteArray& bytes, QJsonObject* object)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(bytes);
+    *object = document.object();
+    return document.isObject();
+}
+
+bool isTemplate(const QByteArray& bytes)
+{
+    QJsonObject object;
+    return parse(bytes, &object);
+}
+
+// A template file the user made or changed: it reads as a template that is
+// not read-only. A predefined file is read-only; one that cannot be read is
+// of no use to anyone.
+bool isUsersOwn(const QString& path)
+{
+    QFile file(path);
+    QJsonObject object;
+    return file.open(QIODevice::ReadOnly) && parse(file.readAll(), &object)
+        && !object.value(QLatin1String("readOnly")).toBool();
+}
+
+} // namespace
+
+TemplateArchive::Result TemplateArchive::Install(const QByteArray& zip, const QString& folder)
+{
+    QBuffer buffer;
+    buffer.setData(zip);
+    buffer.open(QIODevice::ReadOnly);
+    const QZipReader reader(&buffer);
+    const QVector<QZipReader::FileInfo> entries = reader.fileInfoList();
+    Result result;
+    if (reader.status() != QZipReader::NoError) {
+        QLog::Write(QLog::QLogType::Error,
+            tr("There is a problem with extracting templates zip: %1").arg(int(reader.status())));
+        return result;
+    }
+    if (entries.isEmpty()) {
+        QLog::Write(QLog::QLogType::Error, tr("The templates archive is not a zip file or is empty."));
+        return result;
+    }
+    // Each entry is looked up by name: a huge directory is work without end.
+    if (entries.size() > MaxEntries) {
+        QLog::Write(QLog::QLogType::Error,
+            tr("The templates archive holds %1 entries, more than a templates archive can; nothing was installed.")
+                .arg(entries.size()));
+        return result;
+    }
+    QDir().mkpath(folder);
+    const QString root = QFileInfo(folder).canonicalFilePath();
+
+    int templates = 0;
+    QZipReader::Status failure = QZipReader::NoError;
+    for (const QZipReader::FileInfo& entry : entries) {
+        if (entry.isDir)
+            continue;
+        const QString relative = relativePath(entry);
+        const QString target = folder + separator + relative;
+        QByteArray bytes;
+        if (!relative.isEmpty() && entry.isFile && entry.size <= MaxTemplateSize && !root.isEmpty()
+            && staysInside(root, target))
+            bytes = reader.fileData(entry.filePath);
+        if (bytes.size() > MaxTemplateSize || !isTemplate(bytes) || QFileInfo(target).isSymLink()) {
+            QLog::Write(QLog::QLogType::Warning,
+                tr("'%1' in the templates archive is not a template file and was skipped.").arg(entry.filePath));
+            continue;
+        }
+        ++templates;
+        if (isUsersOwn(target)) {
+            QLog::Write(QLog::QLogType::Warning,
+                tr("Your template '%1' was kept; the predefined template of that name was not installed.")
+                    .arg(QDir::toNativeSeparators(target)));
+            continue;
+        }
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QSaveFile file(target);
+        const bool opened = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        if (!opened || !WriteAll(file, bytes) || !file.commit()) {
+            QLog::Write(QLog::QLogType::Error,
+                tr("Unable to save template file %1: %2").arg(QDir::toNativeSeparators(target), file.errorString()));
+            if (failure == QZipReader::NoError)
+                failure = opened ? QZipReader::FileError : QZipReader::FileOpenError;
+            continue;
+        }
+        ++result.written;
+    }
+
+    if (templates == 0) {
+        QLog::Write(QLog::QLogType::Error, tr("The templates archive holds no template; nothing was installed."));
+    } else if (failure != QZipReader::NoError) {
+        QLog::Write(QLog::QLogType::Error, tr("There is a problem with extracting templates zip: %1").arg(int(failure)));
+    } else {
+        QLog::Write(QLog::QLogType::Info, tr("Predefined templates were updated."));
+        result.complete = true;
+    }
+    return result;
+}
