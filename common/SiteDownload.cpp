@@ -2,8 +2,8 @@
 
 #include "ProductSite.h"
 #include "ProgramVersion.h"
+#include "QLog.h"
 
-#include <QNetworkAccessManager>
 #include <QNetworkReply>
 
 namespace {
@@ -31,20 +31,6 @@ QNetworkRequest SiteDownload::Request(const QUrl& url)
     return request;
 }
 
-QNetworkReply* SiteDownload::Get(const QUrl& url, QString* refusal)
-{
-    // What arrives is written into the user's data folder: only TLS vouches
-    // for where it came from.
-    if (!IsSecure(url)) {
-        *refusal = tr("The download address is not secure: %1").arg(url.toDisplayString());
-        return nullptr;
-    }
-    auto* manager = new QNetworkAccessManager;
-    QNetworkReply* reply = manager->get(Request(url));
-    QObject::connect(reply, &QObject::destroyed, manager, &QObject::deleteLater);
-    return reply;
-}
-
 QString SiteDownload::Failure(const QNetworkReply* reply)
 {
     if (reply->error() != QNetworkReply::NoError)
@@ -53,4 +39,34 @@ QString SiteDownload::Failure(const QNetworkReply* reply)
     if (status != HttpOk)
         return tr("The server did not send the file (HTTP status %1).").arg(status);
     return QString();
+}
+
+QNetworkAccessManager* SiteDownload::Get(const QUrl& url)
+{
+    // What arrives is written into the user's data folder: only TLS vouches
+    // for where it came from.
+    if (!IsSecure(url)) {
+        QLog::Write(QLog::QLogType::Error, tr("The download address is not secure: %1").arg(url.toDisplayString()));
+        return nullptr;
+    }
+    auto* manager = new QNetworkAccessManager;
+    QNetworkReply* reply = manager->get(Request(url));
+    QObject::connect(reply, &QObject::destroyed, manager, &QObject::deleteLater);
+    // Released even when its receiver has gone meanwhile.
+    QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+    return manager;
+}
+
+bool SiteDownload::Received(QNetworkReply* reply, QByteArray* body)
+{
+    if (!reply)
+        return false;
+    reply->deleteLater();
+    const QString failure = Failure(reply);
+    if (!failure.isEmpty()) {
+        QLog::Write(QLog::QLogType::Error, failure);
+        return false;
+    }
+    *body = reply->readAll();
+    return true;
 }

@@ -5,6 +5,8 @@
 #include "QConfirm.h"
 #include "QLog.h"
 #include "QPriceValidator.h"
+#include "SiteDownload.h"
+#include "TemplateArchive.h"
 #include "TemplateFile.h"
 #include "TextInput.h"
 #include "TriggerRow.h"
@@ -321,6 +323,29 @@ void MyTemplates::Changed(bool val)
     changed = val;
     emit onChanged(val);
     SetButtonsEnabled(ui->TemplatesList->currentIndex());
+}
+
+void MyTemplates::UpdateFromInternet()
+{
+    //: %1 is the English web site, %2 the Russian one: each language names its own.
+    //: %3/%4/%5 are the program's version numbers.
+    const QUrl address = SiteDownload::Address(tr("%1/download/%3/%4/%5/templates.zip"));
+    if (SiteDownload::Start(address, this, &MyTemplates::Updated))
+        QLog::Write(QLog::QLogType::Info, tr("Updating predefined templates..."));
+}
+
+void MyTemplates::Updated(QNetworkReply* reply)
+{
+    QByteArray archive;
+    if (!SiteDownload::Received(reply, &archive))
+        return;
+    const TemplateArchive::Result result = TemplateArchive::Install(archive, templatesDir.absolutePath());
+    if (result.written == 0)
+        return;
+    // The user may be in the middle of something: no question, no reload,
+    // and the current template stays chosen.
+    FillList();
+    ShowCurrentEntry();
 }
 
 void MyTemplates::FillList()

@@ -8,6 +8,7 @@
 #include <memory>
 
 class QLayout;
+class QNetworkReply;
 class TriggerRow;
 
 namespace Ui {
@@ -63,6 +64,11 @@ public slots:
     void ReloadTemplates(const QString& newFileName);
     void ReloadTemplates();
     void LanguageChanged();
+    // Downloads the archive of predefined templates from the product site and
+    // installs it into the templates folder in the background: the list is
+    // refilled, but the open template, its rows and the choice stay as they
+    // are. Progress and failures go to the log.
+    void UpdateFromInternet();
     void SetButtonsEnabled(int index);
     void DoSaveAs();
     void SaveTemplate();
@@ -80,6 +86,7 @@ public slots:
     void TemplatesListUpdated(QObject* src);
     void Changed();
     void Changed(bool val);
+    void Updated(QNetworkReply* reply);
 
 private:
     class Busy;

@@ -10,9 +10,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QSaveFile>
 
 QCatalog* QCatalog::countries = nullptr;
 QSportsCatalog* QCatalog::sports = nullptr;
@@ -145,38 +142,26 @@ void QCatalog::UpdateFromInternet()
     //: %1 is the English web site, %2 the Russian one: each language names its own.
     //: %3/%4/%5 are the program's version numbers and %6 the catalog's name.
     const QUrl address = SiteDownload::Address(tr("%1/download/%3/%4/%5/catalogs/%6.json"), name);
-    QString refusal;
-    QNetworkReply* reply = SiteDownload::Get(address, &refusal);
-    if (!reply) {
-        QLog::Write(QLog::QLogType::Error, refusal);
-        return;
-    }
-    connect(reply->manager(), &QNetworkAccessManager::finished, this, &QCatalog::Updated);
-    QLog::Write(QLog::QLogType::Info, tr("Updating catalog '%1'...").arg(name));
+    if (SiteDownload::Start(address, this, &QCatalog::Updated))
+        QLog::Write(QLog::QLogType::Info, tr("Updating catalog '%1'...").arg(name));
 }
 
 void QCatalog::Updated(QNetworkReply* reply)
 {
-    if (!reply)
+    QByteArray body;
+    if (!SiteDownload::Received(reply, &body))
         return;
-    reply->deleteLater();
-    const QString failure = SiteDownload::Failure(reply);
-    if (!failure.isEmpty()) {
-        QLog::Write(QLog::QLogType::Error, failure);
-        return;
-    }
     // An error page or a cut-off file would replace a working catalog with
     // the built-in one at the next start.
-    const QByteArray body = reply->readAll();
     QJsonArray items;
     if (!parseCatalogItems(body, &items)) {
         QLog::Write(QLog::QLogType::Error,
             tr("The downloaded catalog '%1' is not a catalog; the file is left as it was.").arg(name));
         return;
     }
-    QSaveFile file(FilePath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !WriteAll(file, body) || !file.commit()) {
-        QLog::Write(QLog::QLogType::Error, tr("Unable to save %1 file: %2").arg(name, file.errorString()));
+    QString error;
+    if (!SaveWholeFile(FilePath(), body, error)) {
+        QLog::Write(QLog::QLogType::Error, tr("Unable to save %1 file: %2").arg(name, error));
         return;
     }
     QLog::Write(QLog::QLogType::Info, tr("Catalog '%1' updated.").arg(name));

@@ -1,14 +1,12 @@
 #include "TemplateArchive.h"
 
 #include "QLog.h"
+#include "TemplateFile.h"
 #include "WriteAll.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSaveFile>
 #include <private/qzipreader_p.h>
 
 namespace {
@@ -26,7 +24,7 @@ QString relativePath(const QZipReader::FileInfo& entry)
     const QString cleaned = QDir::cleanPath(path);
     if (cleaned.split(separator).contains(QLatin1String("..")))
         return QString();
-    const QString suffix = QLatin1Char('.') + QLatin1String("twt");
+    const QString suffix = QLatin1Char('.') + QLatin1String(TemplateFile::Extension);
     if (!cleaned.endsWith(suffix) || cleaned.section(separator, -1) == suffix)
         return QString();
     return cleaned;
@@ -44,18 +42,13 @@ bool staysInside(const QString& root, const QString& path)
     return !canonical.isEmpty() && (canonical == root || canonical.startsWith(root + separator));
 }
 
-// A template file holds one JSON object.
-bool parse(const QByteArray& bytes, QJsonObject* object)
-{
-    const QJsonDocument document = QJsonDocument::fromJson(bytes);
-    *object = document.object();
-    return document.isObject();
-}
-
+// An archive entry is a template when it parses as one; an empty file is
+// not worth installing.
 bool isTemplate(const QByteArray& bytes)
 {
-    QJsonObject object;
-    return parse(bytes, &object);
+    TemplateFile::Content content;
+    QString error;
+    return !bytes.trimmed().isEmpty() && TemplateFile::Parse(bytes, content, error);
 }
 
 // A template file the user made or changed: it reads as a template that is
@@ -63,10 +56,9 @@ bool isTemplate(const QByteArray& bytes)
 // of no use to anyone.
 bool isUsersOwn(const QString& path)
 {
-    QFile file(path);
-    QJsonObject object;
-    return file.open(QIODevice::ReadOnly) && parse(file.readAll(), &object)
-        && !object.value(QLatin1String("readOnly")).toBool();
+    TemplateFile::Content content;
+    QString error;
+    return TemplateFile::Read(path, content, error) && !content.readOnly;
 }
 
 } // namespace
@@ -122,13 +114,11 @@ TemplateArchive::Result TemplateArchive::Install(const QByteArray& zip, const QS
             continue;
         }
         QDir().mkpath(QFileInfo(target).absolutePath());
-        QSaveFile file(target);
-        const bool opened = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-        if (!opened || !WriteAll(file, bytes) || !file.commit()) {
+        QString error;
+        if (!SaveWholeFile(target, bytes, error)) {
             QLog::Write(QLog::QLogType::Error,
-                tr("Unable to save template file %1: %2").arg(QDir::toNativeSeparators(target), file.errorString()));
-            if (failure == QZipReader::NoError)
-                failure = opened ? QZipReader::FileError : QZipReader::FileOpenError;
+                tr("Unable to save template file %1: %2").arg(QDir::toNativeSeparators(target), error));
+            failure = QZipReader::FileError;
             continue;
         }
         ++result.written;

@@ -27,10 +27,6 @@
         <source>Downloading (%1%)</source>
         <translation type="unfinished"></translation>
     </message>
-    <message>
-        <source>The server did not send the file (HTTP status %1).</source>
-        <translation type="unfinished"></translation>
-    </message>
 </context>
 <context>
     <name>EmailAddress</name>
@@ -172,6 +168,30 @@
         <source>The file holds no template.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1/download/%3/%4/%5/templates.zip</source>
+        <extracomment>%1 is the English web site, %2 the Russian one: each language names its own. %3/%4/%5 are the program&apos;s version numbers.</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Updating predefined templates...</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Prompt</name>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Esc</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QActionWorker</name>
@@ -240,6 +260,27 @@
     </message>
     <message>
         <source>en</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1/download/%3/%4/%5/catalogs/%6.json</source>
+        <extracomment>%1 is the English web site, %2 the Russian one: each language names its own. %3/%4/%5 are the program&apos;s version numbers and %6 the catalog&apos;s name.</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Updating catalog &apos;%1&apos;...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The downloaded catalog &apos;%1&apos; is not a catalog; the file is left as it was.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unable to save %1 file: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Catalog &apos;%1&apos; updated.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -636,6 +677,52 @@
     <message>
         <source>The settings file %1 is damaged and no copy of it could be kept: %2</source>
         <translation></translation>
+    </message>
+</context>
+<context>
+    <name>SiteDownload</name>
+    <message>
+        <source>The download address is not secure: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server did not send the file (HTTP status %1).</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TemplateArchive</name>
+    <message>
+        <source>There is a problem with extracting templates zip: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The templates archive is not a zip file or is empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The templates archive holds %1 entries, more than a templates archive can; nothing was installed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; in the templates archive is not a template file and was skipped.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your template &apos;%1&apos; was kept; the predefined template of that name was not installed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unable to save template file %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The templates archive holds no template; nothing was installed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Predefined templates were updated.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

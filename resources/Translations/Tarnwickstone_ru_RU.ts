@@ -27,10 +27,6 @@
         <source>Downloading (%1%)</source>
         <translation>Загрузка (%1%)</translation>
     </message>
-    <message>
-        <source>The server did not send the file (HTTP status %1).</source>
-        <translation>Сервер не передал файл (код HTTP %1).</translation>
-    </message>
 </context>
 <context>
     <name>EmailAddress</name>
@@ -172,6 +168,30 @@
         <source>The file holds no template.</source>
         <translation>В файле нет шаблона.</translation>
     </message>
+    <message>
+        <source>%1/download/%3/%4/%5/templates.zip</source>
+        <extracomment>%1 is the English web site, %2 the Russian one: each language names its own. %3/%4/%5 are the program&apos;s version numbers.</extracomment>
+        <translation>%2/download/%3/%4/%5/templates.zip</translation>
+    </message>
+    <message>
+        <source>Updating predefined templates...</source>
+        <translation>Обновление предустановленных шаблонов...</translation>
+    </message>
+</context>
+<context>
+    <name>Prompt</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Esc</source>
+        <translation>Esc</translation>
+    </message>
 </context>
 <context>
     <name>QActionWorker</name>
@@ -241,6 +261,27 @@
     <message>
         <source>en</source>
         <translation>ru</translation>
+    </message>
+    <message>
+        <source>%1/download/%3/%4/%5/catalogs/%6.json</source>
+        <extracomment>%1 is the English web site, %2 the Russian one: each language names its own. %3/%4/%5 are the program&apos;s version numbers and %6 the catalog&apos;s name.</extracomment>
+        <translation>%2/download/%3/%4/%5/catalogs/%6.json</translation>
+    </message>
+    <message>
+        <source>Updating catalog &apos;%1&apos;...</source>
+        <translation>Обновление каталога &apos;%1&apos;...</translation>
+    </message>
+    <message>
+        <source>The downloaded catalog &apos;%1&apos; is not a catalog; the file is left as it was.</source>
+        <translation>Загруженный каталог &apos;%1&apos; не является каталогом; файл оставлен без изменений.</translation>
+    </message>
+    <message>
+        <source>Unable to save %1 file: %2</source>
+        <translation>Не удалось сохранить файл %1: %2</translation>
+    </message>
+    <message>
+        <source>Catalog &apos;%1&apos; updated.</source>
+        <translation>Каталог &apos;%1&apos; обновлён.</translation>
     </message>
 </context>
 <context>
@@ -638,6 +679,52 @@
     <message>
         <source>The settings file %1 is damaged and no copy of it could be kept: %2</source>
         <translation>Файл настроек %1 повреждён, а сохранить его копию не удалось: %2</translation>
+    </message>
+</context>
+<context>
+    <name>SiteDownload</name>
+    <message>
+        <source>The download address is not secure: %1</source>
+        <translation>Адрес загрузки не защищён: %1</translation>
+    </message>
+    <message>
+        <source>The server did not send the file (HTTP status %1).</source>
+        <translation>Сервер не передал файл (код HTTP %1).</translation>
+    </message>
+</context>
+<context>
+    <name>TemplateArchive</name>
+    <message>
+        <source>There is a problem with extracting templates zip: %1</source>
+        <translation>Не удалось распаковать архив шаблонов: %1</translation>
+    </message>
+    <message>
+        <source>The templates archive is not a zip file or is empty.</source>
+        <translation>Архив шаблонов не является zip-файлом или пуст.</translation>
+    </message>
+    <message>
+        <source>The templates archive holds %1 entries, more than a templates archive can; nothing was installed.</source>
+        <translation>В архиве шаблонов %1 записей, больше, чем может быть в архиве шаблонов; ничего не установлено.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; in the templates archive is not a template file and was skipped.</source>
+        <translation>&apos;%1&apos; в архиве шаблонов не является файлом шаблона и пропущен.</translation>
+    </message>
+    <message>
+        <source>Your template &apos;%1&apos; was kept; the predefined template of that name was not installed.</source>
+        <translation>Ваш шаблон &apos;%1&apos; сохранён; предустановленный шаблон с тем же именем не установлен.</translation>
+    </message>
+    <message>
+        <source>Unable to save template file %1: %2</source>
+        <translation>Не удалось сохранить файл шаблона %1: %2</translation>
+    </message>
+    <message>
+        <source>The templates archive holds no template; nothing was installed.</source>
+        <translation>В архиве шаблонов нет ни одного шаблона; ничего не установлено.</translation>
+    </message>
+    <message>
+        <source>Predefined templates were updated.</source>
+        <translation>Предустановленные шаблоны обновлены.</translation>
     </message>
 </context>
 <context>

@@ -183,7 +183,7 @@ private slots:
         QTest::newRow("link to a file outside") << "link" << QByteArray("outside stays")
             << QStringList { "W 'a.twt' in the templates archive is not a template file and was skipped.", "E " + NoTemplate };
         QTest::newRow("folder in the way") << "folder" << QByteArray("<missing>")
-            << QStringList { "E Unable to save template file @: Filename refers to a directory", "E There is a problem with extracting templates zip: 2" };
+            << QStringList { "E Unable to save template file @: Filename refers to a directory", "E There is a problem with extracting templates zip: 4" };
         // clang-format on
     }
 
