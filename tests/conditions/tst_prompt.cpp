@@ -40,10 +40,8 @@ private slots:
         QTest::addColumn<bool>("okEnabled");
         // clang-format off
         QTest::newRow("no validator, empty") << Rule::None << "" << true;
-        QTest::newRow("no validator, any text") << Rule::None << "  ~ anything ~ " << true;
         QTest::newRow("acceptable") << Rule::Stake << "100" << true;
         QTest::newRow("empty") << Rule::Stake << "" << false;
-        QTest::newRow("out of range") << Rule::Stake << "101" << false;
         QTest::newRow("not a number") << Rule::Stake << "ten" << false;
         QTest::newRow("incomplete") << Rule::Code << "G" << false;
         QTest::newRow("pattern") << Rule::Code << "GB" << true;
@@ -78,14 +76,14 @@ private slots:
         QTest::addColumn<bool>("okEnabled");
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("result"); // -1: still open
+        QTest::addColumn<QString>("text");
         const int open = -1;
         // clang-format off
-        QTest::newRow("typed to acceptable, Return") << Rule::Stake << "" << "42" << true << int(Qt::Key_Return) << int(QDialog::Accepted);
-        QTest::newRow("erased, Return") << Rule::Stake << "5" << "\b" << false << int(Qt::Key_Return) << open;
-        QTest::newRow("invalid start, Enter") << Rule::Code << "G" << "" << false << int(Qt::Key_Enter) << open;
-        QTest::newRow("invalid start, Escape") << Rule::Code << "G" << "" << false << int(Qt::Key_Escape) << int(QDialog::Rejected);
-        QTest::newRow("valid, Escape") << Rule::Stake << "5" << "" << true << int(Qt::Key_Escape) << int(QDialog::Rejected);
-        QTest::newRow("typed empty, no validator") << Rule::None << "x" << "\b" << true << int(Qt::Key_Return) << int(QDialog::Accepted);
+        QTest::newRow("typed to acceptable, Return") << Rule::Stake << "" << "42" << true << int(Qt::Key_Return) << int(QDialog::Accepted) << "42";
+        QTest::newRow("erased, Return") << Rule::Stake << "5" << "\b" << false << int(Qt::Key_Return) << open << "";
+        QTest::newRow("invalid start, Enter") << Rule::Code << "G" << "" << false << int(Qt::Key_Enter) << open << "G";
+        QTest::newRow("invalid start, Escape") << Rule::Code << "G" << "" << false << int(Qt::Key_Escape) << int(QDialog::Rejected) << "G";
+        QTest::newRow("typed empty, no validator") << Rule::None << "x" << "\b" << true << int(Qt::Key_Return) << int(QDialog::Accepted) << "";
         // clang-format on
     }
 
@@ -97,6 +95,7 @@ private slots:
         QFETCH(bool, okEnabled);
         QFETCH(int, key);
         QFETCH(int, result);
+        QFETCH(QString, text);
         const std::unique_ptr<QValidator> validator = makeValidator(rule);
         Prompt prompt(QString(), validator.get(), value);
         QSignalSpy finished(&prompt, &QDialog::finished);
@@ -107,14 +106,10 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), edit);
 
         edit->end(false);
-        for (const QChar c : typed) {
-            if (c == QLatin1Char('\b'))
-                QTest::keyClick(edit, Qt::Key_Backspace);
-            else
-                QTest::keyClicks(edit, QString(c));
-        }
+        QTest::keyClicks(edit, typed);
         QCOMPARE(prompt.findChild<QPushButton*>(QStringLiteral("ButOK"))->isEnabled(), okEnabled);
         QTest::keyClick(edit, Qt::Key(key));
+        QCOMPARE(prompt.value(), text);
         if (result < 0) {
             QVERIFY(prompt.isVisible());
             QCOMPARE(finished.count(), 0);
@@ -123,13 +118,6 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
             QCOMPARE(finished.first().first().toInt(), result);
         }
-    }
-
-    void valueReadsTheEdit()
-    {
-        Prompt prompt(QString(), nullptr, QStringLiteral("old"));
-        QTest::keyClicks(prompt.findChild<QLineEdit*>(QStringLiteral("ValueEdit")), QStringLiteral(" new"));
-        QCOMPARE(prompt.value(), QStringLiteral("old new"));
     }
 };
 

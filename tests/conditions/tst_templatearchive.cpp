@@ -166,47 +166,44 @@ private slots:
         QCOMPARE(treeOf(folder), QStringList());
     }
 
-    // What is already in the folder under an archive entry's name. The log
-    // records are written "I|W|E text", with @ for the file's path.
+    // What is already in the folder under an archive entry's name: a file,
+    // "<link>" to a file outside or "<folder>". The log records are written
+    // "I|W|E text", with @ for the file's path.
     void existingFiles_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QByteArray>("afterwards"); // of "a.twt"
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
         QTest::addColumn<QStringList>("logged");
         const QString kept = QStringLiteral("W Your template '@' was kept; the predefined template of that name was not installed.");
         const QString updated = QStringLiteral("I ") + Updated;
+        const QByteArray readOnlyText = R"({"readOnly": "true", "conditions": []})";
         // clang-format off
-        QTest::newRow("user's own template") << "users" << Users << QStringList { kept, updated };
-        QTest::newRow("user's, readOnly not a bool") << "users, readOnly text" << QByteArray(R"({"readOnly": "true", "conditions": []})") << QStringList { kept, updated };
-        QTest::newRow("older predefined") << "predefined" << Predefined << QStringList { updated };
-        QTest::newRow("unreadable") << "garbage" << Predefined << QStringList { updated };
-        QTest::newRow("link to a file outside") << "link" << QByteArray("outside stays")
+        QTest::newRow("user's own template") << Users << Users << QStringList { kept, updated };
+        QTest::newRow("user's, readOnly not a bool") << readOnlyText << readOnlyText << QStringList { kept, updated };
+        QTest::newRow("older predefined") << QByteArray(R"({"readOnly": true, "conditions": [{"A": "old"}]})") << Predefined << QStringList { updated };
+        QTest::newRow("unreadable") << QByteArray("\x01\x02 not json") << Predefined << QStringList { updated };
+        QTest::newRow("link to a file outside") << QByteArray("<link>") << QByteArray("outside stays")
             << QStringList { "W 'a.twt' in the templates archive is not a template file and was skipped.", "E " + NoTemplate };
-        QTest::newRow("folder in the way") << "folder" << QByteArray("<missing>")
+        QTest::newRow("folder in the way") << QByteArray("<folder>") << QByteArray("<missing>")
             << QStringList { "E Unable to save template file @: Filename refers to a directory", "E There is a problem with extracting templates zip: 4" };
         // clang-format on
     }
 
     void existingFiles()
     {
-        QFETCH(QString, kind);
-        QFETCH(QByteArray, afterwards);
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
         QFETCH(QStringList, logged);
         const QString target = folder + QStringLiteral("/a.twt");
         const QString linked = outside + QStringLiteral("/x.twt");
-        if (kind == QLatin1String("users"))
-            writeFile(target, Users);
-        else if (kind == QLatin1String("users, readOnly text"))
-            writeFile(target, afterwards);
-        else if (kind == QLatin1String("predefined"))
-            writeFile(target, R"({"readOnly": true, "conditions": [{"A": "old"}]})");
-        else if (kind == QLatin1String("garbage"))
-            writeFile(target, "\x01\x02 not json");
-        else if (kind == QLatin1String("link")) {
-            writeFile(linked, afterwards);
+        if (before == "<link>") {
+            writeFile(linked, after);
             QVERIFY(QFile::link(linked, target));
-        } else
+        } else if (before == "<folder>") {
             QVERIFY(QDir(folder).mkdir(QStringLiteral("a.twt")));
+        } else {
+            writeFile(target, before);
+        }
 
         LogRecords records(log);
         TemplateArchive::Install(makeZip({ ZipEntry::file("a.twt", Predefined) }), folder);
@@ -215,8 +212,8 @@ private slots:
             written.append(QStringLiteral("IWE").at(int(record.first)) + QLatin1Char(' ')
                 + QString(record.second).replace(QDir::toNativeSeparators(target), QStringLiteral("@")));
         QCOMPARE(written, logged);
-        QCOMPARE(contentOf(target), afterwards);
-        if (kind == QLatin1String("link")) {
+        QCOMPARE(contentOf(target), after);
+        if (before == "<link>") {
             QVERIFY(QFileInfo(target).isSymLink());
             QVERIFY(QFile::remove(linked));
         }
