@@ -185,9 +185,7 @@ void tst_CurrentOrders::cancelling()
             markets, job.getter.startsWith('1'), job.getter.endsWith('1'));
     QTRY_VERIFY_WITH_TIMEOUT(watch.deleted() && inTurn.settled() && RepliesSettled(server), Patience);
 
-    QCOMPARE(watch.done.size(), 1);
-    QVERIFY2(QRegularExpression("^" + job.done + "$").match(watch.done.first()).hasMatch(),
-        qPrintable(watch.done.first()));
+    QVERIFY2(watch.endedWith("^" + job.done + "$"), qPrintable(watch.done.join('|')));
     QStringList calls;
     for (const RecordedRequest& request : server.requests()) {
         calls << Describe(request);
@@ -196,8 +194,7 @@ void tst_CurrentOrders::cancelling()
     calls.sort();
     QCOMPARE(calls.size(), job.calls.size());
     for (int i = 0; i < calls.size(); ++i)
-        QVERIFY2(QRegularExpression("^" + job.calls.at(i) + "$").match(calls.at(i)).hasMatch(),
-            qPrintable(calls.at(i)));
+        QVERIFY_MATCHES("^" + job.calls.at(i) + "$", calls.at(i));
 }
 
 QTEST_GUILESS_MAIN(tst_CurrentOrders)
