@@ -3,141 +3,189 @@
 #include "QPriceValidator.h"
 #include "ReadNumber.h"
 
-#include <QtTest>
+#include "conditions/DataRows.h"
 
-Q_DECLARE_METATYPE(QValidator::State)
+namespace {
+
+QString shown(double price, short decimals)
+{
+    return QString::number(price, 'f', decimals);
+}
+
+} // namespace
 
 class tst_PriceValidator : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QPriceValidator::InitPriceLadder(); }
     void cleanup() { QLocale::setDefault(QLocale::c()); }
 
-    // Each text is judged in both interface languages: the default locale must not matter.
+    // Runs first: a lookup before the ladder is built must not walk an empty map.
+    void lookupBeforeInit()
+    {
+        QVERIFY(QPriceValidator::Ladder().isEmpty());
+        double price = 2.03;
+        short decimals = -1;
+        QVERIFY(!QPriceValidator::RoundPrice(price, decimals));
+        QCOMPARE(shown(price, decimals), "2.02");
+    }
+
+    // 350 prices in bands of even steps; each, typed as its text, is on the ladder unchanged with its decimals.
+    void ladder()
+    {
+        QPriceValidator::InitPriceLadder(); // a second run rewrites the same entries
+        QStringList expected, actual;
+        const int bands[][4] = { { 101, 200, 1, 2 }, { 202, 300, 2, 2 }, { 305, 400, 5, 2 }, { 410, 600, 10, 1 },
+            { 620, 1000, 20, 1 }, { 1050, 2000, 50, 1 }, { 2100, 3000, 100, 0 }, { 3200, 5000, 200, 0 },
+            { 5500, 10000, 500, 0 }, { 11000, 100000, 1000, 0 } };
+        for (const auto& band : bands)
+            for (int cents = band[0]; cents <= band[1]; cents += band[2])
+                expected << shown(cents / 100.0, short(band[3]));
+        for (auto it = QPriceValidator::Ladder().cbegin(); it != QPriceValidator::Ladder().cend(); ++it) {
+            actual << shown(double(it.key()), it.value());
+            double price = actual.last().toDouble();
+            short decimals = -1;
+            QVERIFY2(QPriceValidator::RoundPrice(price, decimals), qPrintable(actual.last()));
+            QCOMPARE(price, actual.last().toDouble());
+            QCOMPARE(shown(price, decimals), actual.last());
+        }
+        QCOMPARE(actual.size(), 350);
+        QCOMPARE(actual, expected);
+    }
+
+    // Input, shown result, decimals, whether the input was on the ladder (then unchanged).
+    void roundPrice_data()
+    {
+        textRows({ "1.0 1.01 2 off", "1.005 1.01 2 off", "1.007 1.01 2 on", "1.01 1.01 2 on", "2.03 2.02 2 off", "3.33 3.30 2 off",
+            "4.15 4.1 1 off", "9.9 9.8 1 off", "19.5 19.5 1 on", "20 20.0 1 on", "31 30 0 off", "55.5 55 0 off", "999 990 0 off",
+            "1000 1000 0 on", "1000.3 1000 0 off", "1005 1000 0 off", "-3 1.01 2 off", "1.554 1.55 2 on", "1.556 1.55 2 off",
+            "1.999 1.99 2 off", "nan 1.01 2 off", "inf 1000 0 off", "-inf 1.01 2 off" });
+    }
+    void roundPrice()
+    {
+        const QStringList row = fields();
+        double price = row.at(0).toDouble();
+        short decimals = -1;
+        QCOMPARE(QPriceValidator::RoundPrice(price, decimals), row.at(3) == "on");
+        QCOMPARE(shown(price, decimals) + " " + QString::number(decimals), row.at(1) + " " + row.at(2));
+        if (row.at(3) == "on")
+            QCOMPARE(price, row.at(0).toDouble());
+    }
+
+    // Start, direction, ticks, shown result, decimals.
+    void step_data()
+    {
+        textRows({ "1.01 up 1 1.02 2", "2.00 up 1 2.02 2", "2.02 down 1 2.00 2", "1.95 up 10 2.10 2", "990 up 1 1000 0",
+            "990 up 10 1000 0", "1000 up 1 1000 0", "1.01 down 1 1.01 2", "1.0 down 1 1.01 2", "1.0 up 1 1.01 2",
+            "1005 down 1 990 0", "20 up 1 21 0", "20 down 1 19.5 1", "2.03 up 1 2.04 2", "2.03 down 1 2.00 2", "2.03 up 0 2 0" });
+    }
+    void step()
+    {
+        const QStringList row = fields();
+        float price = row.at(0).toFloat();
+        short decimals = 2;
+        QPriceValidator::Step(price, row.at(1) == "up", decimals, row.at(2).toInt());
+        QCOMPARE(shown(double(price), decimals) + " " + QString::number(decimals), row.at(3) + " " + row.at(4));
+    }
+
+    // Validator, text, state under English and Russian default locales; accepted text reads as the same number.
     void validate_data()
     {
-        QTest::addColumn<bool>("price");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QValidator::State>("state");
-        const auto row = [](const char* name, bool price, const QString& input, QValidator::State state) {
-            QTest::addRow("%s %s", price ? "price" : "number", name) << price << input << state;
-        };
-        // clang-format off
-        row("empty", true, "", QValidator::Intermediate);
-        row("letters", true, "abc", QValidator::Invalid);
-        row("decimal comma", true, "1,5", QValidator::Invalid);
-        row("group separator", true, "1,000", QValidator::Invalid);
-        row("on the ladder", true, "2", QValidator::Acceptable);
-        row("off the ladder", true, "2.01", QValidator::Intermediate);
-        row("top", true, "1000", QValidator::Acceptable);
-        row("above the top", true, "1001", QValidator::Intermediate);
-        row("exponent", true, "1e2", QValidator::Acceptable);
-        row("negative", true, "-3", QValidator::Intermediate);
-        row("spaces", true, " 1.5 ", QValidator::Acceptable);
-        row("not a number", true, "nan", QValidator::Invalid);
-        row("infinity", true, "inf", QValidator::Invalid);
-        row("decimal point", false, "1.5", QValidator::Acceptable);
-        row("decimal comma", false, "1,5", QValidator::Invalid);
-        row("group separator", false, "1,000", QValidator::Invalid);
-        row("Russian group separator", false, QStringLiteral("1\u00a0000"), QValidator::Invalid);
-        row("negative", false, "-2.5", QValidator::Acceptable);
-        row("exponent", false, "1e3", QValidator::Acceptable);
-        row("letters", false, "abc", QValidator::Invalid);
-        // clang-format on
+        textRows({ "price abc Invalid", "price 1,5 Invalid", "price 1,000 Invalid", "number abc Invalid", "number 1,5 Invalid",
+            "number 1,000 Invalid", "number 1\u00a0000 Invalid", "number nan Invalid", "price - Intermediate",
+            "price 2.01 Intermediate", "price 1001 Intermediate", "price -3 Intermediate", "price 2 Acceptable",
+            "price 1000 Acceptable", "price 1e2 Acceptable", "number -2.5 Acceptable", "number 1e3 Acceptable" });
     }
-
     void validate()
     {
-        QFETCH(bool, price);
-        QFETCH(QString, input);
-        QFETCH(QValidator::State, state);
-        for (const QLocale& locale :
-            { QLocale(QLocale::English, QLocale::UnitedKingdom), QLocale(QLocale::Russian) }) {
+        const QStringList row = fields();
+        const auto state = QValidator::State(QMetaEnum::fromType<QValidator::State>().keyToValue(qPrintable(row.at(2))));
+        for (const QLocale& locale : { QLocale(QLocale::English, QLocale::UnitedKingdom), QLocale(QLocale::Russian) }) {
             QLocale::setDefault(locale);
-            QScopedPointer<QValidator> validator(price
-                    ? static_cast<QValidator*>(new QPriceValidator(nullptr))
-                    : new QNumberValidator(nullptr));
-            QString text = input;
+            QScopedPointer<QValidator> validator(
+                row.at(0) == "price" ? static_cast<QValidator*>(new QPriceValidator(nullptr)) : new QNumberValidator(nullptr));
+            QString text = row.at(1);
             int pos = text.size();
             QCOMPARE(validator->validate(text, pos), state);
-            QCOMPARE(text, input);
-            // Whatever is accepted is read back downstream as the same number.
             bool ok = false;
-            const double value = ReadNumber(input, &ok);
+            const double value = ReadNumber(row.at(1), &ok);
             if (state == QValidator::Acceptable)
-                QVERIFY(ok && value == QLocale::c().toDouble(input.trimmed()));
+                QVERIFY(ok && value == QLocale::c().toDouble(row.at(1)));
         }
     }
 
+    // Repairs onto the ladder; text that is no number, or none at all, stays as it is.
     void fixup_data()
     {
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("output");
-        // clang-format off
-        QTest::newRow("cleared stays empty") << "" << "";
-        QTest::newRow("letters stay") << "abc" << "abc";
-        QTest::newRow("decimal comma stays") << "1,5" << "1,5";
-        QTest::newRow("not a number stays") << "nan" << "nan";
-        QTest::newRow("2.03") << "2.03" << "2.02";
-        QTest::newRow("2.01") << "2.01" << "2.00";
-        QTest::newRow("1005") << "1005" << "1000";
-        QTest::newRow("1000.3") << "1000.3" << "1000";
-        QTest::newRow("4.15") << "4.15" << "4.1";
-        QTest::newRow("7.75") << "7.75" << "7.6";
-        QTest::newRow("below the ladder") << "0.5" << "1.01";
-        QTest::newRow("negative") << "-3" << "1.01";
-        // clang-format on
+        textRows({ "- -", "abc abc", "1,5 1,5", "nan nan", "2.03 2.02", "2.01 2.00", "1005 1000", "1000.3 1000", "4.15 4.1",
+            "7.75 7.6", "0.5 1.01", "-3 1.01" });
     }
-
     void fixup()
     {
-        QFETCH(QString, input);
-        QFETCH(QString, output);
-        QPriceValidator validator(nullptr);
-        validator.fixup(input);
-        QCOMPARE(input, output);
+        QStringList row = fields();
+        QPriceValidator(nullptr).fixup(row[0]);
+        QCOMPARE(row.at(0), row.at(1));
     }
 
-    // Every repaired number is a price the validator then accepts.
-    void fixupGivesAcceptablePrices()
+    // Start, key, result: keys step a price edit as the program's change, only under "PriceValidator".
+    void stepping_data()
     {
-        QPriceValidator validator(nullptr);
-        for (int hundredths = -50; hundredths <= 101000; hundredths += 7) {
-            QString text = QString::number(hundredths / 100.0, 'f', 2);
-            validator.fixup(text);
-            int pos = 0;
-            QVERIFY2(validator.validate(text, pos) == QValidator::Acceptable, qPrintable(text));
+        textRows({ "1.95 PageUp 2.10", "2.10 PageDown 1.95", "1.01 Down 1.01", "1000 Up 1000", "2.03 Up 2.04", "- Up 1.01" });
+    }
+    void stepping()
+    {
+        const QStringList row = fields();
+        const auto key = Qt::Key(QMetaEnum::fromType<Qt::Key>().keyToValue(qPrintable("Key_" + row.at(1))));
+        QPriceEdit edit, number, renamed;
+        auto* price = new QPriceValidator(&renamed);
+        price->setObjectName("priceValidator");
+        renamed.setValidator(price);
+        edit.setValidator(new QPriceValidator(&edit));
+        number.setValidator(new QNumberValidator(&number));
+        for (QPriceEdit* each : { &edit, &number, &renamed }) {
+            each->setText(row.at(0));
+            QSignalSpy edited(each, &QLineEdit::textEdited);
+            QTest::keyClick(each, key);
+            QCOMPARE(each->text(), each == &edit ? row.at(2) : row.at(0));
+            QCOMPARE(edited.count(), 0);
         }
     }
 
-    // In an edit: a keystroke making the text Invalid is refused, and Return
-    // repairs an off-ladder price but leaves a cleared field clear.
-    void typingAndReturn_data()
+    // Typed edit, lower, upper, marked: a reversed range marks the other edit, an off-ladder bound its own.
+    void rangeMarking_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("result");
-        // clang-format off
-        QTest::newRow("repaired") << "2.03" << "2.02";
-        QTest::newRow("kept") << "2.04" << "2.04";
-        QTest::newRow("cleared") << "" << "";
-        QTest::newRow("comma refused") << "1,5" << "15";
-        // clang-format on
+        textRows({ "lower 5 3 upper", "upper 5 3 lower", "lower 3 3 none", "upper 2 3 none", "lower 2 - upper",
+            "lower 2.01 3 lower", "lower 5 4.15 upper" });
+    }
+    void rangeMarking()
+    {
+        const QStringList row = fields();
+        QPriceEdit lower, upper;
+        lower.setValidator(new QPriceValidator(&lower));
+        upper.setValidator(new QPriceValidator(&upper));
+        lower.SetPair(&upper, true);
+        lower.setText("900"); // reversed, both marked, so that clearing shows too
+        upper.setText("1.5");
+        const bool typingLower = row.at(0) == "lower";
+        (typingLower ? upper : lower).setText(row.at(typingLower ? 2 : 1));
+        (typingLower ? lower : upper).setText(row.at(typingLower ? 1 : 2));
+        QCOMPARE(lower.property("isError").toBool(), row.at(3) == "lower");
+        QCOMPARE(upper.property("isError").toBool(), row.at(3) == "upper");
     }
 
-    void typingAndReturn()
+    // Unpairing one side leaves the other's link; a destroyed partner leaves no dangling one.
+    void pairing()
     {
-        QFETCH(QString, typed);
-        QFETCH(QString, result);
-        QPriceEdit edit;
-        edit.setValidator(new QPriceValidator(&edit));
-        edit.setText(QStringLiteral("3"));
-        edit.selectAll();
-        QTest::keyClick(&edit, Qt::Key_Backspace);
-        QTest::keyClicks(&edit, typed);
-        QTest::keyClick(&edit, Qt::Key_Return);
-        QCOMPARE(edit.text(), result);
+        QPriceEdit upper;
+        {
+            QPriceEdit lower;
+            lower.SetPair(&upper, true);
+            lower.SetPair(nullptr, true);
+            QVERIFY(!lower.Pair() && upper.Pair() == &lower);
+        }
+        QCOMPARE(upper.Pair(), nullptr);
+        upper.setText("2");
     }
 };
 
