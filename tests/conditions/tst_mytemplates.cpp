@@ -1,162 +1,104 @@
-#include "LogWidgetItem.h"
 #include "MetadataLabels.h"
 #include "MyTemplates.h"
 #include "QConfirm.h"
 #include "QLog.h"
+#include "QSportsCatalog.h"
 #include "TemplateFile.h"
 #include "TextInput.h"
 
 #include "common/TestFiles.h"
-#include "conditions/InterfaceLanguage.h"
+#include "conditions/DataRows.h"
 #include "conditions/RowSetup.h"
 
-#include <QComboBox>
 #include <QLayout>
-#include <QtTest>
 
 #include <optional>
 
-using FilterReaders::Json;
-using RowSetup::load;
-using RowSetup::Parts;
+using namespace RowSetup;
+using Answers = QList<QMessageBox::StandardButton>;
 
 namespace {
 
-using Answers = QList<QMessageBox::StandardButton>;
-const QString cancel = QStringLiteral("<cancel>");
+const QString cancel = "<cancel>";
 
-// Stands in for the user at the message boxes and the name prompt. Boxes
-// are recorded as "<icon>: <text>"; questions take the next answer (none
-// left: No, and the test's box list shows the surprise).
+// The user at the boxes ("<icon>: <text>") and the name prompt; no answer left is No, no name left a cancel.
 struct FakeUser
 {
     QStringList boxes;
     Answers answers;
-    QList<TextInput::Request> prompts;
-    QStringList names; // cancel for a cancelled prompt
-    std::function<void()> whileAsked;
+    QStringList names;
+    std::function<void()> whileAsked = [] {};
 
     FakeUser()
     {
         QConfirm::SetResponder([this](QMessageBox* box) -> QAbstractButton* {
-            const char* icon = QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon());
-            boxes << QString("%1: %2").arg(icon, box->text());
-            if (whileAsked)
-                whileAsked();
+            boxes << QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()) + QString(": ") + box->text();
+            whileAsked();
             if (box->icon() != QMessageBox::Question)
                 return box->button(QMessageBox::Ok);
-            const QMessageBox::StandardButton answer = answers.isEmpty() ? QMessageBox::No : answers.takeFirst();
-            return answer == QMessageBox::NoButton ? nullptr : box->button(answer);
+            return box->button(answers.isEmpty() ? QMessageBox::No : answers.takeFirst());
         });
-        TextInput::SetResponder([this](const TextInput::Request& request) -> std::optional<QString> {
-            prompts << request;
-            if (whileAsked)
-                whileAsked();
+        TextInput::SetResponder([this](const TextInput::Request&) -> std::optional<QString> {
+            whileAsked();
             const QString name = names.isEmpty() ? cancel : names.takeFirst();
             return name == cancel ? std::nullopt : std::optional<QString>(name);
         });
     }
-    ~FakeUser()
-    {
-        QConfirm::SetResponder({});
-        TextInput::SetResponder({});
-    }
-    Q_DISABLE_COPY(FakeUser)
+    ~FakeUser() { QConfirm::SetResponder({}), TextInput::SetResponder({}); }
 };
 
-QString question(const QString& text)
+// The panel as the user reaches it: its list, its buttons, its rows and the first row's lower value.
+struct Panel : MyTemplates
 {
-    return "Question: " + text;
+    using MyTemplates::MyTemplates;
+    QComboBox* list = findChild<QComboBox*>("TemplatesList");
+
+    QString entry() const { return list->currentText(); }
+    void choose(const QString& entry) { list->setCurrentIndex(list->findText(entry)); }
+    bool enabled(const char* button) const { return findChild<QWidget*>(button)->isEnabled(); }
+    void click(const QString& button) { QTest::mouseClick(findChild<QPushButton*>(button), Qt::LeftButton); }
+    QList<TriggerRow*> rows() const
+    {
+        QList<TriggerRow*> rows;
+        const QLayout* layout = findChild<QWidget*>("scrollAreaWidgetContents")->layout();
+        for (int i = 0; i < layout->count(); ++i)
+            rows << qobject_cast<TriggerRow*>(layout->itemAt(i)->widget());
+        return rows;
+    }
+    QString value() const { return Parts { *rows().first() }.value1->text(); }
+    void type(const QString& keys) { QTest::keyClicks(Parts { *rows().first() }.value1, keys); }
+};
+
+QByteArray volumeTemplate(int volume, const char* name = "")
+{
+    return QString(R"({%1"conditions": [{"A": "Market", "B": "Volume", "C": "GE", "V1": %2}]})").arg(name).arg(volume).toUtf8();
 }
 
-QString changedQuestion(const QString& name)
+QString askToSave(const QString& name)
 {
-    return question(QString("The template '%1' has been changed. Would you like to save it?").arg(name));
+    return "Question: The template '" + name + "' has been changed. Would you like to save it?";
 }
 
-QByteArray volumeTemplate(int volume)
+// On A (file a__file, 100), B (200), a_file (999) and read-only Preset (400): start on A or unsaved rows of 300,
+// type, act (buttons, slots, or an entry to choose), and what the user and the folder see after.
+struct Scenario
 {
-    return QString(R"({"conditions": [{"A": "Market", "B": "Volume", "C": "GE", "V1": %1}]})")
-        .arg(volume)
-        .toUtf8();
-}
-
-QComboBox* list(MyTemplates& panel)
-{
-    return panel.findChild<QComboBox*>("TemplatesList");
-}
-
-QStringList entries(MyTemplates& panel)
-{
-    QStringList texts;
-    for (int i = 0; i < list(panel)->count(); ++i)
-        texts << list(panel)->itemText(i);
-    return texts;
-}
-
-QString shownEntry(MyTemplates& panel)
-{
-    return list(panel)->currentText();
-}
-
-void choose(MyTemplates& panel, const QString& entry)
-{
-    list(panel)->setCurrentIndex(list(panel)->findText(entry));
-}
-
-bool enabled(MyTemplates& panel, const char* button)
-{
-    return panel.findChild<QWidget*>(button)->isEnabled();
-}
-
-QList<TriggerRow*> rowsOf(MyTemplates& panel)
-{
-    QList<TriggerRow*> rows;
-    const QLayout* layout = panel.findChild<QWidget*>("scrollAreaWidgetContents")->layout();
-    for (int i = 0; i < layout->count(); ++i)
-        rows << qobject_cast<TriggerRow*>(layout->itemAt(i)->widget());
-    return rows;
-}
-
-QJsonArray recordsOf(MyTemplates& panel)
-{
-    return panel.ToJson().value("conditions").toArray();
-}
-
-QJsonArray conditionsIn(const QString& path)
-{
-    return QJsonDocument::fromJson(contentOf(path)).object().value("conditions").toArray();
-}
-
-// The first row's lower value, as the user sees it.
-QString value1(MyTemplates& panel)
-{
-    return Parts(*rowsOf(panel).first()).value1->text();
-}
-
-// The user types into the first row's lower value.
-void typeValue1(MyTemplates& panel, const QString& keys)
-{
-    QTest::keyClicks(Parts(*rowsOf(panel).first()).value1, keys);
-}
-
-QStringList filesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-QStringList logRecords(const QLog& log)
-{
-    QStringList records;
-    for (int i = 0; i < log.topLevelItemCount(); ++i)
-        records << static_cast<LogWidgetItem*>(log.topLevelItem(i))->Message();
-    return records;
-}
+    QString start, typed;
+    int level;
+    QString broken, action; // "folder" or "file" read-only, or a full "disk", while acting
+    Answers answers;
+    QStringList names;
+    bool meddle; // the user chooses A while asked
+    QStringList boxes;
+    QString shown; // entry and value after
+    bool changed;
+    QStringList files; // besides B, a_file and preset
+    QString storedInA;
+};
 
 } // namespace
 
-Q_DECLARE_METATYPE(RowSetup::Spec)
-Q_DECLARE_METATYPE(Answers)
+Q_DECLARE_METATYPE(Scenario)
 
 class tst_MyTemplates : public QObject
 {
@@ -167,6 +109,10 @@ class tst_MyTemplates : public QObject
 
     QString pathOf(const QString& name) const { return templates + "/" + name + ".twt"; }
     void write(const QString& name, const QByteArray& content) const { writeFile(pathOf(name), content); }
+    QJsonObject stored(const QString& name) const { return QJsonDocument::fromJson(contentOf(pathOf(name))).object(); }
+    QJsonArray conditionsIn(const QString& name) const { return stored(name).value("conditions").toArray(); }
+    QString storedValue(const QString& name) const { return TemplateFile::ValueText(conditionsIn(name).at(0)["V1"]); }
+    QStringList files() const { return QDir(templates).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name); }
 
 private slots:
     void initTestCase()
@@ -175,11 +121,11 @@ private slots:
         MetadataLabels::Init();
     }
 
-    // Every test starts from a data folder of its own.
     void init()
     {
+        if (data) // a test may have left the folder read-only
+            chmod(QFile::encodeName(templates).constData(), 0755);
         data.emplace();
-        QVERIFY(data->isValid());
         QCOMPARE(chmod(QFile::encodeName(data->path()).constData(), 0755), 0);
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(data->filePath("config")));
         templates = data->filePath("configtemplates");
@@ -187,802 +133,266 @@ private slots:
         SetInteractiveLevel(QConfirm::All);
     }
 
-    void cleanup()
-    {
-        chmod(QFile::encodeName(templates).constData(), 0755);
-        data.reset();
-    }
-
     void emptyFolder()
     {
         QVERIFY(QDir(templates).removeRecursively());
-        MyTemplates panel;
-        QVERIFY(QFileInfo(templates).isDir());
-        QVERIFY(QFileInfo(data->filePath("configcatalogs")).isDir());
-        QCOMPARE(entries(panel), QStringList());
+        Panel panel;
+        QVERIFY(QFileInfo(templates).isDir() && QFileInfo(data->filePath("configcatalogs")).isDir());
         QSignalSpy loaded(&panel, &MyTemplates::TemplateLoaded);
-
         panel.ReloadTemplates();
-        QCOMPARE(entries(panel), QStringList { "[Unsaved]" });
-        QCOMPARE(list(panel)->currentIndex(), 0);
-        QCOMPARE(loaded.size(), 1);
-        QCOMPARE(loaded.last().first().toString(), QString());
-        QCOMPARE(panel.CurrentTemplate(), QString());
-        QVERIFY(!panel.IsChanged());
-        QCOMPARE(rowsOf(panel).size(), 1);
-        QVERIFY(!Parts(*rowsOf(panel).first()).remove->isEnabled());
-        QVERIFY(!enabled(panel, "SaveBut"));
-        QVERIFY(!enabled(panel, "DelBut"));
-        for (const char* button : { "NewBut", "SaveAsBut", "ButAdd", "ButClear" })
-            QVERIFY(enabled(panel, button));
-
-        QList<QWidget*> busy;
-        panel.GetWidgets(busy);
-        QCOMPARE(busy.size(), 2);
-        QCOMPARE(busy.at(0)->objectName(), QStringLiteral("PresetsRow"));
-        QCOMPARE(busy.at(1)->objectName(), QStringLiteral("ConditionsFrame"));
+        QCOMPARE(panel.list->count() + loaded.size(), 2);
+        QCOMPARE(panel.entry() + " " + panel.CurrentTemplate(), "[Unsaved] ");
+        QVERIFY(!panel.IsChanged() && !panel.enabled("SaveBut") && !panel.enabled("DelBut") && panel.enabled("SaveAsBut"));
+        QVERIFY(!Parts { *panel.rows().first() }.remove->isEnabled()); // the only row cannot go; any other can
+        panel.AddCondition();
+        QVERIFY(Parts { *panel.rows().first() }.remove->isEnabled());
     }
 
-    // Each row configuration is saved as the record it shows and rebuilt from
-    // it as it was, whether or not the panel is on screen.
+    // Row, texts, items, valid, values stored: saved as shown and rebuilt as it was (typed), on screen or not.
     void roundTrip_data()
     {
-        QTest::addColumn<RowSetup::Spec>("spec");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<QString>("record");
-        // clang-format off
-        QTest::newRow("sports") << RowSetup::Spec{"Event", "Sport", "", "InList", {}, {"1", "7"}} << true
-            << R"({"A": "Event", "B": "Sport", "C": "InList", "Vs": ["1", "7"]})";
-        QTest::newRow("countries excluded") << RowSetup::Spec{"Event", "Country", "", "NotInList", {}, {"GB"}} << true
-            << R"({"A": "Event", "B": "Country", "C": "NotInList", "Vs": ["GB"]})";
-        QTest::newRow("event name") << RowSetup::Spec{"Event", "Name", "", "Cont", {"Arsenal"}} << true
-            << R"({"A": "Event", "B": "Name", "C": "Cont", "V": "Arsenal"})";
-        QTest::newRow("event names") << RowSetup::Spec{"Event", "Name", "", "InList", {}, {"A v B", "C v D"}} << true
-            << R"({"A": "Event", "B": "Name", "C": "InList", "Vs": ["A v B", "C v D"]})";
-        QTest::newRow("minutes to start") << RowSetup::Spec{"Event", "MinToStart", "", "EQ", {"", "5"}} << true
-            << R"({"A": "Event", "B": "MinToStart", "C": "EQ", "V1": 5})";
-        QTest::newRow("minutes since start") << RowSetup::Spec{"Event", "MinSinceOff", "", "Btw", {"", "10", "20.5"}} << true
-            << R"({"A": "Event", "B": "MinSinceOff", "C": "Btw", "V1": 10, "V2": 20.5})";
-        QTest::newRow("match minutes") << RowSetup::Spec{"Event", "Minute", "", "InList", {}, {"45", "90"}} << true
-            << R"({"A": "Event", "B": "Minute", "C": "InList", "Vs": ["45", "90"]})";
-        QTest::newRow("home score outside") << RowSetup::Spec{"Event", "HomeScore", "", "Ots", {"", "1", "3"}} << true
-            << R"({"A": "Event", "B": "HomeScore", "C": "Ots", "V1": 1, "V2": 3})";
-        QTest::newRow("scores equal") << RowSetup::Spec{"Event", "DrawScore", "", "EQ"} << true
-            << R"({"A": "Event", "B": "DrawScore", "C": "EQ"})";
-        QTest::newRow("home ahead") << RowSetup::Spec{"Event", "DrawScore", "", "GR", {"2"}} << true
-            << R"({"A": "Event", "B": "DrawScore", "C": "GR", "V": "2"})";
-        QTest::newRow("market types") << RowSetup::Spec{"Market", "Type", "", "InList", {}, {"MATCH_ODDS"}} << true
-            << R"({"A": "Market", "B": "Type", "C": "InList", "Vs": ["MATCH_ODDS"]})";
-        QTest::newRow("market in play") << RowSetup::Spec{"Market", "Status", "", "InPlay"} << true
-            << R"({"A": "Market", "B": "Status", "C": "InPlay"})";
-        QTest::newRow("market has bets") << RowSetup::Spec{"Market", "HasBets", "", "Any"} << true
-            << R"({"A": "Market", "B": "HasBets", "C": "Any"})";
-        QTest::newRow("places") << RowSetup::Spec{"Market", "NumPls", "", "Btw", {"", "1", "3"}} << true
-            << R"({"A": "Market", "B": "NumPls", "C": "Btw", "V1": 1, "V2": 3})";
-        QTest::newRow("withdrawns") << RowSetup::Spec{"Market", "NumWith", "", "NotInList", {}, {"0", "1"}} << true
-            << R"({"A": "Market", "B": "NumWith", "C": "NotInList", "Vs": ["0", "1"]})";
-        QTest::newRow("volume of a million") << RowSetup::Spec{"Market", "Volume", "", "GE", {"", "1000000"}} << true
-            << R"({"A": "Market", "B": "Volume", "C": "GE", "V1": 1000000})";
-        QTest::newRow("volume in pence") << RowSetup::Spec{"Market", "Volume", "", "LE", {"", "2500.75"}} << true
-            << R"({"A": "Market", "B": "Volume", "C": "LE", "V1": 2500.75})";
-        QTest::newRow("favourite back range") << RowSetup::Spec{"Fav", "Back", "", "Btw", {"", "1.5", "2.02"}} << true
-            << R"({"A": "Fav", "B": "Back", "C": "Btw", "V1": 1.5, "V2": 2.02})";
-        QTest::newRow("favourite back list") << RowSetup::Spec{"Fav", "Back", "", "InList", {}, {"1.5", "3"}} << true
-            << R"({"A": "Fav", "B": "Back", "C": "InList", "Vs": ["1.5", "3"]})";
-        QTest::newRow("any lay") << RowSetup::Spec{"Any", "Lay", "", "EQ", {"", "1000"}} << true
-            << R"({"A": "Any", "B": "Lay", "C": "EQ", "V1": 1000})";
-        QTest::newRow("draw volume outside") << RowSetup::Spec{"Draw", "Volume", "", "Ots", {"", "10", "20"}} << true
-            << R"({"A": "Draw", "B": "Volume", "C": "Ots", "V1": 10, "V2": 20})";
-        QTest::newRow("home name") << RowSetup::Spec{"Home", "Name", "", "EQ", {"Rovers"}} << true
-            << R"({"A": "Home", "B": "Name", "C": "EQ", "V": "Rovers"})";
-        QTest::newRow("selection bets") << RowSetup::Spec{"Away", "HasBets", "", "None"} << true
-            << R"({"A": "Away", "B": "HasBets", "C": "None"})";
-        QTest::newRow("trainer") << RowSetup::Spec{"Any", "Silks", "TRAINER_NAME", "Cont", {"Smith"}} << true
-            << R"({"A": "Any", "B": "Silks", "D": "TRAINER_NAME", "C": "Cont", "V": "Smith"})";
-        QTest::newRow("owners") << RowSetup::Spec{"Fav", "Silks", "OWNER_NAME", "InList", {}, {"A", "B"}} << true
-            << R"({"A": "Fav", "B": "Silks", "D": "OWNER_NAME", "C": "InList", "Vs": ["A", "B"]})";
-        QTest::newRow("sex types") << RowSetup::Spec{"All", "Silks", "SEX_TYPE", "InList", {}, {"g", "c"}} << true
-            << R"({"A": "All", "B": "Silks", "D": "SEX_TYPE", "C": "InList", "Vs": ["g", "c"]})";
-        QTest::newRow("form") << RowSetup::Spec{"Any", "Silks", "FORM", "NSQ", {"^0"}} << true
-            << R"({"A": "Any", "B": "Silks", "D": "FORM", "C": "NSQ", "V": "^0"})";
-        QTest::newRow("age range") << RowSetup::Spec{"Any", "Silks", "AGE", "Btw", {"", "3", "5"}} << true
-            << R"({"A": "Any", "B": "Silks", "D": "AGE", "C": "Btw", "V1": 3, "V2": 5})";
-        QTest::newRow("stalls") << RowSetup::Spec{"Fav", "Silks", "STALL_DRAW", "InList", {}, {"1", "2"}} << true
-            << R"({"A": "Fav", "B": "Silks", "D": "STALL_DRAW", "C": "InList", "Vs": ["1", "2"]})";
-        // Saved anyway: what was typed comes back, not a valid 0.
-        QTest::newRow("empty volume") << RowSetup::Spec{"Market", "Volume", "", "GE", {"", ""}} << false
-            << R"({"A": "Market", "B": "Volume", "C": "GE", "V1": ""})";
-        QTest::newRow("selections 3.7") << RowSetup::Spec{"Market", "NumSel", "", "GR", {"", "3.7"}} << false
-            << R"({"A": "Market", "B": "NumSel", "C": "GR", "V1": 3.7})";
-        QTest::newRow("price off the ladder") << RowSetup::Spec{"Fav", "Back", "", "EQ", {"", "5.05"}} << false
-            << R"({"A": "Fav", "B": "Back", "C": "EQ", "V1": 5.05})";
-        QTest::newRow("empty name list") << RowSetup::Spec{"Any", "Name", "", "InList"} << false
-            << R"({"A": "Any", "B": "Name", "C": "InList", "Vs": []})";
-        // clang-format on
+        textRows({ R"(Event Sport InList | - | 1 7 | valid | "Vs": ["1", "7"])",
+            R"(Event Name Cont | Arsenal | - | valid | "V": "Arsenal")", R"(Event DrawScore GR | 2 | - | valid | "V": "2")",
+            "Market Status InPlay | x y | - | valid | -", R"(Market Volume GE | - 1000000 | - | valid | "V1": 1000000)",
+            R"(Market Volume LE | - 1000000000000000 | - | valid | "V1": 1e15)",
+            R"(Fav Back Btw | - 1.5 2.02 | - | valid | "V1": 1.5, "V2": 2.02)",
+            R"(Any Silks TRAINER_NAME Cont | Smith | - | valid | "V": "Smith")",
+            R"(All Silks SEX_TYPE InList | - | g c | valid | "Vs": ["g", "c"])",
+            R"(Market Volume GE | - - | - | invalid | "V1": "")", R"(Market Volume GE | - 1,5 | - | invalid | "V1": "1,5")",
+            R"(Market NumSel GR | - 3.7 | - | invalid | "V1": 3.7)", R"(Any Name InList | - | - | invalid | "Vs": [])" });
     }
-
     void roundTrip()
     {
-        QFETCH(RowSetup::Spec, spec);
-        QFETCH(bool, valid);
-        QFETCH(QString, record);
-        const QJsonObject expected = Json(qPrintable(record));
-
+        const QStringList row = fields(" | "), choice = row.at(0).split(' ');
+        const Spec spec { row.at(0), row.at(1).split(' ').replaceInStrings(QRegularExpression("^-$"), ""),
+            row.at(2).split(' ', Qt::SkipEmptyParts) };
+        const bool valid = row.at(3) == "valid";
+        QString record = QString(R"({"A": "%1", "B": "%2", "C": "%3")").arg(choice.at(0), choice.at(1), choice.last());
+        record += (choice.size() == 4 ? QString(R"(, "D": "%1")").arg(choice.at(2)) : "") + (row.at(4).isEmpty() ? "" : ", ");
+        const QJsonArray expected { Json(record + row.at(4) + "}") };
         for (const bool onScreen : { false, true }) {
             QWidget window;
-            auto* panel = new MyTemplates(&window);
-            if (onScreen) {
-                window.show();
-                QVERIFY(QTest::qWaitForWindowExposed(&window));
-            }
+            auto* panel = new Panel(&window);
+            window.setVisible(onScreen);
             panel->ReloadTemplates();
-            QVERIFY(load(*rowsOf(*panel).first(), spec));
+            QVERIFY(load(*panel->rows().first(), spec));
             FakeUser user;
             user.answers = { QMessageBox::Yes };
-            panel->SaveTemplate(QStringLiteral("t"));
+            panel->SaveTemplate("t");
             QCOMPARE(user.boxes.isEmpty(), valid);
-            QCOMPARE(conditionsIn(pathOf("t")), QJsonArray { expected });
-
-            MyTemplates loaded;
+            QCOMPARE(conditionsIn("t"), expected);
+            Panel loaded;
             loaded.ReloadTemplates("t");
-            QCOMPARE(loaded.CurrentTemplate(), QStringLiteral("t"));
-            QVERIFY(!loaded.IsChanged());
-            QCOMPARE(recordsOf(loaded), QJsonArray { expected });
-            QCOMPARE(loaded.IsValid(), valid);
-            Parts parts(*rowsOf(loaded).first());
-            const QString keys[] = { "V", "V1", "V2" };
+            QVERIFY(loaded.CurrentTemplate() == "t" && !loaded.IsChanged() && loaded.IsValid() == valid);
+            QCOMPARE(loaded.ToJson().value("conditions").toArray(), expected);
+            const Parts parts { *loaded.rows().first() };
             const QPriceEdit* edits[] = { parts.text, parts.value1, parts.value2 };
-            for (int i = 0; i < 3; ++i) {
-                if (expected.contains(keys[i]))
+            for (int i = 0; i < 3; ++i)
+                if (expected.at(0).toObject().contains(QStringList { "V", "V1", "V2" }.at(i)))
                     QCOMPARE(edits[i]->text(), spec.texts.value(i));
-            }
             QCOMPARE(parts.list->Items(), spec.items);
             QVERIFY(QFile::remove(pathOf("t")));
         }
     }
 
-    // A template built row by row, saved, and opened again gives the search
-    // the golden filter.
+    // Rows set up off screen, saved and opened again, give the search the filter they mean.
     void goldenTemplate()
     {
-        MyTemplates panel;
-        panel.ReloadTemplates();
-        const QList<RowSetup::Spec> specs = RowSetup::GoldenRows();
+        const QList<Spec> specs { { "Event Sport NotInList", {}, { "1", "2" } }, { "Event Sport InList", {}, { "7", "4" } },
+            { "Market Volume GE", { "", "100000" } }, { "Market NumSel Btw", { "", "2", "5" } },
+            { "Fav Back Ots", { "", "1.5", "2" } }, { "Any Silks FORM SQ", { "1.2" } },
+            { "All Name NotInList", {}, { "The Field", "Bar" } }, { "Draw HasBets Unmatched" }, { "Market HasBets Any" },
+            { "Event DrawScore LS", { "2" } } };
+        Panel panel;
         for (int i = 1; i < specs.size(); ++i)
             panel.AddCondition();
         for (int i = 0; i < specs.size(); ++i)
-            QVERIFY(load(*rowsOf(panel).at(i), specs.at(i)));
+            QVERIFY(load(*panel.rows().at(i), specs.at(i)));
         FakeUser user;
         panel.SaveTemplate("golden");
         QCOMPARE(user.boxes, QStringList());
-
-        const QJsonArray stored = QJsonDocument::fromJson(R"([
-            {"A": "Event", "B": "Sport", "C": "NotInList", "Vs": ["1", "2"]},
-            {"A": "Event", "B": "Sport", "C": "InList", "Vs": ["7", "4"]},
-            {"A": "Market", "B": "Volume", "C": "GE", "V1": 100000},
-            {"A": "Market", "B": "NumSel", "C": "Btw", "V1": 2, "V2": 5},
-            {"A": "Fav", "B": "Back", "C": "Ots", "V1": 1.5, "V2": 2},
-            {"A": "Any", "B": "Silks", "D": "FORM", "C": "SQ", "V": "1.2"},
-            {"A": "All", "B": "Name", "C": "NotInList", "Vs": ["The Field", "Bar"]},
-            {"A": "Draw", "B": "HasBets", "C": "Unmatched"},
-            {"A": "Market", "B": "HasBets", "C": "Any"},
-            {"A": "Event", "B": "DrawScore", "C": "LS", "V": "2"}])")
-                                     .array();
-        QCOMPARE(conditionsIn(pathOf("golden")), stored);
-
-        MyTemplates loaded;
+        Panel loaded;
         loaded.ReloadTemplates("golden");
-        QCOMPARE(rowsOf(loaded).size(), specs.size());
-        QVERIFY(loaded.IsValid());
-        COMPARE_JSON(loaded.GetFilter(), RowSetup::GoldenFilter());
+        QVERIFY(loaded.rows().size() == specs.size() && loaded.IsValid());
+        QJsonObject expected = Json(R"({"volume": {"from": 100000, "to": 1e15}, "numberOfSelections": {"from": 2, "to": 5},
+            "sel": [{"sel": "fav", "backPrice": {"from": 1.5, "to": 2, "invert": true}},
+                    {"sel": "any", "silks": {"FORM": {"type": "FORM", "regexp": "1.2"}}},
+                    {"sel": "all", "selName": {"text": {"list": ["The Field", "Bar"], "invert": true}}}, {"sel": "draw", "bets": "Unmatched"}],
+            "silks": true, "withOrders": ["EXECUTION_COMPLETE", "EXECUTABLE"], "drawScore": -2, "scores": true})");
+        // The sports but 1 and 2, then 4 and 7 in catalog order.
+        expected.insert("eventTypeIds", QJsonArray::fromStringList(QCatalog::sports->Codes({ "1", "2" }, true) << "4" << "7"));
+        COMPARE_JSON(loaded.GetFilter(), expected);
     }
 
-    // Edits mark the template, saving writes the file it came from (under its
-    // own base name, with its display names) and clears the mark.
-    void editAndSave()
+    // Nothing loses or silently overwrites a template, whatever the user answers or chooses while asked.
+    void scenarios_data()
     {
-        write("alpha-file",
-            R"({"name": {"eng": "Alpha"}, "conditions": [{"A": "Market", "B": "Volume", "C": "GE", "V1": 100}]})");
-        MyTemplates panel;
+        QTest::addColumn<Scenario>("row");
+        const QString askA = askToSave("A"), askUnsaved = askToSave("[Unsaved]");
+        const QStringList none, a { "a__file.twt" };
+        const QString invalid = "Question: One or more of the entered values are not valid. Would you like to save it anyway?";
+        const QString sure = "Question: Are you sure to delete template 'A'?", failure = "Critical: Unable to save file: ";
+        const QString denied = failure + "Permission denied", readOnly = failure + "Existing file %1 is not writable";
+        const int all = QConfirm::All, quiet = QConfirm::None;
+        const auto yes = QMessageBox::Yes, no = QMessageBox::No, closed = QMessageBox::NoButton;
+        // clang-format off
+        QTest::newRow("save") << Scenario{"a__file", "5", all, "", "SaveBut", {}, {}, false, none, "A 1005", false, a, "1005"};
+        QTest::newRow("A to B, Yes") << Scenario{"a__file", "5", all, "", "B", {yes}, {}, false, {askA}, "B 200", false, a, "1005"};
+        QTest::newRow("A to B, No") << Scenario{"a__file", "5", all, "", "B", {no}, {}, false, {askA}, "B 200", false, a, "100"};
+        QTest::newRow("A to B, box closed") << Scenario{"a__file", "5", all, "", "B", {closed}, {}, false, {askA}, "B 200", false, a, "100"};
+        QTest::newRow("A to B, no questions") << Scenario{"a__file", "5", quiet, "", "B", {}, {}, false, none, "B 200", false, a, "1005"};
+        QTest::newRow("A to B, No, A chosen meanwhile") << Scenario{"a__file", "5", all, "", "B", {no}, {}, true, {askA}, "B 200", false, a, "100"};
+        QTest::newRow("unsaved to B, Yes, named") << Scenario{"", "5", all, "", "B", {yes}, {"Copy"}, false, {askUnsaved}, "B 200", false, a + QStringList{"Copy.twt"}, "100"};
+        QTest::newRow("unsaved to B, Yes, named, A chosen meanwhile") << Scenario{"", "5", all, "", "B", {yes}, {"Copy"}, true, {askUnsaved}, "B 200", false, a + QStringList{"Copy.twt"}, "100"};
+        QTest::newRow("unsaved to B, Yes, no name") << Scenario{"", "5", all, "", "B", {yes}, {cancel}, false, {askUnsaved}, "[Unsaved] 3005", true, a, "100"};
+        QTest::newRow("unsaved to B, No") << Scenario{"", "5", all, "", "B", {no}, {}, false, {askUnsaved}, "B 200", false, a, "100"};
+        QTest::newRow("unsaved to B, no questions") << Scenario{"", "5", quiet, "", "B", {}, {"Copy"}, false, none, "B 200", false, a + QStringList{"Copy.twt"}, "100"};
+        QTest::newRow("A to new, No") << Scenario{"a__file", "5", all, "", "NewBut", {no}, {}, false, {askA}, "[Unsaved] ", false, a, "100"};
+        QTest::newRow("unsaved to new, Yes, no name") << Scenario{"", "5", all, "", "NewBut", {yes}, {cancel}, false, {askUnsaved}, "[Unsaved] 3005", true, a, "100"};
+        QTest::newRow("save as, cancelled") << Scenario{"a__file", "5", all, "", "SaveAsBut", {}, {cancel}, false, none, "A 1005", true, a, "100"};
+        QTest::newRow("save as, overwrite declined") << Scenario{"a__file", "5", all, "", "SaveAsBut", {no}, {"B"}, false, {"Question: File 'B' exists. Overwrite?"}, "A 1005", true, a, "100"};
+        QTest::newRow("save as, invalid rows kept") << Scenario{"a__file", "\b\b\b", all, "", "SaveAsBut", {no}, {"C"}, false, {invalid}, "A ", true, a, "100"};
+        QTest::newRow("save as, ending in the letters") << Scenario{"", "5", all, "", "SaveAsBut", {}, {"Newtwt"}, false, none, "Newtwt 3005", false, a + QStringList{"Newtwt.twt"}, "100"};
+        QTest::newRow("save as, the extension typed") << Scenario{"", "5", all, "", "SaveAsBut", {}, {"My.twt"}, false, none, "My 3005", false, a + QStringList{"My.twt"}, "100"};
+        QTest::newRow("save as, sanitised") << Scenario{"", "5", all, "", "SaveAsBut", {}, {"..a<b>"}, false, none, "a_b_ 3005", false, a + QStringList{"a_b_.twt"}, "100"};
+        QTest::newRow("read-only, copied") << Scenario{"preset", "5", all, "", "DeleteTemplate DoSave DoSave", {}, {"preset", "Mine"}, false, none, "Mine 4005", false, a + QStringList{"Mine.twt"}, "100"};
+        QTest::newRow("delete, Yes") << Scenario{"a__file", "5", all, "", "DelBut", {yes}, {}, false, {sure}, "[Unsaved] 1005", true, {}, ""};
+        QTest::newRow("delete, No") << Scenario{"a__file", "5", all, "", "DelBut", {no}, {}, false, {sure}, "A 1005", true, a, "100"};
+        QTest::newRow("delete, no questions") << Scenario{"a__file", "5", quiet, "", "DelBut", {}, {}, false, none, "[Unsaved] 1005", true, {}, ""};
+        QTest::newRow("read-only folder") << Scenario{"a__file", "5", all, "folder", "SaveBut B", {yes}, {}, false, {denied, askA, denied}, "A 1005", true, a, "100"};
+        QTest::newRow("read-only folder, no questions") << Scenario{"a__file", "5", quiet, "folder", "SaveBut B", {}, {}, false, {denied, denied}, "A 1005", true, a, "100"};
+        QTest::newRow("read-only file") << Scenario{"a__file", "5", all, "file", "SaveBut B", {yes}, {}, false, {readOnly, askA, readOnly}, "A 1005", true, a, "100"};
+        QTest::newRow("disk full") << Scenario{"a__file", "5", all, "disk", "SaveBut B", {yes}, {}, false, {failure + "File too large", askA, failure + "File too large"}, "A 1005", true, a, "100"};
+        // clang-format on
+    }
+    void scenarios()
+    {
+        QFETCH(Scenario, row);
+        write("a__file", volumeTemplate(100, R"("name": {"eng": "A"}, )"));
+        write("B", volumeTemplate(200));
+        write("a_file", volumeTemplate(999));
+        write("preset", volumeTemplate(400, R"("readOnly": true, "name": {"eng": "Preset"}, )"));
+        QCOMPARE(chmod(QFile::encodeName(pathOf("a__file")).constData(), row.broken == "file" ? 0444 : 0666), 0);
+        Panel panel;
+        panel.ReloadTemplates(row.start);
+        if (row.start.isEmpty())
+            QVERIFY(load(*panel.rows().first(), { "Market Volume GE", { "", "300" } }));
+        panel.type(row.typed);
+        QVERIFY(panel.IsChanged());
         QSignalSpy changes(&panel, &MyTemplates::onChanged);
-        panel.ReloadTemplates("alpha-file");
-        QCOMPARE(entries(panel), QStringList({ "[Unsaved]", "Alpha" }));
-        QCOMPARE(panel.CurrentTemplate(), QStringLiteral("Alpha"));
-        QVERIFY(!enabled(panel, "SaveBut"));
-        QVERIFY(enabled(panel, "DelBut"));
-
-        typeValue1(panel, "0");
-        QVERIFY(panel.IsChanged());
-        QCOMPARE(changes.last().first().toBool(), true);
-        QVERIFY(enabled(panel, "SaveBut"));
-
+        QCOMPARE(chmod(QFile::encodeName(templates).constData(), row.broken == "folder" ? 0555 : 0777), 0);
+        SetInteractiveLevel(row.level);
         FakeUser user;
-        QTest::mouseClick(panel.findChild<QPushButton*>("SaveBut"), Qt::LeftButton);
-        QCOMPARE(user.boxes, QStringList());
-        QVERIFY(!panel.IsChanged());
-        QCOMPARE(changes.last().first().toBool(), false);
-        QVERIFY(!enabled(panel, "SaveBut"));
-        QCOMPARE(filesIn(templates), QStringList { "alpha-file.twt" });
-        const QJsonObject saved = QJsonDocument::fromJson(contentOf(pathOf("alpha-file"))).object();
-        QCOMPARE(saved.value("conditions").toArray().at(0).toObject().value("V1").toDouble(), 1000.0);
-        QCOMPARE(saved.value("name").toObject().value("eng").toString(), QStringLiteral("Alpha"));
-
-        panel.ReloadTemplates("alpha-file");
-        QCOMPARE(panel.CurrentTemplate(), QStringLiteral("Alpha"));
-        QCOMPARE(value1(panel), QStringLiteral("1000"));
-    }
-
-    void readOnlyTemplate()
-    {
-        const QByteArray preset = R"({"readOnly": true, "name": {"eng": "Preset"},
-            "conditions": [{"A": "Market", "B": "Volume", "C": "GE", "V1": 100}]})";
-        write("preset", preset);
-        MyTemplates panel;
-        panel.ReloadTemplates("preset");
-        QCOMPARE(panel.CurrentTemplate(), QStringLiteral("Preset"));
-        typeValue1(panel, "5");
-        QVERIFY(panel.IsChanged());
-        QVERIFY(!enabled(panel, "SaveBut"));
-        QVERIFY(!enabled(panel, "DelBut"));
-
-        FakeUser user;
-        panel.DeleteTemplate();
-        QVERIFY(user.boxes.isEmpty());
-
-        // Saving asks for the name of a copy; declined, nothing is written.
-        panel.DoSave();
-        QCOMPARE(user.prompts.size(), 1);
-        QCOMPARE(user.prompts.first().title, QStringLiteral("Save template as..."));
-        QCOMPARE(user.prompts.first().label, QStringLiteral("Please enter new name:"));
-        QCOMPARE(user.prompts.first().text, QStringLiteral("Copy of Preset"));
-        // A copy by the read-only template's own name is refused, silently.
-        user.names = QStringList { "preset" };
-        panel.DoSave();
-        QVERIFY(user.boxes.isEmpty());
-        QCOMPARE(filesIn(templates), QStringList { "preset.twt" });
-        QVERIFY(panel.IsChanged());
-        QCOMPARE(value1(panel), QStringLiteral("1005"));
-
-        user.names = QStringList { "Mine" };
-        panel.DoSave();
-        QCOMPARE(filesIn(templates), QStringList({ "Mine.twt", "preset.twt" }));
-        QCOMPARE(contentOf(pathOf("preset")), preset);
-        QCOMPARE(shownEntry(panel), QStringLiteral("Mine"));
-        QCOMPARE(panel.CurrentTemplate(), QStringLiteral("Mine"));
-        QCOMPARE(value1(panel), QStringLiteral("1005"));
-        QVERIFY(!panel.IsChanged());
-        QVERIFY(enabled(panel, "DelBut"));
-    }
-
-    // Exactly the listed file goes, and the rows stay, unsaved, without being
-    // written back anywhere.
-    void deleteTemplate_data()
-    {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<Answers>("answers");
-        QTest::addColumn<QStringList>("boxes");
-        QTest::addColumn<bool>("deleted");
-        const QString sure = question("Are you sure to delete template 'x__y'?");
-        QTest::newRow("Yes") << int(QConfirm::All) << Answers { QMessageBox::Yes } << QStringList { sure } << true;
-        QTest::newRow("No") << int(QConfirm::All) << Answers { QMessageBox::No } << QStringList { sure } << false;
-        QTest::newRow("without questions") << int(QConfirm::None) << Answers {} << QStringList {} << true;
-    }
-
-    void deleteTemplate()
-    {
-        QFETCH(int, level);
-        QFETCH(Answers, answers);
-        QFETCH(QStringList, boxes);
-        QFETCH(bool, deleted);
-        write("x__y", volumeTemplate(100));
-        write("x_y", volumeTemplate(200)); // where a sanitised name would lead
-        MyTemplates panel;
-        panel.ReloadTemplates("x__y");
-        QCOMPARE(value1(panel), QStringLiteral("100"));
-        typeValue1(panel, "5");
-
-        SetInteractiveLevel(level);
-        FakeUser user;
-        user.answers = answers;
-        QSignalSpy loaded(&panel, &MyTemplates::TemplateLoaded);
-        QTest::mouseClick(panel.findChild<QPushButton*>("DelBut"), Qt::LeftButton);
-        QCOMPARE(user.boxes, boxes);
-        QCOMPARE(value1(panel), QStringLiteral("1005"));
-        QVERIFY(panel.IsChanged());
-        QCOMPARE(contentOf(pathOf("x_y")), volumeTemplate(200));
-        if (deleted) {
-            QCOMPARE(filesIn(templates), QStringList { "x_y.twt" });
-            QCOMPARE(entries(panel), QStringList({ "[Unsaved]", "x_y" }));
-            QCOMPARE(list(panel)->currentIndex(), 0);
-            QCOMPARE(panel.CurrentTemplate(), QString());
-            QCOMPARE(loaded.size(), 1);
-            QVERIFY(!enabled(panel, "DelBut"));
-        } else {
-            QCOMPARE(contentOf(pathOf("x__y")), volumeTemplate(100));
-            QCOMPARE(shownEntry(panel), QStringLiteral("x__y"));
-            QCOMPARE(loaded.size(), 0);
-        }
-    }
-
-    // Leaving changed rows for another template asks first, for a named
-    // template and for unsaved rows alike; the rows are replaced only once
-    // they were saved or given up.
-    void switchWithUnsavedChanges_data()
-    {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<bool>("named");
-        QTest::addColumn<Answers>("answers");
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<int>("boxes");
-        QTest::addColumn<QString>("current");
-        QTest::addColumn<QString>("shownValue");
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QString>("storedInA");
-        const QStringList both { "A.twt", "B.twt" };
-        const QStringList withCopy { "A.twt", "B.twt", "Copy.twt" };
-        const int all = QConfirm::All;
-        const int none = QConfirm::None;
-        const auto yes = QMessageBox::Yes;
-        const auto no = QMessageBox::No;
-        // clang-format off
-        QTest::newRow("named, Yes") << all << true << Answers{yes} << QStringList{} << 1 << "B" << "200" << both << "1005";
-        QTest::newRow("named, No") << all << true << Answers{no} << QStringList{} << 1 << "B" << "200" << both << "100";
-        QTest::newRow("named, box closed") << all << true << Answers{QMessageBox::NoButton} << QStringList{} << 1 << "B" << "200" << both << "100";
-        QTest::newRow("named, no questions") << none << true << Answers{} << QStringList{} << 0 << "B" << "200" << both << "1005";
-        QTest::newRow("unsaved, Yes and a name") << all << false << Answers{yes} << QStringList{"Copy"} << 1 << "B" << "200" << withCopy << "100";
-        QTest::newRow("unsaved, Yes, no name") << all << false << Answers{yes} << QStringList{cancel} << 1 << "" << "3005" << both << "100";
-        QTest::newRow("unsaved, No") << all << false << Answers{no} << QStringList{} << 1 << "B" << "200" << both << "100";
-        QTest::newRow("unsaved, no questions") << none << false << Answers{} << QStringList{"Copy"} << 0 << "B" << "200" << withCopy << "100";
-        // clang-format on
-    }
-
-    void switchWithUnsavedChanges()
-    {
-        QFETCH(int, level);
-        QFETCH(bool, named);
-        QFETCH(Answers, answers);
-        QFETCH(QStringList, names);
-        QFETCH(int, boxes);
-        QFETCH(QString, current);
-        QFETCH(QString, shownValue);
-        QFETCH(QStringList, files);
-        QFETCH(QString, storedInA);
-        write("A", volumeTemplate(100));
-        write("B", volumeTemplate(200));
-        MyTemplates panel;
-        panel.ReloadTemplates(named ? "A" : "");
-        if (!named)
-            QVERIFY(load(*rowsOf(panel).first(), "Market", "Volume", "", "GE", { "", "300" }));
-        typeValue1(panel, "5");
-        QVERIFY(panel.IsChanged());
-
-        SetInteractiveLevel(level);
-        FakeUser user;
-        user.answers = answers;
-        user.names = names;
-        choose(panel, "B");
-        QCOMPARE(user.boxes.size(), boxes);
-        if (boxes)
-            QCOMPARE(user.boxes.first(), changedQuestion(named ? "A" : "[Unsaved]"));
-        QCOMPARE(user.answers, Answers());
-        QCOMPARE(user.names, QStringList());
-        QCOMPARE(panel.CurrentTemplate(), current);
-        QCOMPARE(shownEntry(panel), current.isEmpty() ? QString("[Unsaved]") : current);
-        QCOMPARE(value1(panel), shownValue);
-        QCOMPARE(panel.IsChanged(), current.isEmpty());
-        QCOMPARE(filesIn(templates), files);
-        QCOMPARE(TemplateFile::ValueText(conditionsIn(pathOf("A")).at(0).toObject().value("V1")), storedInA);
-        if (files.contains("Copy.twt"))
-            QCOMPARE(TemplateFile::ValueText(conditionsIn(pathOf("Copy")).at(0).toObject().value("V1")),
-                QStringLiteral("3005"));
-    }
-
-    // Whatever the user picks while the panel waits for an answer, the
-    // template chosen first is the one that is loaded, even after the list
-    // has been refilled around it.
-    void choiceMovedWhileAsked_data()
-    {
-        QTest::addColumn<bool>("named");
-        QTest::addColumn<Answers>("answers");
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QStringList>("loads");
-        QTest::newRow("during the save question") << true << Answers { QMessageBox::No } << QStringList {}
-                                                  << QStringList { "Beta.twt", "Gamma.twt" } << QStringList { "Beta" };
-        QTest::newRow("during the name prompt")
-            << false << Answers { QMessageBox::Yes } << QStringList { "Alpha" }
-            << QStringList { "Alpha.twt", "Beta.twt", "Gamma.twt" } << QStringList { "Alpha", "Beta" };
-    }
-
-    void choiceMovedWhileAsked()
-    {
-        QFETCH(bool, named);
-        QFETCH(Answers, answers);
-        QFETCH(QStringList, names);
-        QFETCH(QStringList, files);
-        QFETCH(QStringList, loads);
-        write("Beta", volumeTemplate(200));
-        write("Gamma", volumeTemplate(300));
-        MyTemplates panel;
-        panel.ReloadTemplates(named ? "Gamma" : "");
-        QVERIFY(load(*rowsOf(panel).first(), "Market", "Volume", "", "GE", { "", "100" }));
-        typeValue1(panel, "5");
-        QVERIFY(panel.IsChanged());
-
-        FakeUser user;
-        user.answers = answers;
-        user.names = names;
-        user.whileAsked = [&] { choose(panel, "Gamma"); };
-        QSignalSpy loaded(&panel, &MyTemplates::TemplateLoaded);
-        choose(panel, "Beta");
-        QCOMPARE(user.boxes.size(), 1);
-        QCOMPARE(user.prompts.size(), named ? 0 : 1);
-        QStringList loadedNames;
-        for (const QList<QVariant>& signal : qAsConst(loaded))
-            loadedNames << signal.first().toString();
-        QCOMPARE(loadedNames, loads);
-        QCOMPARE(panel.CurrentTemplate(), QStringLiteral("Beta"));
-        QCOMPARE(shownEntry(panel), QStringLiteral("Beta"));
-        QCOMPARE(value1(panel), QStringLiteral("200"));
-        QVERIFY(!panel.IsChanged());
-        QCOMPARE(filesIn(templates), files);
-        QCOMPARE(contentOf(pathOf("Gamma")), volumeTemplate(300));
-    }
-
-    // A Save As that ends without a file leaves the rows and the template as
-    // they were.
-    void saveAsWithoutAFile_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("emptyValue");
-        QTest::addColumn<Answers>("answers");
-        QTest::addColumn<QStringList>("boxes");
-        // clang-format off
-        QTest::newRow("prompt cancelled") << cancel << false << Answers{} << QStringList{};
-        QTest::newRow("no name") << "" << false << Answers{} << QStringList{};
-        QTest::newRow("overwrite declined") << "B" << false << Answers{QMessageBox::No}
-            << QStringList{question("File 'B' exists. Overwrite?")};
-        QTest::newRow("invalid rows, not saved") << "C" << true << Answers{QMessageBox::No}
-            << QStringList{question("One or more of the entered values are not valid. Would you like to save it anyway?")};
-        // clang-format on
-    }
-
-    void saveAsWithoutAFile()
-    {
-        QFETCH(QString, typed);
-        QFETCH(bool, emptyValue);
-        QFETCH(Answers, answers);
-        QFETCH(QStringList, boxes);
-        write("A", volumeTemplate(100));
-        write("B", volumeTemplate(200));
-        MyTemplates panel;
-        panel.ReloadTemplates("A");
-        if (emptyValue)
-            Parts(*rowsOf(panel).first()).value1->clear();
-        typeValue1(panel, emptyValue ? "" : "5");
-        const QJsonArray rows = recordsOf(panel);
-        const bool changed = panel.IsChanged();
-
-        FakeUser user;
-        user.names = QStringList { typed };
-        user.answers = answers;
-        QSignalSpy loaded(&panel, &MyTemplates::TemplateLoaded);
-        QTest::mouseClick(panel.findChild<QPushButton*>("SaveAsBut"), Qt::LeftButton);
-        QCOMPARE(user.prompts.size(), 1);
-        QCOMPARE(user.prompts.first().text, QStringLiteral("Copy of A"));
-        QCOMPARE(user.boxes, boxes);
-        QCOMPARE(recordsOf(panel), rows);
-        QCOMPARE(panel.IsChanged(), changed);
-        QCOMPARE(panel.CurrentTemplate(), QStringLiteral("A"));
-        QCOMPARE(shownEntry(panel), QStringLiteral("A"));
-        QCOMPARE(loaded.size(), 0);
-        QCOMPARE(filesIn(templates), QStringList({ "A.twt", "B.twt" }));
-        QCOMPARE(contentOf(pathOf("A")), volumeTemplate(100));
-        QCOMPARE(contentOf(pathOf("B")), volumeTemplate(200));
-    }
-
-    // A write that fails is reported at every level, leaves the file as it
-    // was and the template marked; leaving it then keeps the rows.
-    void writeFailure_data()
-    {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<int>("folderMode");
-        QTest::addColumn<int>("fileMode");
-        QTest::addColumn<bool>("diskFull");
-        QTest::addColumn<QString>("reason");
-        // clang-format off
-        QTest::newRow("read-only folder") << int(QConfirm::All) << 0555 << 0666 << false << "Permission denied";
-        QTest::newRow("read-only folder, no questions") << int(QConfirm::None) << 0555 << 0666 << false << "Permission denied";
-        QTest::newRow("read-only file") << int(QConfirm::All) << 0777 << 0444 << false << "Existing file %1 is not writable";
-        QTest::newRow("disk full") << int(QConfirm::All) << 0755 << 0644 << true << "File too large";
-        // clang-format on
-    }
-
-    void writeFailure()
-    {
-        QFETCH(int, level);
-        QFETCH(int, folderMode);
-        QFETCH(int, fileMode);
-        QFETCH(bool, diskFull);
-        QFETCH(QString, reason);
-        write("A", volumeTemplate(100));
-        write("B", volumeTemplate(200));
-        QCOMPARE(chmod(QFile::encodeName(pathOf("A")).constData(), mode_t(fileMode)), 0);
-        MyTemplates panel;
-        panel.ReloadTemplates("A");
-        typeValue1(panel, "5");
-        QCOMPARE(chmod(QFile::encodeName(templates).constData(), mode_t(folderMode)), 0);
-
-        SetInteractiveLevel(level);
-        FakeUser user;
-        user.answers = { QMessageBox::Yes };
-        QSignalSpy help(QConfirm::Instance(), &QConfirm::showHelp);
+        user.answers = row.answers;
+        user.names = row.names;
+        if (row.meddle)
+            user.whileAsked = [&] { panel.choose("A"); };
         {
             std::optional<Unprivileged> nobody;
-            std::optional<FileSizeLimit> limit;
-            if (!diskFull)
-                nobody.emplace();
-            else
-                limit.emplace();
-            panel.DoSave();
-            // Leaving for B: Yes, but the save fails again, so A stays.
-            choose(panel, "B");
+            std::optional<FileSizeLimit> full;
+            row.broken == "disk" ? void(full.emplace()) : row.broken.isEmpty() ? void() : void(nobody.emplace());
+            for (const QString& step : row.action.split(' '))
+                step.endsWith("But") ? panel.click(step)
+                    : step.size() == 1 ? panel.choose(step) : void(QMetaObject::invokeMethod(&panel, qPrintable(step)));
         }
-        if (reason.contains("%1"))
-            reason = reason.arg(pathOf("A"));
-        const QString failure = "Critical: Unable to save file: " + reason;
-        const QStringList boxes = level == QConfirm::All ? QStringList { failure, changedQuestion("A"), failure }
-                                                         : QStringList { failure, failure };
-        QCOMPARE(user.boxes, boxes);
-        QCOMPARE(contentOf(pathOf("A")), volumeTemplate(100));
-        QCOMPARE(filesIn(templates), QStringList({ "A.twt", "B.twt" }));
-        QVERIFY(panel.IsChanged());
-        QVERIFY(enabled(panel, "SaveBut"));
-        QCOMPARE(panel.CurrentTemplate(), QStringLiteral("A"));
-        QCOMPARE(shownEntry(panel), QStringLiteral("A"));
-        QCOMPARE(value1(panel), QStringLiteral("1005"));
+        QCOMPARE(user.boxes, row.boxes.replaceInStrings("%1", pathOf("a__file")));
+        QVERIFY(user.answers.isEmpty() && user.names.isEmpty());
+        QCOMPARE(panel.entry() + " " + panel.value(), row.shown);
+        QCOMPARE(panel.CurrentTemplate(), panel.entry() == "[Unsaved]" ? "" : panel.entry());
+        QCOMPARE(panel.IsChanged(), row.changed);
+        if (!changes.isEmpty())
+            QCOMPARE(changes.last().first().toBool(), row.changed);
+        QStringList expected = QStringList { "B.twt", "a_file.twt", "preset.twt" } + row.files;
+        expected.sort();
+        QCOMPARE(files(), expected);
+        QCOMPARE(storedValue("a__file"), row.storedInA);
+        QCOMPARE(storedValue("B") + " " + storedValue("a_file") + " " + storedValue("preset"), "200 999 400");
+        if (row.files.contains("Copy.twt"))
+            QCOMPARE(storedValue("Copy"), "3005");
+        if (QFile::exists(pathOf("a__file"))) // its display names kept
+            QCOMPARE(stored("a__file").value("name")["eng"].toString(), "A");
     }
 
-    // A file that cannot be read as a template changes nothing; an empty one
-    // is a template without rows.
+    // Content, the reason shown or "=" and the value loaded: a file that is no template changes nothing.
     void unreadableFile_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("reason"); // empty: loads
-        QTest::newRow("not JSON") << QByteArray("conditions: none") << "illegal value";
-        QTest::newRow("cut short") << QByteArray("{\"conditions\": [{\"A\": \"Mar") << "unterminated string";
-        QTest::newRow("an array") << QByteArray(R"([{"A": "Market"}])") << "The file holds no template.";
-        QTest::newRow("empty file") << QByteArray() << "";
-        QTest::newRow("no rows") << QByteArray(R"({"conditions": []})") << "";
+        textRows({ "conditions: none | illegal value", "{\"conditions\": [{\"A\": \"Mar | unterminated string",
+            R"([{"A": "Market"}] | The file holds no template.)", "- | =", R"({"conditions": []} | =)",
+            R"({"conditions": {"A": "Market"}} | =)",
+            "\xEF\xBB\xBF{\"conditions\": [{\"A\": \"Market\", \"B\": \"Volume\", \"C\": \"GE\", \"V1\": 7}]} | =7" });
     }
-
     void unreadableFile()
     {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, reason);
+        const QByteArray content = fields(" | ").at(0).toUtf8();
+        const QString outcome = fields(" | ").at(1);
         write("A", volumeTemplate(100));
         write("bad", content);
-        MyTemplates panel;
+        Panel panel;
         panel.ReloadTemplates("A");
-        QCOMPARE(entries(panel), QStringList({ "[Unsaved]", "A", "bad" }));
-
         FakeUser user;
         QSignalSpy loaded(&panel, &MyTemplates::TemplateLoaded);
-        choose(panel, "bad");
-        QCOMPARE(contentOf(pathOf("bad")), content);
+        panel.choose("bad");
         QVERIFY(!panel.IsChanged());
-        if (reason.isEmpty()) {
+        if (outcome.startsWith('=')) {
             QCOMPARE(user.boxes, QStringList());
-            QCOMPARE(panel.CurrentTemplate(), QStringLiteral("bad"));
-            QCOMPARE(rowsOf(panel).size(), 1);
-            QCOMPARE(value1(panel), QString());
+            QCOMPARE(panel.CurrentTemplate() + " " + panel.value() + " " + QString::number(panel.rows().size()), "bad " + outcome.mid(1) + " 1");
             return;
         }
-        QCOMPARE(user.boxes, QStringList { "Information: Unable to open file 'bad': " + reason });
+        QCOMPARE(user.boxes, QStringList { "Information: Unable to open file 'bad': " + outcome });
         QCOMPARE(loaded.size(), 0);
-        QCOMPARE(panel.CurrentTemplate(), QStringLiteral("A"));
-        QCOMPARE(shownEntry(panel), QStringLiteral("A"));
-        QCOMPARE(value1(panel), QStringLiteral("100"));
-        // Saving still goes to A.
-        typeValue1(panel, "5");
-        panel.DoSave();
-        QCOMPARE(TemplateFile::ValueText(conditionsIn(pathOf("A")).at(0).toObject().value("V1")),
-            QStringLiteral("1005"));
+        QCOMPARE(panel.CurrentTemplate() + " " + panel.entry() + " " + panel.value(), "A A 100");
+        panel.type("5");
+        panel.DoSave(); // still to A
+        QCOMPARE(storedValue("A"), "1005");
         QCOMPARE(contentOf(pathOf("bad")), content);
     }
 
-    // Rows with codes the lists do not hold load as far as they can, with a
-    // warning in the log.
+    // Rows with codes the lists do not hold load as far as they can, with a warning in the log.
     void unknownCodes()
     {
         QLog log;
-        write("odd", R"({"conditions": [{"A": "Market", "B": "Volume", "C": "GE", "V1": 5},
-                                        {"A": "Nothing", "B": "Volume", "C": "GE", "V1": 7}]})");
-        MyTemplates panel;
+        QSignalSpy logged(&log, &QLog::Logged);
+        write("odd", R"({"conditions": [{"A": "Market", "B": "Volume", "C": "GE", "V1": 5}, {"A": "Nothing", "B": "Volume", "C": "GE"}]})");
+        Panel panel;
         panel.ReloadTemplates("odd");
-        QCOMPARE(rowsOf(panel).size(), 2);
-        QVERIFY(rowsOf(panel).at(0)->HasEveryChoice());
-        QVERIFY(!rowsOf(panel).at(1)->HasEveryChoice());
-        QVERIFY(!panel.IsValid());
-        QCOMPARE(logRecords(log).filter("Condition").size(), 1);
-        QVERIFY(logRecords(log).filter("Condition").first().startsWith("Condition 2 of the template 'odd'"));
+        QCOMPARE(panel.rows().size(), 2);
+        QVERIFY(panel.rows().at(0)->HasEveryChoice() && !panel.rows().at(1)->HasEveryChoice() && !panel.IsValid());
+        QStringList records;
+        for (const QList<QVariant>& record : logged)
+            records << record.at(1).toString().section(" asks", 0, 0);
+        QCOMPARE(records.filter(QRegularExpression("^Condition")), QStringList { "Condition 2 of the template 'odd'" });
     }
 
-    // A template file named on the command line opens: from the templates
-    // folder as it is, from elsewhere as a copy that never replaces a file.
+    // A path, Cup.twt already there, the template opened, files: a copy from elsewhere never replaces a file.
     void commandLine_data()
     {
-        QTest::addColumn<QString>("source"); // "in:" or "out:" and a file name
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QByteArray>("existingCup"); // Cup.twt in the folder, if any
-        QTest::addColumn<QString>("current");
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QString>("copy"); // the file that must equal the source
-        const QByteArray cup = volumeTemplate(100);
-        const QByteArray other = volumeTemplate(999);
-        // clang-format off
-        QTest::newRow("in the folder") << "in:Cup.twt" << cup << cup << "Cup" << QStringList{"Cup.twt"} << "";
-        QTest::newRow("elsewhere") << "out:Cup.twt" << cup << QByteArray() << "Cup" << QStringList{"Cup.twt"} << "Cup.twt";
-        QTest::newRow("elsewhere, name taken") << "out:Cup.twt" << cup << other << "Cup (2)"
-            << QStringList{"Cup (2).twt", "Cup.twt"} << "Cup (2).twt";
-        QTest::newRow("elsewhere, already there") << "out:Cup.twt" << cup << cup << "Cup" << QStringList{"Cup.twt"} << "Cup.twt";
-        QTest::newRow("elsewhere, other extension") << "out:Cup.json" << cup << QByteArray() << "Cup"
-            << QStringList{"Cup.twt"} << "Cup.twt";
-        QTest::newRow("elsewhere, hidden") << "out:.Cup.twt" << cup << QByteArray() << "Cup" << QStringList{"Cup.twt"} << "Cup.twt";
-        QTest::newRow("elsewhere, not a template") << "out:Cup.twt" << QByteArray("{") << QByteArray() << ""
-            << QStringList{} << "";
-        // clang-format on
+        textRows({ "Cup.twt | same | Cup | Cup.twt", "../elsewhere/Cup.json | - | Cup | Cup.twt",
+            "../elsewhere/Cup.twt | other | Cup (2) | Cup (2).twt,Cup.twt", "../elsewhere/Cup.twt | same | Cup | Cup.twt",
+            "../elsewhere/.Cup.twt | - | Cup | Cup.twt", "../elsewhere/Cup.twt | - | - | -" });
     }
-
     void commandLine()
     {
-        QFETCH(QString, source);
-        QFETCH(QByteArray, content);
-        QFETCH(QByteArray, existingCup);
-        QFETCH(QString, current);
-        QFETCH(QStringList, files);
-        QFETCH(QString, copy);
-        const QString elsewhere = data->filePath("downloads");
-        QVERIFY(QDir().mkpath(elsewhere));
-        MyTemplates panel;
+        const QStringList row = fields(" | ");
+        const QString source = row.at(0), current = row.at(2);
+        const QByteArray content = current.isEmpty() ? "{" : volumeTemplate(100);
+        const QByteArray existingCup = row.at(1).isEmpty() ? "" : row.at(1) == "same" ? content : volumeTemplate(999);
+        QVERIFY(QDir().mkpath(data->filePath("elsewhere")));
+        Panel panel;
         if (!existingCup.isEmpty())
             write("Cup", existingCup);
-        const QString path = (source.startsWith("in:") ? templates : elsewhere) + "/" + source.mid(source.indexOf(':') + 1);
+        const QString path = QDir::cleanPath(templates + "/" + source);
         if (!QFileInfo::exists(path))
             writeFile(path, content);
-
         FakeUser user;
         panel.ReloadTemplates(path);
         QCOMPARE(user.boxes.size(), current.isEmpty() ? 1 : 0);
         QCOMPARE(panel.CurrentTemplate(), current);
-        QCOMPARE(filesIn(templates), files);
+        QCOMPARE(files(), row.at(3).split(',', Qt::SkipEmptyParts));
         QCOMPARE(contentOf(path), content);
-        if (!copy.isEmpty())
-            QCOMPARE(contentOf(templates + "/" + copy), content);
         if (!existingCup.isEmpty())
             QCOMPARE(contentOf(pathOf("Cup")), existingCup);
         if (!current.isEmpty())
-            QCOMPARE(value1(panel), QStringLiteral("100"));
-    }
-
-    // Typed names give a file the list shows, and that entry is chosen.
-    void typedNames_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("entry");
-        QTest::newRow("ending in the letters") << "Newtwt" << "Newtwt";
-        QTest::newRow("with the extension") << "My.twt" << "My";
-        QTest::newRow("sanitised") << "a<b>" << "a_b_";
-        QTest::newRow("hidden") << "..hidden" << "hidden";
-    }
-
-    void typedNames()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QString, entry);
-        MyTemplates panel;
-        panel.ReloadTemplates();
-        FakeUser user;
-        user.names = QStringList { typed };
-        user.answers = { QMessageBox::Yes }; // the empty row is not valid
-        panel.DoSave();
-        QCOMPARE(user.prompts.first().text, QString());
-        QCOMPARE(filesIn(templates), QStringList { entry + ".twt" });
-        QCOMPARE(entries(panel), QStringList({ "[Unsaved]", entry }));
-        QCOMPARE(shownEntry(panel), entry);
-        QCOMPARE(panel.CurrentTemplate(), entry);
-        QVERIFY(!panel.IsChanged());
-    }
-
-    // The only row cannot be deleted; any other can.
-    void deleteButtons_data()
-    {
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<int>("deleted"); // -1: none
-        QTest::addColumn<QList<bool>>("enabled");
-        QTest::newRow("one row") << 1 << -1 << QList<bool> { false };
-        QTest::newRow("two rows") << 2 << -1 << QList<bool> { true, true };
-        QTest::newRow("two rows, first deleted") << 2 << 0 << QList<bool> { false };
-        QTest::newRow("two rows, second deleted") << 2 << 1 << QList<bool> { false };
-        QTest::newRow("three rows, middle deleted") << 3 << 1 << QList<bool> { true, true };
-        QTest::newRow("three rows, first deleted") << 3 << 0 << QList<bool> { true, true };
-    }
-
-    void deleteButtons()
-    {
-        QFETCH(int, rows);
-        QFETCH(int, deleted);
-        QFETCH(QList<bool>, enabled);
-        MyTemplates panel;
-        for (int i = 1; i < rows; ++i)
-            panel.AddCondition();
-        if (deleted >= 0) {
-            QTest::mouseClick(Parts(*rowsOf(panel).at(deleted)).remove, Qt::LeftButton);
-            QTRY_COMPARE_WITH_TIMEOUT(rowsOf(panel).size(), rows - 1, 10000);
-        }
-        QList<bool> states;
-        for (TriggerRow* row : rowsOf(panel))
-            states << Parts(*row).remove->isEnabled();
-        QCOMPARE(states, enabled);
-    }
-
-    void newTemplate_data()
-    {
-        QTest::addColumn<bool>("named");
-        QTest::addColumn<Answers>("answers");
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<bool>("cleared");
-        QTest::newRow("named, No") << true << Answers { QMessageBox::No } << QStringList {} << true;
-        QTest::newRow("unsaved, No") << false << Answers { QMessageBox::No } << QStringList {} << true;
-        QTest::newRow("unsaved, Yes, no name") << false << Answers { QMessageBox::Yes } << QStringList { cancel }
-                                               << false;
-    }
-
-    void newTemplate()
-    {
-        QFETCH(bool, named);
-        QFETCH(Answers, answers);
-        QFETCH(QStringList, names);
-        QFETCH(bool, cleared);
-        write("A", volumeTemplate(100));
-        MyTemplates panel;
-        panel.ReloadTemplates(named ? "A" : "");
-        if (!named)
-            QVERIFY(load(*rowsOf(panel).first(), "Market", "Volume", "", "GE", { "", "100" }));
-        panel.AddCondition();
-        typeValue1(panel, "5");
-
-        FakeUser user;
-        user.answers = answers;
-        user.names = names;
-        QTest::mouseClick(panel.findChild<QPushButton*>("NewBut"), Qt::LeftButton);
-        QCOMPARE(user.boxes, QStringList { changedQuestion(named ? "A" : "[Unsaved]") });
-        QCOMPARE(rowsOf(panel).size(), cleared ? 1 : 2);
-        QCOMPARE(panel.IsChanged(), !cleared);
-        QCOMPARE(shownEntry(panel), QStringLiteral("[Unsaved]"));
-        QCOMPARE(contentOf(pathOf("A")), volumeTemplate(100));
-    }
-
-    // The interface language names the template; unsaved edits survive it.
-    void languageChange()
-    {
-        write("cup", R"({"name": {"eng": "Cup", "rus": "Кубок"},
-                         "conditions": [{"A": "Market", "B": "Volume", "C": "GE", "V1": 100}]})");
-        MyTemplates panel;
-        panel.ReloadTemplates("cup");
-        QCOMPARE(panel.CurrentTemplate(), QStringLiteral("Cup"));
-        FakeUser user;
-        {
-            const InterfaceLanguage russian("ru_RU");
-            panel.LanguageChanged();
-            QCOMPARE(panel.CurrentTemplate(), QStringLiteral("Кубок"));
-            typeValue1(panel, "5");
-        }
-        panel.LanguageChanged();
-        QCOMPARE(user.boxes, QStringList());
-        QCOMPARE(panel.CurrentTemplate(), QStringLiteral("Cup"));
-        QCOMPARE(value1(panel), QStringLiteral("1005"));
-        QVERIFY(panel.IsChanged());
+            QCOMPARE(contentOf(pathOf(current)) + panel.value().toUtf8(), content + "100");
     }
 };
 

@@ -1,81 +1,108 @@
 #include "ConditionIds.h"
+#include "ConditionVocabulary.h"
 #include "FilterBuilder.h"
+#include "HttpTestServer.h"
+#include "LocalExchange.h"
 #include "MetadataLabels.h"
-#include "QCatalog.h"
-#include "QListEditor.h"
-#include "QPriceEdit.h"
-#include "QPriceValidator.h"
+#include "QSearchWorker.h"
 #include "QSportsCatalog.h"
-#include "TriggerRow.h"
+#include "RowCondition.h"
+#include "SearchFilter.h"
 
-#include "conditions/FilterReaders.h"
+#include "conditions/DataRows.h"
+#include "conditions/InterfaceLanguage.h"
 #include "conditions/RowSetup.h"
 
-#include <QComboBox>
-#include <QPushButton>
-#include <QtTest>
-
-using FilterReaders::Json;
-using RowSetup::code;
-using RowSetup::load;
-using RowSetup::Parts;
-using RowSetup::select;
+using namespace RowSetup;
+using Rows = QList<RowCondition>;
+Q_DECLARE_METATYPE(RowCondition)
 
 namespace {
 
-// Stands for every code of the sports catalog, which exists only once the
-// test has started.
-const QString everySport = QStringLiteral("<every sport>");
+namespace O = ObjectId;
+namespace E = EventProperty;
+namespace M = MarketProperty;
+namespace S = SelectionProperty;
+namespace P = MetadataParam;
+namespace N = NumberComparison;
+namespace T = TextComparison;
 
-const QStringList editorNames = { "ValueText", "Value1", "Value2", "Values", "ListEditor" };
+const QDateTime noon(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC);
 
-QStringList codes(const QComboBox* combo)
+// The item of a list with this code, or this id.
+MyList find(const QList<MyList>& list, const QString& codeOrId)
+{
+    for (const MyList& item : list)
+        if (item.code == codeOrId || QString::number(item.id) == codeOrId)
+            return item;
+    return {};
+}
+
+QString codes(const QComboBox* combo)
 {
     QStringList all;
     for (int i = 0; i < combo->count(); ++i)
         all << combo->itemData(i).value<MyList>().code;
-    return all;
+    return all.join(' ');
 }
 
-QStringList shownEditors(TriggerRow& row)
+// The current codes of the combos the row shows, as a Spec's choice.
+QString choice(TriggerRow& row)
 {
+    const Parts parts { row };
     QStringList shown;
-    for (const QString& name : editorNames) {
-        if (row.findChild<QWidget*>(name)->isVisibleTo(&row))
-            shown << name;
-    }
-    return shown;
+    for (const QComboBox* combo : { parts.objects, parts.properties, parts.parameters, parts.comparisons })
+        if (combo->isVisibleTo(&row))
+            shown << combo->currentData().value<MyList>().code;
+    return shown.join(' ');
 }
 
-QString validatorOf(const QPriceEdit* edit)
+// A row as the building reads it: the values are its text and its bounds, the list its items and catalog codes.
+RowCondition R(int object, int property, int comparison, const QStringList& values = {},
+    const QStringList& list = {}, int parameter = MyList::NoId)
 {
-    return edit->validator() ? QString::fromLatin1(edit->validator()->metaObject()->className()) : QString();
+    RowCondition row;
+    row.object = object, row.property = property, row.comparison = comparison, row.parameter = parameter;
+    row.parameterCode = find(ConditionVocabulary::Parameters(O::AnySelection, S::Silks), QString::number(parameter)).code;
+    row.comparisonCode = find(ConditionVocabulary::Comparisons(object, property, parameter), QString::number(comparison)).code;
+    row.text = row.value1 = values.value(0);
+    row.value2 = values.value(1);
+    row.items = row.catalogCodes = list;
+    return row;
 }
 
-// The list editor borrows its validator; the newest child is the current one.
-QString listValidatorOf(const QListEditor* list)
+// The results view's rule: a range inclusive, an inverted range strictly outside.
+bool matches(const QJsonObject& condition, double value)
 {
-    const auto validators = list->findChildren<QValidator*>(QString(), Qt::FindDirectChildrenOnly);
-    return validators.isEmpty() ? QString()
-                                : QString::fromLatin1(validators.last()->metaObject()->className());
+    const double from = condition.value("from").toDouble(), to = condition.value("to").toDouble();
+    return condition.value("invert").toBool() ? value < from || value > to : from <= value && value <= to;
 }
 
-QCatalog* catalogNamed(const QString& name)
+// The market filter of the search worker's time-range request to a local exchange that finds no markets.
+QJsonObject SentMarketFilter(HttpTestServer& server, const QJsonObject& filter)
 {
-    if (name == "countries")
-        return QCatalog::countries;
-    if (name == "sports")
-        return QCatalog::sports;
-    if (name == "marketTypes")
-        return QCatalog::marketTypes;
-    if (name == "sexTypes")
-        return QCatalog::sexTypes;
-    return nullptr;
+    const QString timeRanges = "SportsAPING/v1.0/listTimeRanges";
+    for (const char* prefix : { "api", "api-au" })
+        server.setRpcReply(LocalExchange::bettingPath(prefix), timeRanges, ScriptedReply::rpcResult(QJsonArray()));
+    server.clearRequests();
+    const QPointer<QSearchWorker> worker = new QSearchWorker(filter);
+    worker->Search();
+    if (QTest::qWaitFor([&] { return worker.isNull(); }, 20000))
+        for (const RecordedRequest& request : server.requests())
+            if (request.rpcMethod() == timeRanges)
+                return request.json().value("params").toObject().value("filter").toObject();
+    return {};
 }
 
-bool marked(const QWidget* widget)
+// Each market-filter key as the rows wrote it; "NONE" (no bets) is the results view's to apply.
+QJsonObject MeantMarketFilter(const QJsonObject& filter)
 {
-    return widget->property("isError").toBool();
+    QJsonObject meant { { "marketBettingTypes", QJsonArray { "ODDS" } } };
+    for (const char* key : { "eventTypeIds", "marketCountries", "marketTypeCodes", "inPlayOnly", "bspOnly",
+             "turnInPlayEnabled", "withOrders", "marketStartTime" })
+        if (filter.contains(key) && filter.value(key) != "NONE")
+            meant.insert(key, filter.value(key));
+    return meant;
 }
 
 } // namespace
@@ -89,442 +116,321 @@ class tst_TriggerRow : public QObject
     LocalExchange exchange { server };
 
 private slots:
+    // The language set-up fills the label table; nothing does it on demand.
     void initTestCase()
     {
-        QVERIFY(folder.isValid());
-        QCatalog::Init(folder.path()); // the built-in catalogs
-        QPriceValidator::InitPriceLadder();
+        QVERIFY(MetadataLabels::Name("SEX_TYPE").isNull());
         MetadataLabels::Init();
+        QCOMPARE(MetadataLabels::Table().size(), 27);
+        QCatalog::Init(folder.path()); // the built-in catalogs
     }
 
-    void startState()
+    // Language, key, label ("null": none).
+    void metadataLabels_data()
     {
-        TriggerRow row;
-        Parts parts(row);
-        QCOMPARE(row.objectName(), QStringLiteral("TriggerRow"));
-        QCOMPARE(codes(parts.objects),
-            QStringList({ "Event", "Market", "Any", "All", "Fav", "Home", "Away", "Draw" }));
-        QCOMPARE(code(parts.objects), QStringLiteral("Event"));
-        QCOMPARE(code(parts.properties), QStringLiteral("Sport"));
-        QCOMPARE(codes(parts.comparisons), QStringList({ "InList", "NotInList" }));
-        QCOMPARE(code(parts.comparisons), QStringLiteral("InList"));
-        QVERIFY(!parts.parameters->isVisibleTo(&row));
-        QCOMPARE(parts.parameters->count(), 0);
-        QCOMPARE(shownEditors(row), QStringList({ "ListEditor" }));
-        QCOMPARE(parts.list->Codes(true), QCatalog::sports->Codes({}, true));
-        QVERIFY(!row.IsValid()); // nothing chosen yet
-        QVERIFY(parts.remove->isEnabled());
-        row.SetDeleteEnabled(false);
-        QVERIFY(!parts.remove->isEnabled());
+        textRows({ "- | SEX_TYPE | SEX_TYPE", "en_GB | TRAINER_NAME | Trainer's name", "ru_RU | WEIGHT_VALUE | Вес лошади",
+            "ru_RU | ADJUSTED_RATING | Нормализированый рейтинг лошади", "en_GB | sex_type | null", "ru_RU | RUNNER_ID | null" });
+    }
+    void metadataLabels()
+    {
+        const QStringList row = fields(" | ");
+        const InterfaceLanguage language(row.at(0));
+        QVERIFY(language.IsLoadedOrNone());
+        QCOMPARE(MetadataLabels::Name(row.at(1)), row.at(2) == "null" ? QString() : row.at(2));
+        QCOMPARE(MetadataLabels::Name(row.at(1)).isNull(), row.at(2) == "null");
     }
 
+    // No id: the objects; an object: its properties; an object and a property: the parameters; with a parameter
+    // (-1 for none): the comparisons. Then "id:code" of every record in order ("numeric", "text": the big sets).
+    void lists_data()
+    {
+        textRows({ "- | 9:Event 10:Market 20:Any 30:All 40:Fav 50:Home 60:Away 70:Draw",
+            "9 | 25:Sport 20:Country 10:Name 40:MinToStart 50:MinSinceOff 190:Minute 160:HomeScore 170:AwayScore 180:DrawScore",
+            "10 | 27:Type 30:Status 10:Name 60:NumSel 70:NumPls 80:NumWith 90:Volume 100:SP 110:InPlay 130:BackBook 140:LayBook 150:HasBets",
+            "30 | 20:Back 30:Lay 40:Last 50:Volume 60:FarSP 70:NearSP 80:ActualSP 10:Name 160:Silks 150:HasBets",
+            "60 | 20:Back 30:Lay 40:Last 50:Volume 10:Name 150:HasBets", "70 | 20:Back 30:Lay 40:Last 50:Volume 150:HasBets", "-1 | -",
+            "40 160 | 10:TRAINER_NAME 70:OWNER_NAME 130:JOCKEY_NAME 20:AGE 30:COLOUR_TYPE 40:OFFICIAL_RATING 45:ADJUSTED_RATING "
+            "180:DAYS_SINCE_LAST_RUN 50:WEARING 190:JOCKEY_CLAIM 60:STALL_DRAW 100:SEX_TYPE 140:CLOTH_NUMBER 80:SIRE_NAME "
+            "85:SIRE_YEAR_BORN 90:DAM_NAME 95:DAM_YEAR_BORN 102:DAM_SIRE_NAME 105:DAM_SIRE_YEAR_BORN 160:FORECASTPRICE_NUMERATOR "
+            "170:FORECASTPRICE_DENOMINATOR 200:FORM",
+            "50 160 | -", "9 160 | -", "9 25 -1 | 98:InList 99:NotInList",
+            "9 10 -1 | 30:Cont 40:NotCont 50:Starts 60:Ends 98:InList 99:NotInList", "9 40 -1 | 10:EQ 30:GR 40:LS 70:Btw",
+            "9 180 -1 | 10:EQ 20:GR 30:LS 40:NE", "9 999 -1 | numeric", "10 30 -1 | 10:Idle 20:InPlay",
+            "10 90 -1 | 10:EQ 20:NE 30:GR 40:LS 50:GE 60:LE 70:Btw 80:Ots", "10 110 -1 | 10:True 20:False",
+            "50 150 -1 | 10:Any 20:None 30:Matched 40:Unmatched", "20 20 -1 | numeric",
+            "20 10 -1 | 10:EQ 30:Cont 50:Starts 60:Ends 98:InList 99:NotInList", "30 10 -1 | text", "70 10 -1 | numeric",
+            "20 160 10 | text", "40 160 20 | numeric", "30 160 100 | 98:InList 99:NotInList", "20 160 200 | 10:SQ 20:NSQ",
+            "20 160 1 | -", "40 30 200 | numeric", "15 20 -1 | -" });
+    }
+    void lists()
+    {
+        const QStringList row = fields(" | ");
+        QList<int> ids;
+        for (const QString& id : row.at(0).split(' ', Qt::SkipEmptyParts))
+            ids << id.toInt();
+        const QList<MyList> list = ids.size() == 0 ? ConditionVocabulary::Objects()
+            : ids.size() == 1                      ? ConditionVocabulary::Properties(ids.at(0))
+            : ids.size() == 2                      ? ConditionVocabulary::Parameters(ids.at(0), ids.at(1))
+                                                   : ConditionVocabulary::Comparisons(ids.at(0), ids.at(1), ids.at(2));
+        QStringList records;
+        for (const MyList& item : list)
+            records << QString("%1:%2").arg(item.id).arg(item.code);
+        const QString numeric = "10:EQ 20:NE 30:GR 40:LS 50:GE 60:LE 70:Btw 80:Ots 98:InList 99:NotInList";
+        const QString text = "10:EQ 20:NE 30:Cont 40:NotCont 50:Starts 60:Ends 98:InList 99:NotInList";
+        QCOMPARE(records.join(' '), row.at(1) == "numeric" ? numeric : row.at(1) == "text" ? text : row.at(1));
+    }
+
+    // The sentinel of an empty combo, the meta-type's name, labels translated at each call.
+    void recordsAndLabels()
+    {
+        QVERIFY(QComboBox().currentData().value<MyList>().id == MyList::NoId);
+        QCOMPARE(QMetaType::type("MyList"), qMetaTypeId<MyList>());
+        QCOMPARE(ConditionVocabulary::Objects().at(4).label, "Favourite's");
+        const InterfaceLanguage russian("ru_RU");
+        QCOMPARE(ConditionVocabulary::Objects().first().label, "Событие");
+        QCOMPARE(ConditionVocabulary::Parameters(ObjectId::Favourite, SelectionProperty::Silks).first().label, "Имя тренера");
+    }
+
+    // Comparison, bounds, value, passes: no open end cuts off real values, no bound rejects the next price.
+    void matching_data()
+    {
+        textRows({ "GE 100000 0 100000 passes", "GE 100000 0 2500000 passes", "GR 99999 0 12000000 passes", "GR 1.12 0 1.13 passes",
+            "GR 1.12 0 1.12 fails", "LS 1.13 0 1.12 passes", "Ots 1.5 2 1.49 passes", "Ots 1.5 2 2.02 passes",
+            "Ots 1.5 2 1.5 fails", "Ots 1.5 2 2 fails" });
+    }
+    void matching()
+    {
+        const QStringList row = fields();
+        const int comparison = find(ConditionVocabulary::Comparisons(O::Market, M::Volume), row.at(0)).id;
+        const QJsonObject condition
+            = SearchFilter::NumberCondition(comparison, {}, row.at(1).toDouble(), row.at(2).toDouble(), false, {});
+        QCOMPARE(matches(condition, row.at(3).toDouble()), row.at(4) == "passes");
+    }
+
+    // Minutes to or since the start, comparison, values, the window around a fixed noon (times of its day).
+    void startTimeWindow_data()
+    {
+        textRows({ "to EQ 5 0 12:04:30 12:05:30", "to GR 10 0 12:10:01 -", "to LS 30 0 - 12:29:58", "to Btw 0 60 12:00:00 13:00:00",
+            "since EQ 5 0 11:54:30 11:55:30", "since GR 10 0 - 11:50:02", "since LS 10 0 11:49:59 12:00:00",
+            "since Btw 5 10 11:50:01 11:55:00", "to GE 5 0 - -", "to GR 1e30 0 2341-03-22T05:46:40 -" });
+    }
+    void startTimeWindow()
+    {
+        const QStringList row = fields();
+        const int property = row.at(0) == "to" ? E::MinToStart : E::MinSinceOff;
+        const int comparison = find(ConditionVocabulary::Comparisons(O::Event, property), row.at(1)).id;
+        QJsonObject expected;
+        for (const int i : { 4, 5 })
+            if (!row.at(i).isEmpty())
+                expected.insert(i == 4 ? "from" : "to", (row.at(i).contains('T') ? "" : "2024-05-01T") + row.at(i) + "Z");
+        // A clock reading with milliseconds gives the same whole seconds.
+        for (const QDateTime& now : { noon, noon.addMSecs(999) })
+            COMPARE_JSON(SearchFilter::StartTimeWindow(property, comparison, row.at(2).toFloat(), row.at(3).toFloat(), now), expected);
+    }
+
+    // The rows of a template, the filter they make; its market-filter keys reach the exchange as written.
+    void filter_data()
+    {
+        QTest::addColumn<Rows>("rows");
+        QTest::addColumn<QString>("expected");
+        // clang-format off
+        QTest::newRow("outside the vocabulary, or a catalog without a list") << Rows{R(5, E::Sport, T::InList, {}, {"1"}),
+            R(O::Market, 5, N::Equal, {"1"}), R(O::Event, E::Sport, T::Equal, {}, {"1"})} << "{}";
+        QTest::newRow("catalog lists continue, repeats kept") << Rows{R(O::Event, E::Sport, T::InList, {}, {"1"}),
+            R(O::Event, E::Sport, T::NotInList, {}, {"4", "7"}), R(O::Event, E::Country, T::InList, {}, {"GB"}),
+            R(O::Market, M::Type, T::InList, {}, {"WIN"}), R(O::Market, M::Type, T::InList, {}, {"WIN", "PLACE"})}
+            << R"({"eventTypeIds": ["1", "4", "7"], "marketCountries": ["GB"], "marketTypeCodes": ["WIN", "WIN", "PLACE"]})";
+        QTest::newRow("name lists continue") << Rows{R(O::Event, E::Name, T::InList, {}, {"A", "B"}), R(O::Event, E::Name, T::NotInList, {}, {"C"})}
+            << R"({"eventName": {"text": {"list": ["A", "B", "C"], "invert": true}}})";
+        QTest::newRow("a later window replaces the earlier") << Rows{R(O::Event, E::MinToStart, N::Between, {"0", "60"}), R(O::Event, E::MinSinceOff, N::Greater, {"10"})}
+            << R"({"marketStartTime": {"to": "2024-05-01T11:50:02Z"}})";
+        QTest::newRow("minute and scores") << Rows{R(O::Event, E::Minute, N::Between, {"60", "90"}),
+            R(O::Event, E::HomeScore, N::GreaterOrEqual, {"2"}), R(O::Event, E::AwayScore, N::InList, {}, {"0", "1"})}
+            << R"({"minute": {"from": 60, "to": 90}, "scores": true, "homeScore": {"from": 2, "to": 1e15}, "awayScore": {"list": [0, 1], "invert": false}})";
+        QTest::newRow("scores equal, then not") << Rows{R(O::Event, E::DrawScore, ScoreComparison::Equal), R(O::Event, E::DrawScore, ScoreComparison::NotEqual)}
+            << R"({"drawScore": "!=", "scores": true})";
+        QTest::newRow("number lists continue") << Rows{R(O::Market, M::NumPls, N::InList, {}, {"1", "2"}), R(O::Market, M::NumPls, N::InList, {}, {"3"})}
+            << R"({"numberOfPlaces": {"list": [1, 2, 3], "invert": false}})";
+        QTest::newRow("a range replaces a list") << Rows{R(O::Market, M::NumPls, N::InList, {}, {"1", "2"}), R(O::Market, M::NumPls, N::Between, {"2", "3"})}
+            << R"({"numberOfPlaces": {"from": 2, "to": 3}})";
+        QTest::newRow("volume and books") << Rows{R(O::Market, M::Volume, N::GreaterOrEqual, {"100000"}),
+            R(O::Market, M::BackBook, N::LessOrEqual, {"102.5"}), R(O::Market, M::LayBook, N::Greater, {"98"})}
+            << R"({"volume": {"from": 100000, "to": 1e15}, "backBook": {"from": 0, "to": 102.5}, "layBook": {"from": 98.01, "to": 1e15}})";
+        QTest::newRow("status, SP and in-play flags") << Rows{R(O::Market, M::Status, StatusComparison::Idle),
+            R(O::Market, M::SP, FlagComparison::IsTrue), R(O::Market, M::InPlay, FlagComparison::IsFalse)}
+            << R"({"inPlayOnly": false, "bspOnly": true, "turnInPlayEnabled": false})";
+        QTest::newRow("market without bets") << Rows{R(O::Market, M::HasBets, BetsComparison::NoBets)} << R"({"withOrders": "NONE"})";
+        QTest::newRow("market bets, the later row wins") << Rows{R(O::Market, M::HasBets, BetsComparison::AnyBets),
+            R(O::Market, M::HasBets, BetsComparison::Unmatched)} << R"({"withOrders": ["EXECUTABLE"]})";
+        QTest::newRow("selection rows in order, lists never merge") << Rows{R(O::AnySelection, S::Back, N::Outside, {"1.5", "2"}),
+            R(O::AnySelection, S::Lay, N::Less, {"3"}), R(O::Favourite, S::Last, N::InList, {}, {"2"}), R(O::Favourite, S::Last, N::InList, {}, {"4"})}
+            << R"({"sel": [{"sel": "any", "backPrice": {"from": 1.5, "to": 2, "invert": true}}, {"sel": "any", "layPrice": {"from": 0, "to": 2.99}},
+                           {"sel": "fav", "lastPrice": {"list": [2], "invert": false}}, {"sel": "fav", "lastPrice": {"list": [4], "invert": false}}]})";
+        QTest::newRow("every selection kind and key") << Rows{R(O::EverySelection, S::Volume, N::GreaterOrEqual, {"10"}),
+            R(O::Home, S::FarSP, N::Equal, {"2"}), R(O::Away, S::NearSP, N::NotEqual, {"3"}), R(O::Draw, S::ActualSP, N::Between, {"3", "4"})}
+            << R"({"sel": [{"sel": "all", "selVolume": {"from": 10, "to": 1e15}}, {"sel": "home", "farSP": {"from": 2, "to": 2}},
+                           {"sel": "away", "nearSP": {"from": 3, "to": 3, "invert": true}}, {"sel": "draw", "actualSP": {"from": 3, "to": 4}}]})";
+        QTest::newRow("metadata") << Rows{R(O::Favourite, S::Silks, SequenceComparison::NotMatches, {"^0"}, {}, P::Form),
+            R(O::AnySelection, S::Silks, T::EndsWith, {"Smith"}, {}, P::TrainerName), R(O::AnySelection, S::Silks, T::Equal, {}, {"g"}, P::SexType),
+            R(O::AnySelection, S::Silks, N::Greater, {"5"}, {}, P::Age), R(O::AnySelection, S::Silks, N::NotInList, {}, {"1", "2"}, P::StallDraw)}
+            << R"({"sel": [{"sel": "fav", "silks": {"FORM": {"type": "FORM", "regexp": "^0", "invert": true}}},
+                           {"sel": "any", "silks": {"TRAINER_NAME": {"text": "Smith", "start": true, "invert": true, "type": "STRING"}}},
+                           {"sel": "any", "silks": {"SEX_TYPE": {"list": ["g"], "invert": false, "type": "STRING"}}},
+                           {"sel": "any", "silks": {"AGE": {"from": 5.01, "to": 1e15, "type": "NUMBER"}}},
+                           {"sel": "any", "silks": {"STALL_DRAW": {"list": [1, 2], "invert": true, "type": "NUMBER"}}}], "silks": true})";
+        // clang-format on
+    }
+    void filter()
+    {
+        QFETCH(Rows, rows);
+        QFETCH(QString, expected);
+        QJsonObject built;
+        for (const RowCondition& row : rows)
+            FilterBuilder::Add(built, row, noon);
+        COMPARE_JSON(built, Json(expected));
+        if (!built.isEmpty()) // an empty filter starts no search
+            COMPARE_JSON(SentMarketFilter(server, built), MeantMarketFilter(built));
+    }
+
+    // Row, the editors shown, their validator, the catalog of the list: each configuration as the stage sets it.
     void editors_data()
     {
-        QTest::addColumn<QString>("object");
-        QTest::addColumn<QString>("property");
-        QTest::addColumn<QString>("parameter");
-        QTest::addColumn<QString>("comparison");
-        QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<QString>("validator");
-        QTest::addColumn<bool>("paired");
-        QTest::addColumn<QString>("catalog");
-        const QStringList text { "ValueText" };
-        const QStringList one { "Value1" };
-        const QStringList range { "Value1", "Value2" };
-        const QStringList list { "ListEditor" };
-        const QStringList none;
-        const QString regExp = "QRegExpValidator";
-        const QString number = "QNumberValidator";
-        const QString whole = "QWholeNumberValidator";
-        const QString price = "QPriceValidator";
-        // clang-format off
-        QTest::newRow("event sport") << "Event" << "Sport" << "" << "NotInList" << list << "" << false << "sports";
-        QTest::newRow("event country") << "Event" << "Country" << "" << "InList" << list << "" << false << "countries";
-        QTest::newRow("event name") << "Event" << "Name" << "" << "Cont" << text << regExp << false << "";
-        QTest::newRow("event name list") << "Event" << "Name" << "" << "InList" << list << regExp << false << "";
-        QTest::newRow("minutes to start") << "Event" << "MinToStart" << "" << "EQ" << one << number << false << "";
-        QTest::newRow("minutes since start range") << "Event" << "MinSinceOff" << "" << "Btw" << range << number << true << "";
-        QTest::newRow("match minute list") << "Event" << "Minute" << "" << "InList" << list << number << false << "";
-        QTest::newRow("home score outside") << "Event" << "HomeScore" << "" << "Ots" << range << number << true << "";
-        QTest::newRow("scores equal") << "Event" << "DrawScore" << "" << "EQ" << none << "" << false << "";
-        QTest::newRow("home ahead by") << "Event" << "DrawScore" << "" << "GR" << text << whole << false << "";
-        QTest::newRow("market type") << "Market" << "Type" << "" << "InList" << list << "" << false << "marketTypes";
-        QTest::newRow("market status") << "Market" << "Status" << "" << "InPlay" << none << "" << false << "";
-        QTest::newRow("selections") << "Market" << "NumSel" << "" << "EQ" << one << whole << false << "";
-        QTest::newRow("places range") << "Market" << "NumPls" << "" << "Btw" << range << whole << true << "";
-        QTest::newRow("withdrawns list") << "Market" << "NumWith" << "" << "NotInList" << list << whole << false << "";
-        QTest::newRow("volume") << "Market" << "Volume" << "" << "GE" << one << number << false << "";
-        QTest::newRow("favourite back range") << "Fav" << "Back" << "" << "Btw" << range << price << true << "";
-        QTest::newRow("favourite back list") << "Fav" << "Back" << "" << "InList" << list << price << false << "";
-        QTest::newRow("any lay") << "Any" << "Lay" << "" << "EQ" << one << price << false << "";
-        QTest::newRow("every actual SP outside") << "All" << "ActualSP" << "" << "Ots" << range << price << true << "";
-        QTest::newRow("draw volume % outside") << "Draw" << "Volume" << "" << "Ots" << range << number << true << "";
-        QTest::newRow("any name") << "Any" << "Name" << "" << "EQ" << text << regExp << false << "";
-        QTest::newRow("every name not in list") << "All" << "Name" << "" << "NotInList" << list << regExp << false << "";
-        QTest::newRow("selection has bets") << "Any" << "HasBets" << "" << "None" << none << "" << false << "";
-        QTest::newRow("trainer") << "Any" << "Silks" << "TRAINER_NAME" << "Cont" << text << regExp << false << "";
-        QTest::newRow("owners") << "Fav" << "Silks" << "OWNER_NAME" << "InList" << list << regExp << false << "";
-        QTest::newRow("sex type") << "All" << "Silks" << "SEX_TYPE" << "InList" << list << "" << false << "sexTypes";
-        QTest::newRow("form") << "Any" << "Silks" << "FORM" << "NSQ" << text << "QPatternValidator" << false << "";
-        QTest::newRow("age range") << "Any" << "Silks" << "AGE" << "Btw" << range << number << true << "";
-        QTest::newRow("stall list") << "Fav" << "Silks" << "STALL_DRAW" << "InList" << list << number << false << "";
-        // clang-format on
+        textRows({ "Event Sport NotInList | ListEditor | - | sports", "Event Country InList | ListEditor | - | countries",
+            "Event Name Cont | ValueText | QRegExpValidator | -", "Event Name InList | ListEditor | QRegExpValidator | -",
+            "Event MinToStart EQ | Value1 | QNumberValidator | -", "Event DrawScore GR | ValueText | QWholeNumberValidator | -",
+            "Market Type InList | ListEditor | - | marketTypes", "Market NumSel EQ | Value1 | QWholeNumberValidator | -",
+            "Market NumPls Btw | Value1 Value2 | QWholeNumberValidator | -",
+            "Market NumWith NotInList | ListEditor | QWholeNumberValidator | -", "Market Volume GE | Value1 | QNumberValidator | -",
+            "Fav Back Btw | Value1 Value2 | QPriceValidator | -", "Fav Back InList | ListEditor | QPriceValidator | -",
+            "Draw Volume Ots | Value1 Value2 | QNumberValidator | -", "Any HasBets None | - | - | -",
+            "Any Silks TRAINER_NAME Cont | ValueText | QRegExpValidator | -",
+            "All Silks SEX_TYPE InList | ListEditor | - | sexTypes", "Any Silks FORM NSQ | ValueText | QPatternValidator | -",
+            "Any Silks AGE Btw | Value1 Value2 | QNumberValidator | -" });
     }
-
     void editors()
     {
-        QFETCH(QString, object);
-        QFETCH(QString, property);
-        QFETCH(QString, parameter);
-        QFETCH(QString, comparison);
-        QFETCH(QStringList, shown);
-        QFETCH(QString, validator);
-        QFETCH(bool, paired);
-        QFETCH(QString, catalog);
-
-        TriggerRow row;
-        Parts parts(row);
-        QVERIFY(load(row, object, property, parameter, comparison));
-        QCOMPARE(shownEditors(row), shown);
-        QCOMPARE(parts.parameters->isVisibleTo(&row), !parameter.isEmpty());
-        for (const QPriceEdit* edit : { parts.text, parts.value1, parts.value2 }) {
-            if (shown.contains(edit->objectName()))
-                QCOMPARE(validatorOf(edit), validator);
+        const QStringList row = fields(" | ");
+        TriggerRow trigger;
+        const Parts parts { trigger };
+        QVERIFY(load(trigger, { row.at(0) }));
+        QCOMPARE(choice(trigger), row.at(0)); // the parameter combo shows with "Silks" only
+        QStringList shown, validators;
+        for (QLineEdit* edit : std::initializer_list<QLineEdit*> { parts.text, parts.value1, parts.value2, parts.list }) {
+            // The list editor borrows its validator: the newest child.
+            const auto owned = edit->findChildren<QValidator*>(QString(), Qt::FindDirectChildrenOnly);
+            const QValidator* validator = edit == parts.list ? owned.value(owned.size() - 1) : edit->validator();
+            if (edit->isVisibleTo(&trigger))
+                shown << edit->objectName(), validators << (validator ? validator->metaObject()->className() : "");
         }
-        if (shown.contains("ListEditor") && catalog.isEmpty())
-            QCOMPARE(listValidatorOf(parts.list), validator);
-        // With no items chosen, the excluded codes are the whole catalog.
-        if (shown.contains("ListEditor")) {
-            const QCatalog* expectedCatalog = catalogNamed(catalog);
-            QCOMPARE(
-                parts.list->Codes(true), expectedCatalog ? expectedCatalog->Codes({}, true) : QStringList());
-        }
-        if (paired) {
-            QCOMPARE(parts.value1->Pair(), parts.value2);
-            QCOMPARE(parts.value2->Pair(), parts.value1);
-        } else {
-            QCOMPARE(parts.value1->Pair(), nullptr);
-            QCOMPARE(parts.value2->Pair(), nullptr);
-        }
+        validators.removeDuplicates();
+        QCOMPARE(shown.join(' ') + " | " + validators.join(' '), row.at(1) + " | " + row.at(2));
+        const bool range = shown.contains("Value2");
+        QCOMPARE(parts.value1->Pair(), range ? parts.value2 : nullptr);
+        QCOMPARE(parts.value2->Pair(), range ? parts.value1 : nullptr);
+        // With nothing chosen, every code of the catalog is excluded.
+        const QHash<QString, QCatalog*> catalogs { { "countries", QCatalog::countries }, { "sports", QCatalog::sports },
+            { "marketTypes", QCatalog::marketTypes }, { "sexTypes", QCatalog::sexTypes } };
+        if (shown.contains("ListEditor"))
+            QCOMPARE(parts.list->Codes(true), row.at(3).isEmpty() ? QStringList() : catalogs[row.at(3)]->Codes({}, true));
     }
 
-    // Lists are kept where they mean the same, dropped where they do not.
-    void listItemsAcrossComparisons()
+    // Start, list items, combo changes, row after, comparisons offered, Changed() count (a refill counts two).
+    void cascade_data()
     {
-        TriggerRow row;
-        Parts parts(row);
-        QVERIFY(load(row, "Event", "Sport", "", "InList", {}, { "1" }));
-        QVERIFY(select(parts.properties, "Country")); // another catalog
-        QCOMPARE(parts.list->Items(), QStringList());
-
-        QVERIFY(load(row, "Fav", "Back", "", "InList", {}, { "2.5", "3" }));
-        QVERIFY(select(parts.comparisons, "NotInList"));
-        QVERIFY(select(parts.properties, "Volume"));
-        QCOMPARE(parts.list->Items(), QStringList({ "2.5", "3" })); // free list to free list
-        QVERIFY(row.IsValid());
+        textRows({ "Fav Back EQ | - | CondList:Btw | Fav Back Btw | - | 1", "Any Lay Btw | - | ObjList:All | All Lay Btw | - | 1",
+            "Any Lay EQ | - | ObjList:Home | Home Back EQ | - | 3", "Any Back EQ | - | PropList:Name | Any Name EQ | - | 3",
+            "Any Name Starts | - | ObjList:All | All Name EQ | EQ NE Cont NotCont Starts Ends InList NotInList | 3",
+            "Event Sport InList | - | ObjList:Market | Market Type InList | - | 7",
+            "Event MinToStart Btw | - | PropList:DrawScore PropList:MinToStart | Event MinToStart EQ | EQ GR LS Btw | -",
+            "Any Back EQ | - | PropList:Silks | Any Silks TRAINER_NAME EQ | - | 4",
+            "Any Silks AGE GR | - | PropList:Back PropList:Silks | Any Silks AGE GR | - | -",
+            "Any Silks AGE GR | - | ParamsList:STALL_DRAW | Any Silks STALL_DRAW GR | - | 1",
+            "Any Silks AGE EQ | - | ParamsList:FORM | Any Silks FORM SQ | SQ NSQ | 3",
+            "Event Sport InList | 1 | PropList:Country | Event Country InList | - | 2",
+            "Event Sport InList | 1 | CondList:NotInList | Event Sport NotInList | - | 1" });
     }
-
     void cascade()
     {
-        TriggerRow row;
-        Parts parts(row);
-
-        // Selections with metadata share one property list and keep the choice.
-        QVERIFY(load(row, "Any", "Lay", "", "Btw"));
-        QSignalSpy propertyMoves(parts.properties, QOverload<int>::of(&QComboBox::currentIndexChanged));
-        QVERIFY(select(parts.objects, "All"));
-        QVERIFY(select(parts.objects, "Fav"));
-        QCOMPARE(propertyMoves.count(), 0);
-        QCOMPARE(code(parts.properties), QStringLiteral("Lay"));
-        QCOMPARE(code(parts.comparisons), QStringLiteral("Btw"));
-
-        // Home has a list of its own: refilled, first property chosen.
-        QVERIFY(select(parts.objects, "Home"));
-        QCOMPARE(
-            codes(parts.properties), QStringList({ "Back", "Lay", "Last", "Volume", "Name", "HasBets" }));
-        QCOMPARE(code(parts.properties), QStringLiteral("Back"));
-        QCOMPARE(parts.comparisons->count(), 10);
-        QVERIFY(select(parts.properties, "Lay"));
-        propertyMoves.clear();
-        QVERIFY(select(parts.objects, "Away"));
-        QCOMPARE(propertyMoves.count(), 0);
-
-        // Same property, another comparison set: refilled from its first item.
-        QVERIFY(load(row, "Any", "Name", "", "Starts"));
-        QCOMPARE(parts.comparisons->count(), 6);
-        QVERIFY(select(parts.objects, "All"));
-        QCOMPARE(code(parts.properties), QStringLiteral("Name"));
-        QCOMPARE(parts.comparisons->count(), 8);
-        QCOMPARE(code(parts.comparisons), QStringLiteral("EQ"));
-
-        // Four items starting with "EQ" each, yet different lists.
-        QVERIFY(load(row, "Event", "MinToStart", "", "Btw"));
-        QVERIFY(select(parts.properties, "DrawScore"));
-        QCOMPARE(codes(parts.comparisons), QStringList({ "EQ", "GR", "LS", "NE" }));
-        QCOMPARE(parts.comparisons->currentText(), QStringLiteral("Are equal"));
-        QVERIFY(select(parts.properties, "MinToStart"));
-        QCOMPARE(codes(parts.comparisons), QStringList({ "EQ", "GR", "LS", "Btw" }));
-        QCOMPARE(parts.comparisons->currentText(), QStringLiteral("Is equal to"));
-
-        // The parameter combo comes and goes with "Silks" and keeps its choice.
-        QVERIFY(load(row, "Any", "Back", "", "EQ"));
-        QVERIFY(select(parts.properties, "Silks"));
-        QVERIFY(parts.parameters->isVisibleTo(&row));
-        QCOMPARE(parts.parameters->count(), 22);
-        QCOMPARE(code(parts.parameters), QStringLiteral("TRAINER_NAME"));
-        QVERIFY(select(parts.parameters, "AGE"));
-        QVERIFY(select(parts.comparisons, "GR"));
-        QVERIFY(select(parts.properties, "Back"));
-        QVERIFY(!parts.parameters->isVisibleTo(&row));
-        QVERIFY(select(parts.properties, "Silks"));
-        QCOMPARE(code(parts.parameters), QStringLiteral("AGE"));
-
-        // Between numeric parameters the comparison stays; FORM has its own set.
-        QVERIFY(select(parts.comparisons, "GR"));
-        QVERIFY(select(parts.parameters, "STALL_DRAW"));
-        QCOMPARE(code(parts.comparisons), QStringLiteral("GR"));
-        QVERIFY(select(parts.parameters, "FORM"));
-        QCOMPARE(codes(parts.comparisons), QStringList({ "SQ", "NSQ" }));
-        QCOMPARE(code(parts.comparisons), QStringLiteral("SQ"));
+        const QStringList row = fields(" | ");
+        TriggerRow trigger;
+        QVERIFY(load(trigger, { row.at(0), {}, row.at(1).split(' ', Qt::SkipEmptyParts) }));
+        QSignalSpy changed(&trigger, &TriggerRow::Changed);
+        for (const QString& step : row.at(2).split(' '))
+            QVERIFY(select(trigger.findChild<QComboBox*>(step.section(':', 0, 0)), step.section(':', 1)));
+        QCOMPARE(choice(trigger), row.at(3));
+        if (!row.at(4).isEmpty())
+            QCOMPARE(codes(Parts { trigger }.comparisons), row.at(4));
+        if (!row.at(5).isEmpty())
+            QCOMPARE(QString::number(changed.count()), row.at(5));
     }
 
-    // Every change of a combo's current item is one Changed(), and a refill
-    // of a combo that held items is two.
-    void changedCounts_data()
+    // Changed() precedes its stage; keystrokes and the delete button are changes, ladder steps are not.
+    void changes()
     {
-        QTest::addColumn<QStringList>("from"); // object, property, parameter, comparison
-        QTest::addColumn<QStringList>("items");
-        QTest::addColumn<QString>("combo");
-        QTest::addColumn<QString>("to");
-        QTest::addColumn<int>("changes");
-        // clang-format off
-        QTest::newRow("comparison") << QStringList{"Fav", "Back", "", "EQ"} << QStringList{}
-            << "CondList" << "Btw" << 1;
-        QTest::newRow("property, comparisons kept") << QStringList{"Fav", "Back", "", "Btw"} << QStringList{}
-            << "PropList" << "Lay" << 1;
-        QTest::newRow("object, properties kept") << QStringList{"Any", "Lay", "", "EQ"} << QStringList{}
-            << "ObjList" << "All" << 1;
-        QTest::newRow("property, comparisons refilled") << QStringList{"Any", "Back", "", "EQ"} << QStringList{}
-            << "PropList" << "Name" << 3;
-        QTest::newRow("object, properties refilled") << QStringList{"Any", "Back", "", "EQ"} << QStringList{}
-            << "ObjList" << "Home" << 3;
-        QTest::newRow("object, both refilled") << QStringList{"Event", "Sport", "", "InList"} << QStringList{}
-            << "ObjList" << "Market" << 7;
-        QTest::newRow("silks for the first time") << QStringList{"Any", "Back", "", "EQ"} << QStringList{}
-            << "PropList" << "Silks" << 4;
-        QTest::newRow("parameter, comparisons refilled") << QStringList{"Any", "Silks", "AGE", "EQ"} << QStringList{}
-            << "ParamsList" << "FORM" << 3;
-        QTest::newRow("another catalog clears the list") << QStringList{"Event", "Sport", "", "InList"}
-            << QStringList{"1"} << "PropList" << "Country" << 2;
-        QTest::newRow("same catalog keeps the list") << QStringList{"Event", "Sport", "", "InList"}
-            << QStringList{"1"} << "CondList" << "NotInList" << 1;
-        // clang-format on
-    }
-
-    void changedCounts()
-    {
-        QFETCH(QStringList, from);
-        QFETCH(QStringList, items);
-        QFETCH(QString, combo);
-        QFETCH(QString, to);
-        QFETCH(int, changes);
-        TriggerRow row;
-        QVERIFY(load(row, from.at(0), from.at(1), from.at(2), from.at(3), {}, items));
-        QSignalSpy changed(&row, &TriggerRow::Changed);
-        QVERIFY(select(row.findChild<QComboBox*>(combo), to));
-        QCOMPARE(changed.count(), changes);
-    }
-
-    // Changed() comes before the stage it announces runs.
-    void changedBeforeTheStage()
-    {
-        TriggerRow row;
-        Parts parts(row);
-        QVERIFY(load(row, "Fav", "Back", "", "EQ"));
-        QList<bool> upperShownAtChange;
-        connect(
-            &row, &TriggerRow::Changed, this, [&] { upperShownAtChange << parts.value2->isVisibleTo(&row); });
+        QPointer<TriggerRow> row = new TriggerRow;
+        const Parts parts { *row };
+        QVERIFY(load(*row, { "Fav Back EQ" }));
+        QList<bool> upperShown;
+        connect(row, &TriggerRow::Changed, this, [&] { upperShown << parts.value2->isVisibleTo(row); });
         QVERIFY(select(parts.comparisons, "Btw"));
-        QCOMPARE(upperShownAtChange, QList<bool>({ false }));
-        QVERIFY(parts.value2->isVisibleTo(&row));
-    }
-
-    void changedByEdits()
-    {
-        auto* row = new TriggerRow;
-        Parts parts(*row);
-        QVERIFY(load(*row, "Fav", "Back", "", "EQ"));
-        QSignalSpy changed(row, &TriggerRow::Changed);
+        QCOMPARE(upperShown, QList<bool> { false });
         QTest::keyClicks(parts.value1, "1.5");
-        QCOMPARE(changed.count(), 3);
-        // Stepping on the ladder is the program's edit, not the user's.
         QTest::keyClick(parts.value1, Qt::Key_Up);
-        QCOMPARE(parts.value1->text(), QStringLiteral("1.51"));
+        QCOMPARE(parts.value1->text(), "1.51");
         parts.value1->setText("2");
-        QCOMPARE(changed.count(), 3);
-
-        QPointer<TriggerRow> alive(row);
+        QCOMPARE(upperShown.size(), 4);
         QTest::mouseClick(parts.remove, Qt::LeftButton);
-        QCOMPARE(changed.count(), 4);
-        QVERIFY(alive); // deleted on the next turn of the event loop
-        QTRY_VERIFY_WITH_TIMEOUT(!alive, 10000);
+        QCOMPARE(upperShown.size(), 5);
+        QVERIFY(row); // deleted on the next turn of the event loop
+        QTRY_VERIFY_WITH_TIMEOUT(!row, 10000);
     }
 
+    // Row, texts, list items ("*": every sport), valid, a combo losing its choice; alike on screen or not.
     void validity_data()
     {
-        QTest::addColumn<QStringList>("choice"); // object, property, parameter, comparison
-        QTest::addColumn<QStringList>("texts"); // ValueText, Value1, Value2
-        QTest::addColumn<QStringList>("items");
-        QTest::addColumn<bool>("valid");
-        const QStringList noItems;
-        const QStringList allSports { everySport };
-        // clang-format off
-        QTest::newRow("price range") << QStringList{"Fav", "Back", "", "Btw"} << QStringList{"", "3", "5"} << noItems << true;
-        QTest::newRow("price range reversed") << QStringList{"Fav", "Back", "", "Btw"} << QStringList{"", "5", "3"} << noItems << false;
-        QTest::newRow("price off the ladder") << QStringList{"Fav", "Back", "", "Btw"} << QStringList{"", "3", "5.05"} << noItems << false;
-        QTest::newRow("scores equal, no value") << QStringList{"Event", "DrawScore", "", "EQ"} << QStringList{} << noItems << true;
-        QTest::newRow("ahead by nothing") << QStringList{"Event", "DrawScore", "", "GR"} << QStringList{"", "", ""} << noItems << false;
-        QTest::newRow("ahead by 2") << QStringList{"Event", "DrawScore", "", "GR"} << QStringList{"2"} << noItems << true;
-        QTest::newRow("ahead by 3.7") << QStringList{"Event", "DrawScore", "", "LS"} << QStringList{"3.7"} << noItems << false;
-        QTest::newRow("ahead by two") << QStringList{"Event", "DrawScore", "", "GR"} << QStringList{"two"} << noItems << false;
-        QTest::newRow("market status") << QStringList{"Market", "Status", "", "InPlay"} << QStringList{"", "x", "y"} << noItems << true;
-        QTest::newRow("market has bets") << QStringList{"Market", "HasBets", "", "None"} << QStringList{} << noItems << true;
-        QTest::newRow("form pattern") << QStringList{"Any", "Silks", "FORM", "SQ"} << QStringList{"1.2"} << noItems << true;
-        QTest::newRow("form pattern empty") << QStringList{"Any", "Silks", "FORM", "NSQ"} << QStringList{""} << noItems << false;
-        QTest::newRow("form pattern malformed") << QStringList{"Any", "Silks", "FORM", "SQ"} << QStringList{"1("} << noItems << false;
-        QTest::newRow("event name empty") << QStringList{"Event", "Name", "", "Cont"} << QStringList{""} << noItems << false;
-        QTest::newRow("selections empty") << QStringList{"Market", "NumSel", "", "EQ"} << QStringList{"", ""} << noItems << false;
-        QTest::newRow("selections 3") << QStringList{"Market", "NumSel", "", "GR"} << QStringList{"", "3"} << noItems << true;
-        QTest::newRow("selections 3.7") << QStringList{"Market", "NumSel", "", "GR"} << QStringList{"", "3.7"} << noItems << false;
-        QTest::newRow("places 1,000") << QStringList{"Market", "NumPls", "", "LE"} << QStringList{"", "1,000"} << noItems << false;
-        QTest::newRow("withdrawns 1 to 2.5") << QStringList{"Market", "NumWith", "", "Btw"} << QStringList{"", "1", "2.5"} << noItems << false;
-        QTest::newRow("volume 1,000") << QStringList{"Market", "Volume", "", "GE"} << QStringList{"", "1,000"} << noItems << false;
-        QTest::newRow("volume 100000") << QStringList{"Market", "Volume", "", "GE"} << QStringList{"", "100000"} << noItems << true;
-        QTest::newRow("places 1 and 2.5 in list") << QStringList{"Market", "NumPls", "", "InList"} << QStringList{} << QStringList{"1", "2.5"} << false;
-        QTest::newRow("places 1 and 2 in list") << QStringList{"Market", "NumPls", "", "InList"} << QStringList{} << QStringList{"1", "2"} << true;
-        QTest::newRow("empty free list") << QStringList{"Any", "Name", "", "InList"} << QStringList{} << noItems << false;
-        QTest::newRow("empty sports list") << QStringList{"Event", "Sport", "", "InList"} << QStringList{} << noItems << false;
-        QTest::newRow("one sport") << QStringList{"Event", "Sport", "", "InList"} << QStringList{} << QStringList{"1"} << true;
-        QTest::newRow("one sport excluded") << QStringList{"Event", "Sport", "", "NotInList"} << QStringList{} << QStringList{"1"} << true;
-        QTest::newRow("every sport excluded") << QStringList{"Event", "Sport", "", "NotInList"} << QStringList{} << allSports << false;
-        QTest::newRow("every sex excluded") << QStringList{"Any", "Silks", "SEX_TYPE", "NotInList"} << QStringList{}
-            << QStringList{"g", "f", "c"} << true;
-        // clang-format on
+        textRows({ "Fav Back Btw | - 3 5 | - | valid", "Fav Back Btw | - 5 3 | - | invalid",
+            "Fav Back Btw | - 3 5.05 | - | invalid", "Event DrawScore EQ | - | - | valid",
+            "Event DrawScore GR | - - - | - | invalid", "Event DrawScore LS | 3.7 | - | invalid",
+            "Market Status InPlay | - x y | - | valid", "Any Silks FORM SQ | 1.2 | - | valid",
+            "Any Silks FORM NSQ | - | - | invalid", "Any Silks FORM SQ | 1( | - | invalid",
+            "Market NumSel GR | - 3.7 | - | invalid", "Market NumSel GR | - two | - | invalid",
+            "Market NumPls LE | - 1,000 | - | invalid", "Market Volume GE | - 1,000 | - | invalid",
+            "Market NumPls InList | - | 1 2.5 | invalid", "Any Name InList | - | - | invalid",
+            "Event Sport InList | - | - | invalid", "Event Sport NotInList | - | 1 | valid",
+            "Event Sport NotInList | - | * | invalid", "Any Silks SEX_TYPE NotInList | - | g f c | valid",
+            "Market Status InPlay | - | - | invalid | ObjList", "Market Status InPlay | - | - | invalid | PropList",
+            "Market Status InPlay | - | - | invalid | CondList", "Any Silks FORM SQ | 1.2 | - | invalid | ParamsList",
+            "Market Status InPlay | - | - | valid | ParamsList" });
     }
-
     void validity()
     {
-        QFETCH(QStringList, choice);
-        QFETCH(QStringList, texts);
-        QFETCH(QStringList, items);
-        QFETCH(bool, valid);
-        if (items == QStringList { everySport })
-            items = QCatalog::sports->Codes({}, true);
+        const QStringList row = fields(" | ");
+        const QStringList texts = row.at(1).split(' ').replaceInStrings(QRegularExpression("^-$"), "");
+        const QStringList items = row.at(2) == "*" ? QCatalog::sports->Codes({}, true) : row.at(2).split(' ', Qt::SkipEmptyParts);
         QWidget window;
-        TriggerRow row;
-        QVERIFY(load(row, choice.at(0), choice.at(1), choice.at(2), choice.at(3), texts, items));
-        QCOMPARE(row.IsValid(), valid);
-        // A hidden row, and one on a window that is not on screen, judge the same.
-        row.setParent(&window);
-        QCOMPARE(row.IsValid(), valid);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(row.IsValid(), valid);
-        window.hide();
-        QCOMPARE(row.IsValid(), valid);
+        auto* trigger = new TriggerRow(&window);
+        QVERIFY(load(*trigger, { row.at(0), texts, items }));
+        if (row.size() > 4) {
+            QVERIFY(trigger->IsValid());
+            QVERIFY(!select(trigger->findChild<QComboBox*>(row.at(4)), "NoSuchCode"));
+            QCOMPARE(trigger->HasEveryChoice(), row.at(3) == "valid");
+        }
+        for (const bool onScreen : { false, true, false }) {
+            window.setVisible(onScreen);
+            QCOMPARE(trigger->IsValid(), row.at(3) == "valid");
+        }
     }
 
-    void reversedRangeMarksTheLowerEdit()
+    // A reversed range marks the lower edit; leaving the range unpairs both edits.
+    void reversedRange()
     {
         TriggerRow row;
-        Parts parts(row);
-        QVERIFY(load(row, "Fav", "Back", "", "Btw", { "", "5", "3" }));
-        QVERIFY(marked(parts.value1));
-        QVERIFY(!marked(parts.value2));
-        // Leaving the range unpairs the edits: the hidden upper edit no
-        // longer judges the lower one.
+        const Parts parts { row };
+        QVERIFY(load(row, { "Fav Back Btw", { "", "5", "3" } }));
+        QVERIFY(parts.value1->property("isError").toBool() && !parts.value2->property("isError").toBool());
         QVERIFY(select(parts.comparisons, "GR"));
-        QVERIFY(!marked(parts.value1));
         parts.value2->setText("1.5");
-        QVERIFY(!marked(parts.value1));
-        QVERIFY(row.IsValid());
-    }
-
-    // A combo without a current item (a stored code the list does not hold)
-    // leaves the condition unsaid, so the row cannot be searched.
-    void missingChoice_data()
-    {
-        QTest::addColumn<QStringList>("choice");
-        QTest::addColumn<QString>("combo");
-        QTest::addColumn<bool>("valid");
-        // clang-format off
-        QTest::newRow("object") << QStringList{"Market", "Status", "", "InPlay"} << "ObjList" << false;
-        QTest::newRow("property") << QStringList{"Market", "Status", "", "InPlay"} << "PropList" << false;
-        QTest::newRow("comparison") << QStringList{"Market", "Status", "", "InPlay"} << "CondList" << false;
-        QTest::newRow("shown parameter") << QStringList{"Any", "Silks", "FORM", "SQ"} << "ParamsList" << false;
-        QTest::newRow("hidden parameter") << QStringList{"Market", "Status", "", "InPlay"} << "ParamsList" << true;
-        // clang-format on
-    }
-
-    void missingChoice()
-    {
-        QFETCH(QStringList, choice);
-        QFETCH(QString, combo);
-        QFETCH(bool, valid);
-        TriggerRow row;
-        Parts parts(row);
-        // Values that whatever the row falls back to would accept.
-        const QStringList texts { "1.2", "5" };
-        QVERIFY(load(row, choice.at(0), choice.at(1), choice.at(2), choice.at(3), texts));
-        select(parts.properties, "Silks");
-        select(parts.parameters, "AGE"); // gives the hidden combo a choice to lose
-        QVERIFY(load(row, choice.at(0), choice.at(1), choice.at(2), choice.at(3), texts));
-        QVERIFY(row.IsValid());
-        QVERIFY(!select(row.findChild<QComboBox*>(combo), "NoSuchCode"));
-        QCOMPARE(row.HasEveryChoice(), valid);
-        QCOMPARE(row.IsValid(), valid);
-    }
-
-    void findItem()
-    {
-        QComboBox combo;
-        for (const auto& [id, text] : { std::pair(1, "A"), std::pair(2, "B"), std::pair(3, "A") }) {
-            MyList item;
-            item.id = id;
-            item.code = QLatin1String(text);
-            combo.addItem(item.code, QVariant::fromValue(item));
-        }
-        QCOMPARE(TriggerRow::FindItem(&combo, "A"), 0);
-        QCOMPARE(TriggerRow::FindItem(&combo, "B"), 1);
-        QCOMPARE(TriggerRow::FindItem(&combo, "a"), -1);
-        QCOMPARE(TriggerRow::FindItem(&combo, ""), -1);
-    }
-
-    // Rows as the user sets them up, through to the filter the search gets.
-    void filterFromRows()
-    {
-        QWidget window; // not shown: a template built off screen
-        QJsonObject filter;
-        for (const RowSetup::Spec& spec : RowSetup::GoldenRows()) {
-            auto* row = new TriggerRow(&window);
-            QVERIFY(load(*row, spec));
-            QVERIFY(row->IsValid());
-            row->AddToFilter(filter);
-        }
-        COMPARE_JSON(filter, RowSetup::GoldenFilter());
-        COMPARE_JSON(
-            FilterReaders::SentMarketFilter(server, filter), FilterReaders::MeantMarketFilter(filter));
-    }
-
-    // The minutes a row shows, measured from a fixed clock.
-    void startTimeFromARow()
-    {
-        TriggerRow row;
-        QVERIFY(load(row, "Event", "MinToStart", "", "EQ", { "", "5" }));
-        QJsonObject filter;
-        FilterBuilder::Add(filter, row.Condition(), QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC));
-        COMPARE_JSON(filter,
-            Json(R"({"marketStartTime": {"from": "2024-05-01T12:04:30Z", "to": "2024-05-01T12:05:30Z"}})"));
+        QVERIFY(!parts.value1->property("isError").toBool() && row.IsValid());
     }
 };
 
