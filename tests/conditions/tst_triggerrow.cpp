@@ -242,6 +242,8 @@ private slots:
             << R"({"eventTypeIds": ["1", "4", "7"], "marketCountries": ["GB"], "marketTypeCodes": ["WIN", "WIN", "PLACE"]})";
         QTest::newRow("name lists continue") << Rows{R(O::Event, E::Name, T::InList, {}, {"A", "B"}), R(O::Event, E::Name, T::NotInList, {}, {"C"})}
             << R"({"eventName": {"text": {"list": ["A", "B", "C"], "invert": true}}})";
+        QTest::newRow("name forms, asterisks dropped") << Rows{R(O::Market, M::Name, T::EndsWith, {"*Chase*"}), R(O::Event, E::Name, T::NotEqual, {"Ascot*"})}
+            << R"({"marketName": {"text": "Chase", "start": true, "invert": true}, "eventName": {"text": "Ascot"}})";
         QTest::newRow("a later window replaces the earlier") << Rows{R(O::Event, E::MinToStart, N::Between, {"0", "60"}), R(O::Event, E::MinSinceOff, N::Greater, {"10"})}
             << R"({"marketStartTime": {"to": "2024-05-01T11:50:02Z"}})";
         QTest::newRow("minute and scores") << Rows{R(O::Event, E::Minute, N::Between, {"60", "90"}),
