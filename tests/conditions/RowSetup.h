@@ -35,7 +35,7 @@ inline bool select(QComboBox* combo, const QString& code)
 }
 
 // A row: "object property [parameter] comparison", the texts of ValueText, Value1 and Value2, the list items.
-struct Spec
+struct RowSetting
 {
     QString choice;
     QStringList texts = {};
@@ -43,21 +43,21 @@ struct Spec
 };
 
 // As a stored row is rebuilt: the texts first, then the combos from left to right, then the list.
-inline bool load(TriggerRow& row, const Spec& spec)
+inline bool load(TriggerRow& row, const RowSetting& setting)
 {
     const Parts parts { row };
     QPriceEdit* const edits[] = { parts.text, parts.value1, parts.value2 };
-    for (int i = 0; i < spec.texts.size() && i < 3; ++i)
-        edits[i]->setText(spec.texts.at(i));
-    const QStringList codes = spec.choice.split(' ');
+    for (int i = 0; i < setting.texts.size() && i < 3; ++i)
+        edits[i]->setText(setting.texts.at(i));
+    const QStringList codes = setting.choice.split(' ');
     QList<QComboBox*> combos { parts.objects, parts.properties, parts.parameters, parts.comparisons };
     if (codes.size() == 3)
         combos.removeAt(2);
     bool found = codes.size() == combos.size();
     for (int i = 0; found && i < combos.size(); ++i)
         found = select(combos.at(i), codes.at(i));
-    if (!spec.items.isEmpty())
-        parts.list->SetItems(spec.items);
+    if (!setting.items.isEmpty())
+        parts.list->SetItems(setting.items);
     return found;
 }
 

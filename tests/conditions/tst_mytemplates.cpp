@@ -164,7 +164,7 @@ private slots:
     void roundTrip()
     {
         const QStringList row = fields(" | "), choice = row.at(0).split(' ');
-        const Spec spec { row.at(0), row.at(1).split(' ').replaceInStrings(QRegularExpression("^-$"), ""),
+        const RowSetting setting { row.at(0), row.at(1).split(' ').replaceInStrings(QRegularExpression("^-$"), ""),
             row.at(2).split(' ', Qt::SkipEmptyParts) };
         const bool valid = row.at(3) == "valid";
         QString record = QString(R"({"A": "%1", "B": "%2", "C": "%3")").arg(choice.at(0), choice.at(1), choice.last());
@@ -175,7 +175,7 @@ private slots:
             auto* panel = new Panel(&window);
             window.setVisible(onScreen);
             panel->ReloadTemplates();
-            QVERIFY(load(*panel->rows().first(), spec));
+            QVERIFY(load(*panel->rows().first(), setting));
             FakeUser user;
             user.answers = { QMessageBox::Yes };
             panel->SaveTemplate("t");
@@ -189,8 +189,8 @@ private slots:
             const QPriceEdit* edits[] = { parts.text, parts.value1, parts.value2 };
             for (int i = 0; i < 3; ++i)
                 if (expected.at(0).toObject().contains(QStringList { "V", "V1", "V2" }.at(i)))
-                    QCOMPARE(edits[i]->text(), spec.texts.value(i));
-            QCOMPARE(parts.list->Items(), spec.items);
+                    QCOMPARE(edits[i]->text(), setting.texts.value(i));
+            QCOMPARE(parts.list->Items(), setting.items);
             QVERIFY(QFile::remove(pathOf("t")));
         }
     }
@@ -198,22 +198,22 @@ private slots:
     // Rows set up off screen, saved and opened again, give the search the filter they mean.
     void goldenTemplate()
     {
-        const QList<Spec> specs { { "Event Sport NotInList", {}, { "1", "2" } }, { "Event Sport InList", {}, { "7", "4" } },
+        const QList<RowSetting> settings { { "Event Sport NotInList", {}, { "1", "2" } }, { "Event Sport InList", {}, { "7", "4" } },
             { "Market Volume GE", { "", "100000" } }, { "Market NumSel Btw", { "", "2", "5" } },
             { "Fav Back Ots", { "", "1.5", "2" } }, { "Any Silks FORM SQ", { "1.2" } },
             { "All Name NotInList", {}, { "The Field", "Bar" } }, { "Draw HasBets Unmatched" }, { "Market HasBets Any" },
             { "Event DrawScore LS", { "2" } } };
         Panel panel;
-        for (int i = 1; i < specs.size(); ++i)
+        for (int i = 1; i < settings.size(); ++i)
             panel.AddCondition();
-        for (int i = 0; i < specs.size(); ++i)
-            QVERIFY(load(*panel.rows().at(i), specs.at(i)));
+        for (int i = 0; i < settings.size(); ++i)
+            QVERIFY(load(*panel.rows().at(i), settings.at(i)));
         FakeUser user;
         panel.SaveTemplate("golden");
         QCOMPARE(user.boxes, QStringList());
         Panel loaded;
         loaded.ReloadTemplates("golden");
-        QVERIFY(loaded.rows().size() == specs.size() && loaded.IsValid());
+        QVERIFY(loaded.rows().size() == settings.size() && loaded.IsValid());
         QJsonObject expected = Json(R"({"volume": {"from": 100000, "to": 1e15}, "numberOfSelections": {"from": 2, "to": 5},
             "sel": [{"sel": "fav", "backPrice": {"from": 1.5, "to": 2, "invert": true}},
                     {"sel": "any", "silks": {"FORM": {"type": "FORM", "regexp": "1.2"}}},

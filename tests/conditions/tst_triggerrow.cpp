@@ -46,7 +46,7 @@ QString codes(const QComboBox* combo)
     return all.join(' ');
 }
 
-// The current codes of the combos the row shows, as a Spec's choice.
+// The current codes of the combos the row shows, as a RowSetting's choice.
 QString choice(TriggerRow& row)
 {
     const Parts parts { row };
