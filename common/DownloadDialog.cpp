@@ -121,6 +121,9 @@ void DownloadDialog::Finished(QNetworkReply* finished)
 {
     if (finished != reply || committed)
         return;
+    // The user's own cancel aborts the reply, which finishes inside abort().
+    if (result() == QDialog::Rejected && finished->error() == QNetworkReply::OperationCanceledError)
+        return;
     // The last bytes may still wait in the reply.
     WriteFile();
     const QString failure = SiteDownload::Failure(finished);

@@ -113,7 +113,7 @@ void AddEvent(QJsonObject& filter, const RowCondition& row, const QDateTime& now
             filter.insert(key, WholeNumber(row.text));
             break;
         case ScoreComparison::AwayAhead:
-            filter.insert(key, -WholeNumber(row.text));
+            filter.insert(key, -qint64(WholeNumber(row.text))); // -INT_MIN overflows an int
             break;
         default:
             break;

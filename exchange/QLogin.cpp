@@ -88,6 +88,10 @@ void QLogin::GetAccountDetailsFinished(
     QMarkedRequest::QRequestResult result, const QString& error, const QJsonObject& data, const QVariant&)
 {
     const Guard guard(this);
+    // The currency of an earlier account would make the failed session count
+    // as valid, with that account's minimum stake.
+    if (result != QMarkedRequest::Success)
+        Currency = QStringLiteral("???");
     if (!AcceptReply(result, error))
         return;
     Currency = data.value(QLatin1String("currencyCode")).toString();
