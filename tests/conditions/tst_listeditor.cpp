@@ -5,7 +5,6 @@
 #include "QNumberValidator.h"
 #include "QPriceValidator.h"
 #include "QSportsCatalog.h"
-#include "SettingsStore.h"
 
 #include "common/FakeUser.h"
 #include "common/TestFiles.h"
@@ -26,7 +25,6 @@ struct Dialog : QMultiSelectDialog
 {
     QListWidget* list = findChild<QListWidget*>("List");
     QLabel* count = findChild<QLabel*>("CountLabel");
-    QToolButton* showMore = findChild<QToolButton*>("ShowMore");
     QToolButton* add = findChild<QToolButton*>("AddBut");
     QToolButton* file = findChild<QToolButton*>("FileBut");
     QPushButton* ok = findChild<QPushButton*>("OkBut");
@@ -70,25 +68,16 @@ private slots:
         places.Load("places", false);
     }
 
-    // Ticked codes, whether all entries show, the entries shown, the count. Codes are compared exactly.
-    void opening_data()
-    {
-        textRows({ "- | favourites | Alpha Gamma | 0", "C A | favourites | Alpha Gamma | 2",
-            "A B | all | Alpha Beta Gamma Delta | 2", "b a | favourites | Alpha Gamma | 0" });
-    }
+    // Ticked codes, the entries shown, the count: a ticked entry beyond the favourites shows them all.
+    void opening_data() { textRows({ "- | Alpha Gamma | 0", "A B | Alpha Beta Gamma Delta | 2" }); }
     void opening()
     {
         const QStringList row = fields(" | ");
         Dialog dialog;
-        dialog.SetTitle("Please select %1:", "sports");
         dialog.SetItems(entries, row.at(0).split(' ', Qt::SkipEmptyParts));
-        QCOMPARE(dialog.windowTitle(), "Please select sports:");
-        QVERIFY(dialog.showMore->isVisibleTo(&dialog) && !dialog.add->isVisibleTo(&dialog) && !dialog.file->isVisibleTo(&dialog));
-        QCOMPARE(dialog.showMore->isChecked(), row.at(1) == "all");
-        QCOMPARE(dialog.showMore->text(), row.at(1) == "all" ? "Show less sports" : "Show more sports");
-        QCOMPARE(dialog.shown(), row.at(2));
-        QCOMPARE(dialog.count->text(), "Selected: " + row.at(3));
-        QCOMPARE(dialog.ok->isEnabled(), row.at(3) != "0");
+        QCOMPARE(dialog.shown(), row.at(1));
+        QCOMPARE(dialog.count->text(), "Selected: " + row.at(2));
+        QCOMPARE(dialog.ok->isEnabled(), row.at(2) != "0");
     }
 
     // Select All and None reach the shown entries only; the result follows the list's order.
@@ -121,50 +110,40 @@ private slots:
         delete dialog;
     }
 
-    // The lines of a text file replace the values; OK needs one at least.
+    // The file chosen (none: cancelled), its lines: they replace the values, OK needs one at least. A file that
+    // cannot be read shows the error box, with help, and the values stay.
     void import_data()
     {
-        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("contents"); // null: no such file
         QTest::addColumn<QStringList>("values");
-        QTest::newRow("final line end") << QByteArray("a\nb\n") << QStringList { "a", "b" };
-        QTest::newRow("no final line end, CR LF") << QByteArray("a\r\nb") << QStringList { "a", "b" };
-        QTest::newRow("blank line inside") << QByteArray("a\n\nb\n") << QStringList { "a", "", "b" };
-        QTest::newRow("nothing trimmed or split") << QByteArray(" a ,b;c \n") << QStringList { " a ,b;c " };
-        QTest::newRow("locale encoding") << QByteArray("Жеребец\n") << QStringList { "Жеребец" };
-        QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBFx\n") << QStringList { "x" };
-        QTest::newRow("empty file") << QByteArray("") << QStringList {};
+        QTest::newRow("CR LF, no final line end") << "list.txt" << QByteArray("a\r\nb") << QStringList { "a", "b" };
+        QTest::newRow("blank line inside") << "list.txt" << QByteArray("a\n\nb\n") << QStringList { "a", "", "b" };
+        QTest::newRow("nothing trimmed or split") << "list.txt" << QByteArray(" a ,b;c \n") << QStringList { " a ,b;c " };
+        QTest::newRow("empty file") << "list.txt" << QByteArray("") << QStringList {};
+        QTest::newRow("cancelled") << "" << QByteArray() << QStringList { "kept" };
+        QTest::newRow("cannot be read") << "missing<b>.txt" << QByteArray() << QStringList { "kept" };
     }
     void import()
     {
+        QFETCH(QString, name);
         QFETCH(QByteArray, contents);
         QFETCH(QStringList, values);
-        Dialog dialog;
-        dialog.SetEditable(true);
-        QVERIFY(!dialog.showMore->isVisibleTo(&dialog) && dialog.add->isVisibleTo(&dialog) && dialog.file->isVisibleTo(&dialog));
-        dialog.SetValues({ "old", "older" });
-        writeFile(settings.dir.filePath("list.txt"), contents);
-        FakeUser user(settings.dir.filePath("list.txt"));
-        dialog.file->click();
-        QVERIFY(dialog.imported());
-        QCOMPARE(dialog.GetSelected(), values);
-        QCOMPARE(dialog.count->text(), "Selected: " + QString::number(values.size()));
-        QVERIFY(dialog.ok->isEnabled() == !values.isEmpty() && dialog.add->isEnabled() && dialog.file->isEnabled());
-    }
-
-    // Cancelled, or a file that cannot be read (the error box, with help): the list as it was.
-    void importRefused_data() { textRows({ "-", "missing<b>.txt", "." }); }
-    void importRefused()
-    {
-        const QString answer = fields().at(0), path = answer.isEmpty() ? answer : settings.dir.filePath(answer);
+        const QString path = name.isEmpty() ? name : settings.dir.filePath(name);
+        if (!contents.isNull())
+            writeFile(path, contents);
         Dialog dialog;
         dialog.SetEditable(true);
         dialog.SetValues({ "kept" });
         FakeUser user(path);
         dialog.file->click();
-        QCOMPARE(dialog.GetSelected(), QStringList { "kept" });
-        QVERIFY(dialog.ok->isEnabled() && !dialog.reader->IsReading());
-        QCOMPARE(user.boxes.join(""), path.isEmpty() ? "" : "Critical: Unable to open file '" + path.toHtmlEscaped() + "'");
-        QCOMPARE(user.topics, path.isEmpty() ? "" : "OpenFile");
+        QVERIFY(dialog.imported());
+        QCOMPARE(dialog.GetSelected(), values);
+        QCOMPARE(dialog.count->text(), "Selected: " + QString::number(values.size()));
+        QVERIFY(dialog.ok->isEnabled() == !values.isEmpty() && dialog.add->isEnabled() && dialog.file->isEnabled());
+        const bool unreadable = !path.isEmpty() && contents.isNull();
+        QCOMPARE(user.boxes.join(""), unreadable ? "Critical: Unable to open file '" + path.toHtmlEscaped() + "'" : "");
+        QCOMPARE(user.topics, unreadable ? "OpenFile" : "");
     }
 
     // A large file arrives in slices between turns of the event loop, offering no result until all is in.
@@ -198,63 +177,38 @@ private slots:
         QVERIFY(!dialog.reader->IsReading() && dialog.file->isEnabled() && dialog.ok->isEnabled());
     }
 
-    // Clicks on ShowMore seen so far, editable, whether the button flashes; a click while it flashes counts.
-    void flashingHint_data() { textRows({ "- no yes", "4 no yes", "5 no no", "- yes no" }); }
-    void flashingHint()
+    // Catalog or validator, items, text, valid, chosen codes, the others: catalog codes gone are dropped and none
+    // left is invalid, not empty; free values must each pass the validator.
+    void values_data()
     {
-        const QStringList row = fields();
-        row.at(0).isEmpty() ? settings.store()->remove("ShowMoreSeen") : settings.store()->setValue("ShowMoreSeen", row.at(0));
-        Dialog dialog;
-        dialog.SetEditable(row.at(1) == "yes");
-        dialog.show();
-        QCOMPARE(dialog.showMore->graphicsEffect() != nullptr, row.at(2) == "yes");
-        if (row.at(2) == "yes")
-            dialog.showMore->click();
-        QCOMPARE(settings.store()->value("ShowMoreSeen").toInt(), row.at(0).toInt() + (row.at(2) == "yes"));
+        textRows({ "places | IE,GB | Britain,Ireland | valid | GB,IE | FR", "places | XX,FR | France | valid | FR | GB,IE",
+            "places | XX | - | invalid | - | GB,IE,FR", "places | - | - | invalid | - | GB,IE,FR", "none | - | - | invalid",
+            "number | 1.5,abc | 1.5,abc | invalid", "price | 2.02,2.01 | 2.02,2.01 | invalid",
+            "price | 2.02,1000 | 2.02,1000 | valid", "text | Arsenal, | Arsenal, | invalid" });
     }
-
-    // Items, text, valid, chosen codes, the others: codes gone are dropped, and none left is invalid, not empty.
-    void overCatalog_data()
-    {
-        textRows({ "IE,GB | Britain,Ireland | valid | GB,IE | FR", "XX,FR | France | valid | FR | GB,IE",
-            "XX | - | invalid | - | GB,IE,FR", "gb | - | invalid | - | GB,IE,FR", "- | - | invalid | - | GB,IE,FR" });
-    }
-    void overCatalog()
-    {
-        const QStringList row = fields(" | ");
-        QListEditor editor;
-        editor.SetCatalog(&places);
-        editor.SetItems(row.at(0).split(',', Qt::SkipEmptyParts));
-        QCOMPARE(editor.text(), row.at(1));
-        QCOMPARE(editor.IsValid(), row.at(2) == "valid");
-        QCOMPARE(editor.property("isError").toBool(), row.at(2) != "valid");
-        QCOMPARE(editor.Codes(false), row.at(3).split(',', Qt::SkipEmptyParts));
-        QCOMPARE(editor.Codes(true), row.at(4).split(',', Qt::SkipEmptyParts));
-        editor.SetCatalog(QCatalog::sports); // codes of one catalog mean nothing in another
-        QVERIFY(editor.Items().isEmpty() && editor.text().isEmpty() && !editor.IsValid());
-    }
-
-    // Validator, items (shown as they are), valid.
-    void freeValues_data()
-    {
-        textRows({ "none | a b, | valid", "none | - | invalid", "number | 1.5,abc | invalid", "number | 1.5,-2 | valid",
-            "price | 2.02,2.01 | invalid", "price | 2.02,1000 | valid", "text | Arsenal, | invalid" });
-    }
-    void freeValues()
+    void values()
     {
         const QStringList row = fields(" | ");
         QListEditor editor;
         QValidator* const validators[] = { nullptr, new QNumberValidator(&editor), new QPriceValidator(&editor),
             new QRegExpValidator(QRegExp(".+"), &editor) };
-        editor.SetValidator(validators[QStringList({ "none", "number", "price", "text" }).indexOf(row.at(0))]);
+        const bool catalog = row.at(0) == "places";
+        if (catalog)
+            editor.SetCatalog(&places);
+        else
+            editor.SetValidator(validators[QStringList({ "none", "number", "price", "text" }).indexOf(row.at(0))]);
         QSignalSpy changed(&editor, &QLineEdit::textChanged);
         editor.SetItems(row.at(1).isEmpty() ? QStringList() : row.at(1).split(','));
-        QCOMPARE(editor.text(), row.at(1));
-        QCOMPARE(editor.IsValid(), row.at(2) == "valid");
-        QCOMPARE(editor.property("isError").toBool(), row.at(2) != "valid");
-        QCOMPARE(changed.count(), row.at(1).isEmpty() ? 0 : 1); // the row counts each change of the text
-        editor.SetValidator(nullptr);
-        QCOMPARE(editor.IsValid(), !row.at(1).isEmpty());
+        QCOMPARE(editor.text(), row.at(2));
+        QCOMPARE(editor.IsValid(), row.at(3) == "valid");
+        QCOMPARE(editor.property("isError").toBool(), row.at(3) != "valid");
+        QCOMPARE(changed.count(), row.at(2).isEmpty() ? 0 : 1); // the row counts each change of the text
+        if (!catalog)
+            return;
+        QCOMPARE(editor.Codes(false), row.at(4).split(',', Qt::SkipEmptyParts));
+        QCOMPARE(editor.Codes(true), row.at(5).split(',', Qt::SkipEmptyParts));
+        editor.SetCatalog(QCatalog::sports); // codes of one catalog mean nothing in another
+        QVERIFY(editor.Items().isEmpty() && editor.text().isEmpty() && !editor.IsValid());
     }
 };
 

@@ -31,36 +31,27 @@ private slots:
         QCOMPARE(shown(price, decimals), "2.02");
     }
 
-    // 350 prices in bands of even steps; each, typed as its text, is on the ladder unchanged with its decimals.
+    // 350 prices from 1.01 to 1000; each, typed as its text, is on the ladder unchanged with its decimals.
     void ladder()
     {
         QPriceValidator::InitPriceLadder(); // a second run rewrites the same entries
-        QStringList expected, actual;
-        const int bands[][4] = { { 101, 200, 1, 2 }, { 202, 300, 2, 2 }, { 305, 400, 5, 2 }, { 410, 600, 10, 1 },
-            { 620, 1000, 20, 1 }, { 1050, 2000, 50, 1 }, { 2100, 3000, 100, 0 }, { 3200, 5000, 200, 0 },
-            { 5500, 10000, 500, 0 }, { 11000, 100000, 1000, 0 } };
-        for (const auto& band : bands)
-            for (int cents = band[0]; cents <= band[1]; cents += band[2])
-                expected << shown(cents / 100.0, short(band[3]));
+        QStringList prices;
         for (auto it = QPriceValidator::Ladder().cbegin(); it != QPriceValidator::Ladder().cend(); ++it) {
-            actual << shown(double(it.key()), it.value());
-            double price = actual.last().toDouble();
+            prices << shown(double(it.key()), it.value());
+            double price = prices.last().toDouble();
             short decimals = -1;
-            QVERIFY2(QPriceValidator::RoundPrice(price, decimals), qPrintable(actual.last()));
-            QCOMPARE(price, actual.last().toDouble());
-            QCOMPARE(shown(price, decimals), actual.last());
+            QVERIFY2(QPriceValidator::RoundPrice(price, decimals), qPrintable(prices.last()));
+            QCOMPARE(shown(price, decimals), prices.last());
         }
-        QCOMPARE(actual.size(), 350);
-        QCOMPARE(actual, expected);
+        QCOMPARE(prices.size(), 350);
+        QCOMPARE(prices.first() + " " + prices.at(100) + " " + prices.at(190) + " " + prices.last(), "1.01 2.02 6.2 1000");
     }
 
     // Input, shown result, decimals, whether the input was on the ladder (then unchanged).
     void roundPrice_data()
     {
-        textRows({ "1.0 1.01 2 off", "1.005 1.01 2 off", "1.007 1.01 2 on", "1.01 1.01 2 on", "2.03 2.02 2 off", "3.33 3.30 2 off",
-            "4.15 4.1 1 off", "9.9 9.8 1 off", "19.5 19.5 1 on", "20 20.0 1 on", "31 30 0 off", "55.5 55 0 off", "999 990 0 off",
-            "1000 1000 0 on", "1000.3 1000 0 off", "1005 1000 0 off", "-3 1.01 2 off", "1.554 1.55 2 on", "1.556 1.55 2 off",
-            "1.999 1.99 2 off", "nan 1.01 2 off", "inf 1000 0 off", "-inf 1.01 2 off" });
+        textRows({ "1.0 1.01 2 off", "1.007 1.01 2 on", "2.03 2.02 2 off", "4.15 4.1 1 off", "20 20.0 1 on", "55.5 55 0 off",
+            "1005 1000 0 off", "-3 1.01 2 off", "1.556 1.55 2 off", "1.999 1.99 2 off", "nan 1.01 2 off", "inf 1000 0 off" });
     }
     void roundPrice()
     {
@@ -76,9 +67,8 @@ private slots:
     // Start, direction, ticks, shown result, decimals.
     void step_data()
     {
-        textRows({ "1.01 up 1 1.02 2", "2.00 up 1 2.02 2", "2.02 down 1 2.00 2", "1.95 up 10 2.10 2", "990 up 1 1000 0",
-            "990 up 10 1000 0", "1000 up 1 1000 0", "1.01 down 1 1.01 2", "1.0 down 1 1.01 2", "1.0 up 1 1.01 2",
-            "1005 down 1 990 0", "20 up 1 21 0", "20 down 1 19.5 1", "2.03 up 1 2.04 2", "2.03 down 1 2.00 2", "2.03 up 0 2 0" });
+        textRows({ "2.00 up 1 2.02 2", "1.95 up 10 2.10 2", "990 up 10 1000 0", "1.01 down 1 1.01 2", "1.0 up 1 1.01 2",
+            "1005 down 1 990 0", "20 down 1 19.5 1", "2.03 up 1 2.04 2", "2.03 down 1 2.00 2" });
     }
     void step()
     {
@@ -89,17 +79,18 @@ private slots:
         QCOMPARE(shown(double(price), decimals) + " " + QString::number(decimals), row.at(3) + " " + row.at(4));
     }
 
-    // Validator, text, state under English and Russian default locales; accepted text reads as the same number.
+    // Validator, text, state under English and Russian default locales, the price validator's repair: accepted
+    // text reads as the same number; repairs go onto the ladder, text that is no number stays as it is.
     void validate_data()
     {
-        textRows({ "price abc Invalid", "price 1,5 Invalid", "price 1,000 Invalid", "number abc Invalid", "number 1,5 Invalid",
-            "number 1,000 Invalid", "number 1\u00a0000 Invalid", "number nan Invalid", "price - Intermediate",
-            "price 2.01 Intermediate", "price 1001 Intermediate", "price -3 Intermediate", "price 2 Acceptable",
-            "price 1000 Acceptable", "price 1e2 Acceptable", "number -2.5 Acceptable", "number 1e3 Acceptable" });
+        textRows({ "price 1,5 Invalid 1,5", "price nan Invalid nan", "number 1,000 Invalid", "number 1\u00a0000 Invalid",
+            "number nan Invalid", "price - Intermediate -", "price 2.03 Intermediate 2.02", "price 4.15 Intermediate 4.1",
+            "price 1005 Intermediate 1000", "price 0.5 Intermediate 1.01", "price 2 Acceptable", "price 1e2 Acceptable",
+            "number -2.5 Acceptable" });
     }
     void validate()
     {
-        const QStringList row = fields();
+        QStringList row = fields();
         const auto state = QValidator::State(QMetaEnum::fromType<QValidator::State>().keyToValue(qPrintable(row.at(2))));
         for (const QLocale& locale : { QLocale(QLocale::English, QLocale::UnitedKingdom), QLocale(QLocale::Russian) }) {
             QLocale::setDefault(locale);
@@ -113,25 +104,16 @@ private slots:
             if (state == QValidator::Acceptable)
                 QVERIFY(ok && value == QLocale::c().toDouble(row.at(1)));
         }
-    }
-
-    // Repairs onto the ladder; text that is no number, or none at all, stays as it is.
-    void fixup_data()
-    {
-        textRows({ "- -", "abc abc", "1,5 1,5", "nan nan", "2.03 2.02", "2.01 2.00", "1005 1000", "1000.3 1000", "4.15 4.1",
-            "7.75 7.6", "0.5 1.01", "-3 1.01" });
-    }
-    void fixup()
-    {
-        QStringList row = fields();
-        QPriceValidator(nullptr).fixup(row[0]);
-        QCOMPARE(row.at(0), row.at(1));
+        if (row.size() > 3) {
+            QPriceValidator(nullptr).fixup(row[1]);
+            QCOMPARE(row.at(1), row.at(3));
+        }
     }
 
     // Start, key, result: keys step a price edit as the program's change, only under "PriceValidator".
     void stepping_data()
     {
-        textRows({ "1.95 PageUp 2.10", "2.10 PageDown 1.95", "1.01 Down 1.01", "1000 Up 1000", "2.03 Up 2.04", "- Up 1.01" });
+        textRows({ "1.95 PageUp 2.10", "2.10 PageDown 1.95", "1000 Up 1000", "- Up 1.01" });
     }
     void stepping()
     {
@@ -155,8 +137,7 @@ private slots:
     // Typed edit, lower, upper, marked: a reversed range marks the other edit, an off-ladder bound its own.
     void rangeMarking_data()
     {
-        textRows({ "lower 5 3 upper", "upper 5 3 lower", "lower 3 3 none", "upper 2 3 none", "lower 2 - upper",
-            "lower 2.01 3 lower", "lower 5 4.15 upper" });
+        textRows({ "lower 5 3 upper", "upper 5 3 lower", "lower 3 3 none", "lower 2 - upper", "lower 2.01 3 lower" });
     }
     void rangeMarking()
     {

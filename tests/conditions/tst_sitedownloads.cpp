@@ -3,51 +3,89 @@
 #include "QCatalog.h"
 #include "QConfirm.h"
 #include "QLog.h"
+#include "TemplateArchive.h"
 #include "TrustedHttpsServer.h"
 
 #include "common/TestFiles.h"
-#include "conditions/InterfaceLanguage.h"
-#include "conditions/LogRecords.h"
-#include "conditions/ZipBuilder.h"
 
 #include <QComboBox>
+#include <QDirIterator>
 #include <QLineEdit>
-#include <QtTest>
+#include <private/qzipwriter_p.h>
 
 #include <optional>
 
 namespace {
 
 const int Patience = 20000;
-const QString CatalogPath = QStringLiteral("/download/1/1/1/catalogs/countries.json");
-const QString ArchivePath = QStringLiteral("/download/1/1/1/templates.zip");
-const QByteArray OldCatalog = R"({"data": [{"code": "OL", "en": "Old", "ru": "Старый"}]})";
-const QByteArray NewCatalog = R"({"data": [{"code": "NW", "en": "New", "ru": "Новый"}]})";
-const QByteArray Favourites = R"({"readOnly": true, "name": {"eng": "Favourites"}, "conditions": []})";
+const QString CatalogPath = "/download/1/1/1/catalogs/countries.json";
+const QString ArchivePath = "/download/1/1/1/templates.zip";
+const QByteArray OldCatalog = R"({"data": [{"code": "OL", "en": "Old"}]})";
+const QByteArray NewCatalog = R"({"data": [{"code": "NW", "en": "New"}]})";
+const QByteArray Predefined = R"({"readOnly": true, "name": {"eng": "Favourites"}, "conditions": []})";
 const QByteArray Mine = R"({"conditions": [{"A": "Market", "B": "Volume", "C": "GE", "V1": 1000}]})";
+const QString CatalogUpdated = "I Catalog 'countries' updated.";
+const QString NotACatalog = "E The downloaded catalog 'countries' is not a catalog; the file is left as it was.";
+const QString Updated = "I Predefined templates were updated.";
+const QString NoTemplate = "E The templates archive holds no template; nothing was installed.";
+const QString NotAZip = "E The templates archive is not a zip file or is empty.";
 
-const QString CatalogUpdated = QStringLiteral("Catalog 'countries' updated.");
-const QString NotACatalog
-    = QStringLiteral("The downloaded catalog 'countries' is not a catalog; the file is left as it was.");
-
-LogRecord info(const QString& text)
+// An archive entry: a file, or a symbolic link to `data`.
+struct ZipEntry
 {
-    return { QLog::QLogType::Info, text };
+    QString path;
+    QByteArray data;
+    bool link = false;
+};
+
+QByteArray makeZip(const QList<ZipEntry>& entries)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QZipWriter writer(&buffer);
+    for (const ZipEntry& entry : entries)
+        entry.link ? writer.addSymLink(entry.path, QString::fromUtf8(entry.data)) : writer.addFile(entry.path, entry.data);
+    writer.close();
+    return buffer.data();
 }
 
-LogRecord error(const QString& text)
+// The log records from construction on, each "I|W|E text".
+struct LogRecords : QSignalSpy
 {
-    return { QLog::QLogType::Error, text };
-}
+    explicit LogRecords(QLog* log)
+        : QSignalSpy(log, &QLog::Logged)
+    {
+    }
+    QStringList all() const
+    {
+        QStringList records;
+        for (const QList<QVariant>& call : *this)
+            records << QString("IWE").at(int(call.at(0).value<QLog::QLogType>())) + ' ' + call.at(1).toString();
+        return records;
+    }
+    QString last() const { return all().value(count() - 1); }
+};
 
 QStringList entriesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+// Every file and link below the folder, relative to it.
+QStringList treeOf(const QString& folder)
+{
+    QStringList found;
+    QDirIterator it(folder, QDir::Files | QDir::System | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << QDir(folder).relativeFilePath(it.next());
+    found.sort();
+    return found;
+}
+
+// The entries of the panel's list, the current one starred.
 QStringList listed(MyTemplates& panel)
 {
-    auto* list = panel.findChild<QComboBox*>(QStringLiteral("TemplatesList"));
+    auto* list = panel.findChild<QComboBox*>("TemplatesList");
     QStringList texts;
     for (int i = 0; i < list->count(); ++i)
         texts << (i == list->currentIndex() ? "*" : "") + list->itemText(i);
@@ -56,8 +94,8 @@ QStringList listed(MyTemplates& panel)
 
 } // namespace
 
-// The catalogs and the predefined templates, downloaded from the product
-// site (a local trusted https server) in the background.
+// The catalogs and predefined templates from the product site (a local trusted https server), and the unpacking
+// of the templates archive: nothing ever lands outside the templates folder.
 class tst_SiteDownloads : public QObject
 {
     Q_OBJECT
@@ -66,30 +104,23 @@ class tst_SiteDownloads : public QObject
     HttpTestServer& server = tls.server();
     std::optional<LocalExchange> site;
     std::optional<QTemporaryDir> data;
-    QString catalogs;
-    QString templates;
-    QLog* log = nullptr;
+    QTemporaryDir beside;
+    const QString outside = beside.path();
+    QString catalogs, templates;
+    QStringList dataEntries;
+    QLog log; // the program-wide log
     QStringList boxes;
 
-    QString catalogFile() const { return catalogs + QStringLiteral("/countries.json"); }
-
-    // Downloads the countries catalog; the log gets the start and the outcome.
-    void downloadCatalog(LogRecords& records)
-    {
-        QCatalog countries;
-        countries.Load(QStringLiteral("countries"), true);
-        countries.UpdateFromInternet();
-        QTRY_COMPARE_WITH_TIMEOUT(records.count(), 2, Patience);
-        QCOMPARE(records.all().first(), info(QStringLiteral("Updating catalog 'countries'...")));
-    }
+    QString catalogFile() const { return catalogs + "/countries.json"; }
 
     // The panel with the user's own template "Mine" open and edited.
     void openEdited(MyTemplates& panel)
     {
-        panel.ReloadTemplates(QStringLiteral("Mine"));
-        QTest::keyClicks(panel.findChild<QLineEdit*>(QStringLiteral("Value1")), QStringLiteral("5"));
+        writeFile(templates + "/Mine.twt", Mine);
+        panel.ReloadTemplates("Mine");
+        QTest::keyClicks(panel.findChild<QLineEdit*>("Value1"), "5");
         QVERIFY(panel.IsChanged());
-        QCOMPARE(listed(panel), (QStringList { "[Unsaved]", "*Mine" }));
+        QCOMPARE(listed(panel), QStringList({ "[Unsaved]", "*Mine" }));
     }
 
 private slots:
@@ -98,211 +129,231 @@ private slots:
         QVERIFY2(tls.error().isEmpty(), qPrintable(tls.error()));
         site.emplace(server);
         qRegisterMetaType<QLog::QLogType>();
-        log = new QLog; // the program-wide log
         QConfirm::Init();
         SetInteractiveLevel(QConfirm::All);
-        QConfirm::SetResponder([this](QMessageBox* box) {
-            boxes << box->text();
-            return box->button(QMessageBox::No);
-        });
+        QConfirm::SetResponder([this](QMessageBox* box) { return boxes << box->text(), box->button(QMessageBox::No); });
     }
 
     void cleanupTestCase()
     {
         QConfirm::SetResponder({});
-        delete log;
         site.reset();
     }
 
-    // Each test has a data folder of its own: an old catalog and the user's
-    // template "Mine".
     void init()
     {
         server.clearRequests();
         boxes.clear();
         data.emplace();
-        QVERIFY(data->isValid());
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(data->filePath(QStringLiteral("config"))));
-        catalogs = data->filePath(QStringLiteral("configcatalogs"));
-        templates = data->filePath(QStringLiteral("configtemplates"));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(data->filePath("config")));
+        catalogs = data->filePath("configcatalogs");
+        templates = data->filePath("configtemplates");
         QVERIFY(QDir().mkpath(catalogs) && QDir().mkpath(templates));
         QCatalog::Init(catalogs);
         writeFile(catalogFile(), OldCatalog);
-        writeFile(templates + QStringLiteral("/Mine.twt"), Mine);
+        dataEntries = entriesIn(data->path());
+    }
+
+    void cleanup()
+    {
+        QCOMPARE(treeOf(outside), QStringList());
+        QCOMPARE(entriesIn(data->path()), dataEntries);
     }
 
     void catalogReplies_data()
     {
         QTest::addColumn<ScriptedReply>("answer");
-        QTest::addColumn<QString>("outcome"); // the second log record
-        QTest::addColumn<bool>("replaced");
-
-        const QByteArray secureMirror = server.url(QStringLiteral("/mirror.json")).toLatin1();
+        QTest::addColumn<QString>("outcome");
+        const QByteArray secureMirror = server.url("/mirror.json").toLatin1();
         const QByteArray plainMirror = QByteArray(secureMirror).replace("https:", "http:");
-        const auto redirect
-            = [](const QByteArray& to) { return ScriptedReply::text("", "text/plain", 302).withHeader("Location", to); };
-        const auto json = [](const QByteArray& body) { return ScriptedReply::text(body, "application/json"); };
+        const auto redirect = [](const QByteArray& to) { return ScriptedReply::text("", "text/plain", 302).withHeader("Location", to); };
         // clang-format off
-        QTest::newRow("catalog") << json(NewCatalog) << CatalogUpdated << true;
-        QTest::newRow("redirect to https") << redirect(secureMirror) << CatalogUpdated << true;
-        QTest::newRow("404") << ScriptedReply::error(404)
-                             << QStringLiteral("Error transferring %1 - server replied: Not Found").arg(server.url(CatalogPath)) << false;
-        QTest::newRow("204") << ScriptedReply::text("", "text/plain", 204) << "The server did not send the file (HTTP status 204)." << false;
-        QTest::newRow("redirect to http") << redirect(plainMirror) << "Insecure redirect" << false;
-        QTest::newRow("HTML page") << ScriptedReply::text("<html><body>Maintenance</body></html>", "text/html") << NotACatalog << false;
-        QTest::newRow("root is an array") << json("[" + NewCatalog + "]") << NotACatalog << false;
-        QTest::newRow("empty data") << json(R"({"data": []})") << NotACatalog << false;
+        QTest::newRow("catalog") << ScriptedReply::text(NewCatalog, "application/json") << CatalogUpdated;
+        QTest::newRow("redirect to https") << redirect(secureMirror) << CatalogUpdated;
+        QTest::newRow("404") << ScriptedReply::error(404) << "E Error transferring " + server.url(CatalogPath) + " - server replied: Not Found";
+        QTest::newRow("204") << ScriptedReply::text("", "text/plain", 204) << "E The server did not send the file (HTTP status 204).";
+        QTest::newRow("redirect to http") << redirect(plainMirror) << "E Insecure redirect";
+        QTest::newRow("HTML page") << ScriptedReply::text("<html><body>Maintenance</body></html>", "text/html") << NotACatalog;
         // clang-format on
     }
-
     void catalogReplies()
     {
         QFETCH(ScriptedReply, answer);
         QFETCH(QString, outcome);
-        QFETCH(bool, replaced);
         server.setReply("GET", CatalogPath, answer);
-        server.setReply("GET", QStringLiteral("/mirror.json"), ScriptedReply::text(NewCatalog, "application/json"));
-
-        LogRecords records(log);
-        downloadCatalog(records);
-        QCOMPARE(records.all().last(), replaced ? info(outcome) : error(outcome));
-        QCOMPARE(server.requests().first().path(), CatalogPath);
-        QCOMPARE(contentOf(catalogFile()), replaced ? NewCatalog : OldCatalog);
+        server.setReply("GET", "/mirror.json", ScriptedReply::text(NewCatalog, "application/json"));
+        LogRecords records(&log);
+        QCatalog countries;
+        countries.Load("countries", true);
+        countries.UpdateFromInternet();
+        QTRY_COMPARE_WITH_TIMEOUT(records.count(), 2, Patience);
+        QCOMPARE(records.all(), QStringList({ "I Updating catalog 'countries'...", outcome }));
+        QCOMPARE(contentOf(catalogFile()), outcome == CatalogUpdated ? NewCatalog : OldCatalog);
         QCOMPARE(entriesIn(catalogs), QStringList { "countries.json" });
     }
 
-    void catalogFromTheRussianSite()
+    // A write cut short keeps the old catalog and is no update.
+    void catalogOnAFullDisk()
     {
-        InterfaceLanguage russian(QStringLiteral("ru_RU"));
-        QVERIFY(russian.IsLoadedOrNone());
-        server.setReply("GET", QStringLiteral("/ru") + CatalogPath, ScriptedReply::text(NewCatalog, "application/json"));
-
-        LogRecords records(log);
-        QCatalog countries;
-        countries.Load(QStringLiteral("countries"), true);
-        countries.UpdateFromInternet();
-        QTRY_COMPARE_WITH_TIMEOUT(records.count(), 2, Patience);
-        QCOMPARE(records.all(),
-            (QList<LogRecord> { info(QStringLiteral("Обновление каталога 'countries'...")),
-                info(QStringLiteral("Каталог 'countries' обновлён.")) }));
-        QCOMPARE(contentOf(catalogFile()), NewCatalog);
-    }
-
-    void catalogNotSaved_data()
-    {
-        QTest::addColumn<bool>("diskFull"); // else a folder stands in the file's place
-        QTest::addColumn<QString>("outcome");
-        QTest::newRow("disk full") << true << "Unable to save countries file: File too large";
-        QTest::newRow("a folder in the way") << false << "Unable to save countries file: Filename refers to a directory";
-    }
-
-    void catalogNotSaved()
-    {
-        QFETCH(bool, diskFull);
-        QFETCH(QString, outcome);
         const QByteArray large = "{\"data\": [" + QByteArray(4096, ' ') + NewCatalog.mid(10);
         server.setReply("GET", CatalogPath, ScriptedReply::text(large, "application/json").held());
+        LogRecords records(&log);
         QCatalog countries;
-        countries.Load(QStringLiteral("countries"), true);
-        if (!diskFull)
-            QVERIFY(QFile::remove(catalogFile()) && QDir(catalogs).mkdir(QStringLiteral("countries.json")));
-
-        LogRecords records(log);
+        countries.Load("countries", true);
         countries.UpdateFromInternet();
         QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 1, Patience);
         {
-            std::optional<FileSizeLimit> limit;
-            if (diskFull)
-                limit.emplace();
+            FileSizeLimit full;
             server.release();
             QTRY_COMPARE_WITH_TIMEOUT(records.count(), 2, Patience);
         }
-        QCOMPARE(records.all().last(), error(outcome));
-        if (diskFull)
-            QCOMPARE(contentOf(catalogFile()), OldCatalog);
+        QCOMPARE(records.last(), "E Unable to save countries file: File too large");
+        QCOMPARE(contentOf(catalogFile()), OldCatalog);
         QCOMPARE(entriesIn(catalogs), QStringList { "countries.json" });
     }
 
-    // The built-in catalog is never fetched, and nothing is from a site that
-    // a translation made plain http.
+    // The built-in catalog is never fetched, and nothing from a site that a translation made plain http.
     void notFetched()
     {
-        LogRecords records(log);
+        LogRecords records(&log);
         QCatalog::sexTypes->UpdateFromInternet();
         const QString kept = ProductSite::English;
-        ProductSite::English = QStringLiteral("http://127.0.0.1:%1").arg(server.port());
+        ProductSite::English = QString("http://127.0.0.1:%1").arg(server.port());
         QCatalog countries;
-        countries.Load(QStringLiteral("countries"), true);
+        countries.Load("countries", true);
         countries.UpdateFromInternet();
         MyTemplates().UpdateFromInternet();
         ProductSite::English = kept;
-        const QString refused = QStringLiteral("The download address is not secure: http://127.0.0.1:%1%2");
-        QCOMPARE(records.all(),
-            (QList<LogRecord> { error(refused.arg(server.port()).arg(CatalogPath)),
-                error(refused.arg(server.port()).arg(ArchivePath)) }));
+        const QString refused = QString("E The download address is not secure: http://127.0.0.1:%1").arg(server.port());
+        QCOMPARE(records.all(), QStringList({ refused + CatalogPath, refused + ArchivePath }));
         QCOMPARE(server.requestCount(), 0);
         QCOMPARE(contentOf(catalogFile()), OldCatalog);
     }
 
-    // Installed while the user works: nothing asked, nothing reloaded, the
-    // open template still chosen, the user's file of the same name kept.
+    // Installed while the user works: nothing asked or reloaded, the open template still chosen, the user's file
+    // of the same name kept.
     void templatesInstalledInTheBackground()
     {
         server.setReply("GET", ArchivePath,
-            ScriptedReply::text(makeZip({ ZipEntry::file("Favourites.twt", Favourites),
-                                    ZipEntry::file("Mine.twt", R"({"readOnly": true, "conditions": []})") }),
+            ScriptedReply::text(makeZip({ { "Favourites.twt", Predefined }, { "Mine.twt", R"({"readOnly": true, "conditions": []})" } }),
                 "application/zip"));
         MyTemplates panel;
         openEdited(panel);
         QSignalSpy loaded(&panel, &MyTemplates::TemplateLoaded);
-        LogRecords records(log);
-
+        LogRecords records(&log);
         panel.UpdateFromInternet();
-        QTRY_COMPARE_WITH_TIMEOUT(records.last(), QStringLiteral("Predefined templates were updated."), Patience);
-        QCOMPARE(server.lastRequest().path(), ArchivePath);
-        QCOMPARE(records.all().first(), info(QStringLiteral("Updating predefined templates...")));
-        QCOMPARE(records.count(), 3); // and the warning that "Mine" was kept
-        QCOMPARE(listed(panel), (QStringList { "[Unsaved]", "Favourites", "*Mine" }));
-        QCOMPARE(panel.CurrentTemplate(), QStringLiteral("Mine"));
-        QVERIFY(panel.IsChanged());
-        QCOMPARE(loaded.count(), 0);
-        QCOMPARE(boxes, QStringList());
-        QCOMPARE(contentOf(templates + QStringLiteral("/Mine.twt")), Mine);
-        QCOMPARE(contentOf(templates + QStringLiteral("/Favourites.twt")), Favourites);
-    }
-
-    void templatesNotInstalled_data()
-    {
-        QTest::addColumn<ScriptedReply>("answer");
-        QTest::addColumn<QString>("outcome");
-        // clang-format off
-        QTest::newRow("404") << ScriptedReply::error(404)
-            << QStringLiteral("Error transferring %1 - server replied: Not Found").arg(server.url(ArchivePath));
-        QTest::newRow("HTML page") << ScriptedReply::text("<html>Maintenance</html>", "text/html")
-            << "The templates archive is not a zip file or is empty.";
-        QTest::newRow("only entries leading out")
-            << ScriptedReply::text(makeZip({ ZipEntry::file("../../x.twt", Favourites), ZipEntry::link("y.twt", "/etc/passwd") }), "application/zip")
-            << "The templates archive holds no template; nothing was installed.";
-        // clang-format on
+        QTRY_COMPARE_WITH_TIMEOUT(records.last(), Updated, Patience);
+        QCOMPARE(records.count(), 3); // the start, and the warning that "Mine" was kept
+        QCOMPARE(listed(panel), QStringList({ "[Unsaved]", "Favourites", "*Mine" }));
+        QVERIFY(panel.CurrentTemplate() == "Mine" && panel.IsChanged() && loaded.isEmpty() && boxes.isEmpty());
+        QCOMPARE(contentOf(templates + "/Mine.twt"), Mine);
+        QCOMPARE(contentOf(templates + "/Favourites.twt"), Predefined);
     }
 
     void templatesNotInstalled()
     {
-        QFETCH(ScriptedReply, answer);
-        QFETCH(QString, outcome);
-        server.setReply("GET", ArchivePath, answer);
+        server.setReply("GET", ArchivePath, ScriptedReply::text("<html>Maintenance</html>", "text/html"));
         MyTemplates panel;
         openEdited(panel);
-        const QStringList before = entriesIn(data->path());
-        LogRecords records(log);
-
+        LogRecords records(&log);
         panel.UpdateFromInternet();
-        QTRY_COMPARE_WITH_TIMEOUT(records.last(), outcome, Patience);
-        QCOMPARE(records.all().last().first, QLog::QLogType::Error);
-        QCOMPARE(listed(panel), (QStringList { "[Unsaved]", "*Mine" }));
+        QTRY_COMPARE_WITH_TIMEOUT(records.last(), NotAZip, Patience);
+        QCOMPARE(listed(panel), QStringList({ "[Unsaved]", "*Mine" }));
         QCOMPARE(entriesIn(templates), QStringList { "Mine.twt" });
-        QCOMPARE(entriesIn(data->path()), before);
-        QCOMPARE(boxes, QStringList());
+        QVERIFY(boxes.isEmpty());
+    }
+
+    // The archive, the files installed, the entries skipped, the outcome.
+    void archives_data()
+    {
+        QTest::addColumn<QByteArray>("zip");
+        QTest::addColumn<QStringList>("installed");
+        QTest::addColumn<int>("skipped");
+        QTest::addColumn<QString>("outcome");
+        const ZipEntry good { "a.twt", Predefined };
+        const QByteArray oversized = "{\"x\": \"" + QByteArray(TemplateArchive::MaxTemplateSize, 'x') + "\"}";
+        QList<ZipEntry> many;
+        for (int i = 0; i <= TemplateArchive::MaxEntries; ++i)
+            many << ZipEntry { QString("t%1.twt").arg(i), Predefined };
+        const QString tooMany = "E The templates archive holds 1001 entries, more than a templates archive can; nothing was installed.";
+        // clang-format off
+        QTest::newRow("templates") << makeZip({good, {"sub/b.twt", Predefined}}) << QStringList{"a.twt", "sub/b.twt"} << 0 << Updated;
+        QTest::newRow("leading out") << makeZip({good, {"../up.twt", Predefined}, {outside + "/abs.twt", Predefined}}) << QStringList{"a.twt"} << 2 << Updated;
+        QTest::newRow("foreign separators") << makeZip({good, {"..\\..\\up.twt", Predefined}, {"c:up.twt", Predefined}}) << QStringList{"a.twt"} << 2 << Updated;
+        // Were a link made, the next file would be written through it.
+        QTest::newRow("links") << makeZip({{"link.twt", (outside + "/x.twt").toUtf8(), true}, {"evil", outside.toUtf8(), true}, {"evil/x.twt", Predefined}})
+            << QStringList{"evil/x.twt"} << 2 << Updated;
+        QTest::newRow("no templates") << makeZip({good, {"readme.txt", Predefined}, {"page.twt", "<html>404</html>"}, {"big.twt", oversized}})
+            << QStringList{"a.twt"} << 3 << Updated;
+        QTest::newRow("nothing usable") << makeZip({{"readme.txt", "hello"}, {"../up.twt", Predefined}}) << QStringList() << 2 << NoTemplate;
+        QTest::newRow("cut short") << makeZip({good}).left(40) << QStringList() << 0 << NotAZip;
+        QTest::newRow("empty archive") << makeZip({}) << QStringList() << 0 << NotAZip;
+        QTest::newRow("too many entries") << makeZip(many) << QStringList() << 0 << tooMany;
+        // clang-format on
+    }
+    void archives()
+    {
+        QFETCH(QByteArray, zip);
+        QFETCH(QStringList, installed);
+        QFETCH(int, skipped);
+        QFETCH(QString, outcome);
+        LogRecords records(&log);
+        const TemplateArchive::Result result = TemplateArchive::Install(zip, templates);
+        QCOMPARE(treeOf(templates), installed);
+        for (const QString& name : installed)
+            QCOMPARE(contentOf(templates + '/' + name), Predefined);
+        QVERIFY(result.written == installed.size() && result.complete == (outcome == Updated));
+        QCOMPARE(records.last(), outcome);
+        QCOMPARE(records.all().filter(QRegularExpression("^W")).size(), skipped);
+    }
+
+    // What the folder holds under an entry's name ("<link>" to a file outside, "<folder>"), what it holds after,
+    // the log ("@": the file's path).
+    void existingFiles_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QStringList>("logged");
+        const QString kept = "W Your template '@' was kept; the predefined template of that name was not installed.";
+        const QByteArray readOnlyText = R"({"readOnly": "true", "conditions": []})";
+        // clang-format off
+        QTest::newRow("user's own, readOnly not a bool") << readOnlyText << readOnlyText << QStringList{kept, Updated};
+        QTest::newRow("older predefined") << QByteArray(R"({"readOnly": true, "conditions": [{"A": "old"}]})") << Predefined << QStringList{Updated};
+        QTest::newRow("unreadable") << QByteArray("\x01\x02 not json") << Predefined << QStringList{Updated};
+        QTest::newRow("link to a file outside") << QByteArray("<link>") << QByteArray("outside stays")
+            << QStringList{"W 'a.twt' in the templates archive is not a template file and was skipped.", NoTemplate};
+        QTest::newRow("folder in the way") << QByteArray("<folder>") << QByteArray("<missing>")
+            << QStringList{"E Unable to save template file @: Filename refers to a directory", "E There is a problem with extracting templates zip: 4"};
+        // clang-format on
+    }
+    void existingFiles()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QFETCH(QStringList, logged);
+        const QString target = templates + "/a.twt", linked = outside + "/x.twt";
+        if (before == "<link>") {
+            writeFile(linked, after);
+            QVERIFY(QFile::link(linked, target));
+        } else if (before == "<folder>")
+            QVERIFY(QDir(templates).mkdir("a.twt"));
+        else
+            writeFile(target, before);
+        LogRecords records(&log);
+        TemplateArchive::Install(makeZip({ { "a.twt", Predefined } }), templates);
+        QCOMPARE(records.all().replaceInStrings(target, "@"), logged);
+        QCOMPARE(contentOf(target), after);
+        if (before == "<link>")
+            QVERIFY(QFileInfo(target).isSymLink() && QFile::remove(linked));
+    }
+
+    void subfolderLinkedOutside()
+    {
+        QVERIFY(QFile::link(outside, templates + "/sub"));
+        LogRecords records(&log);
+        TemplateArchive::Install(makeZip({ { "sub/x.twt", Predefined }, { "sub/deeper/y.twt", Predefined } }), templates);
+        QCOMPARE(records.count(), 3);
+        QCOMPARE(records.last(), NoTemplate);
     }
 };
 
