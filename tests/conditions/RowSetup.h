@@ -61,10 +61,7 @@ inline bool load(TriggerRow& row, const RowSetting& setting)
     return found;
 }
 
-inline QString Text(const QJsonObject& object)
-{
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
+inline QString Text(const QJsonObject& object) { return QJsonDocument(object).toJson(QJsonDocument::Compact); }
 
 inline QJsonObject Json(const QString& text)
 {

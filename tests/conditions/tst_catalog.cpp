@@ -69,37 +69,6 @@ private slots:
                 && logged.first().at(1).toString().contains("countries.json"));
     }
 
-    // The catalogs the program brings are usable in both languages.
-    void builtInCatalogs()
-    {
-        QCatalog::Init(folder.path());
-        for (const QCatalog* catalog : std::initializer_list<const QCatalog*> { QCatalog::countries, QCatalog::sports, QCatalog::marketTypes, QCatalog::sexTypes }) {
-            QSet<QString> codes;
-            for (const QJsonValue item : catalog->Data()) {
-                const QString code = item["code"].toString();
-                QVERIFY2(!code.isEmpty() && !codes.contains(code), qPrintable(code));
-                QVERIFY2(!item["en"].toString().trimmed().isEmpty() && !item["ru"].toString().trimmed().isEmpty(), qPrintable(code));
-                codes << code;
-            }
-            QVERIFY(codes.size() > 2);
-        }
-        QCOMPARE(QCatalog::marketTypes->Name("OVER_UNDER_25", false), "Over/Under 2.5 Goals");
-    }
-
-    // Interface language, code, translated, name: the first of duplicates; an unknown code names itself.
-    void name_data()
-    {
-        textRows({ "- C no Gamma", "ru_RU C yes Гамма", "ru_RU C no Gamma", "ru_RU A yes Альфа", "ru_RU Q yes Q",
-            "ru_RU c yes Жеребец" });
-    }
-    void name()
-    {
-        const QStringList row = fields();
-        const ProgramTranslation language(row.at(0));
-        QVERIFY(language.isValid());
-        QCOMPARE((row.at(1) == "c" ? QCatalog::sexTypes : &lookup)->Name(row.at(1), row.at(2) == "yes"), row.at(3));
-    }
-
     // Chosen, their codes, the others, their names: catalog order, duplicates kept, unknown codes dropped.
     void codesAndNames_data()
     {

@@ -133,16 +133,6 @@ private slots:
         SetInteractiveLevel(QConfirm::All);
     }
 
-    void emptyFolder()
-    {
-        QVERIFY(QDir(templates).removeRecursively());
-        Panel panel;
-        QVERIFY(QFileInfo(templates).isDir() && QFileInfo(data->filePath("configcatalogs")).isDir());
-        panel.ReloadTemplates();
-        QCOMPARE(panel.entry() + " " + panel.CurrentTemplate(), "[Unsaved] ");
-        QVERIFY(!panel.IsChanged() && !panel.enabled("SaveBut") && !panel.enabled("DelBut"));
-    }
-
     // Row, texts, items, valid, values stored: saved as shown and rebuilt as it was (typed), on screen or not.
     void roundTrip_data()
     {
@@ -237,7 +227,6 @@ private slots:
         QTest::newRow("unsaved to B, Yes, no name") << Scenario{"", "5", all, "", "B", {yes}, {cancel}, false, {askUnsaved}, "[Unsaved] 3005", true, a, "100"};
         QTest::newRow("unsaved to B, No") << Scenario{"", "5", all, "", "B", {no}, {}, false, {askUnsaved}, "B 200", false, a, "100"};
         QTest::newRow("A to new, No") << Scenario{"a__file", "5", all, "", "NewBut", {no}, {}, false, {askA}, "[Unsaved] ", false, a, "100"};
-        QTest::newRow("unsaved to new, Yes, no name") << Scenario{"", "5", all, "", "NewBut", {yes}, {cancel}, false, {askUnsaved}, "[Unsaved] 3005", true, a, "100"};
         QTest::newRow("save as, cancelled") << Scenario{"a__file", "5", all, "", "SaveAsBut", {}, {cancel}, false, none, "A 1005", true, a, "100"};
         QTest::newRow("save as, overwrite declined") << Scenario{"a__file", "5", all, "", "SaveAsBut", {no}, {"B"}, false, {"Question: File 'B' exists. Overwrite?"}, "A 1005", true, a, "100"};
         QTest::newRow("save as, invalid rows kept") << Scenario{"a__file", "\b\b\b", all, "", "SaveAsBut", {no}, {"C"}, false, {invalid}, "A ", true, a, "100"};
@@ -246,7 +235,6 @@ private slots:
         QTest::newRow("read-only, copied") << Scenario{"preset", "5", all, "", "DeleteTemplate DoSave DoSave", {}, {"preset", "Mine"}, false, none, "Mine 4005", false, a + QStringList{"Mine.twt"}, "100"};
         QTest::newRow("delete, Yes") << Scenario{"a__file", "5", all, "", "DelBut", {yes}, {}, false, {sure}, "[Unsaved] 1005", true, {}, ""};
         QTest::newRow("delete, No") << Scenario{"a__file", "5", all, "", "DelBut", {no}, {}, false, {sure}, "A 1005", true, a, "100"};
-        QTest::newRow("read-only folder") << Scenario{"a__file", "5", all, "folder", "SaveBut B", {yes}, {}, false, {denied, askA, denied}, "A 1005", true, a, "100"};
         QTest::newRow("read-only folder, no questions") << Scenario{"a__file", "5", quiet, "folder", "SaveBut B", {}, {}, false, {denied, denied}, "A 1005", true, a, "100"};
         QTest::newRow("read-only file") << Scenario{"a__file", "5", all, "file", "SaveBut B", {yes}, {}, false, {readOnly, askA, readOnly}, "A 1005", true, a, "100"};
         QTest::newRow("disk full") << Scenario{"a__file", "5", all, "disk", "SaveBut B", {yes}, {}, false, {failure + "File too large", askA, failure + "File too large"}, "A 1005", true, a, "100"};

@@ -7,6 +7,7 @@
 #include "TrustedHttpsServer.h"
 
 #include "common/TestFiles.h"
+#include "conditions/DataRows.h"
 
 #include <QComboBox>
 #include <QDirIterator>
@@ -250,19 +251,6 @@ private slots:
         QCOMPARE(contentOf(templates + "/Favourites.twt"), Predefined);
     }
 
-    void templatesNotInstalled()
-    {
-        server.setReply("GET", ArchivePath, ScriptedReply::text("<html>Maintenance</html>", "text/html"));
-        MyTemplates panel;
-        openEdited(panel);
-        LogRecords records(&log);
-        panel.UpdateFromInternet();
-        QTRY_COMPARE_WITH_TIMEOUT(records.last(), NotAZip, Patience);
-        QCOMPARE(listed(panel), QStringList({ "[Unsaved]", "*Mine" }));
-        QCOMPARE(entriesIn(templates), QStringList { "Mine.twt" });
-        QVERIFY(boxes.isEmpty());
-    }
-
     // The archive, the files installed, the entries skipped, the outcome.
     void archives_data()
     {
@@ -307,43 +295,33 @@ private slots:
         QCOMPARE(records.all().filter(QRegularExpression("^W")).size(), skipped);
     }
 
-    // What the folder holds under an entry's name ("<link>" to a file outside, "<folder>"), what it holds after,
-    // the log ("@": the file's path).
+    // What the folder holds under an entry's name ("link": to a file outside, "folder"), what after ("=": the same,
+    // "new": the archive's), the log ("@": the file's path).
     void existingFiles_data()
     {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QByteArray>("after");
-        QTest::addColumn<QStringList>("logged");
-        const QString kept = "W Your template '@' was kept; the predefined template of that name was not installed.";
-        const QByteArray readOnlyText = R"({"readOnly": "true", "conditions": []})";
-        // clang-format off
-        QTest::newRow("user's own, readOnly not a bool") << readOnlyText << readOnlyText << QStringList{kept, Updated};
-        QTest::newRow("older predefined") << QByteArray(R"({"readOnly": true, "conditions": [{"A": "old"}]})") << Predefined << QStringList{Updated};
-        QTest::newRow("unreadable") << QByteArray("\x01\x02 not json") << Predefined << QStringList{Updated};
-        QTest::newRow("link to a file outside") << QByteArray("<link>") << QByteArray("outside stays")
-            << QStringList{"W 'a.twt' in the templates archive is not a template file and was skipped.", NoTemplate};
-        QTest::newRow("folder in the way") << QByteArray("<folder>") << QByteArray("<missing>")
-            << QStringList{"E Unable to save template file @: Filename refers to a directory", "E There is a problem with extracting templates zip: 4"};
-        // clang-format on
+        textRows({ R"({"readOnly": "true", "conditions": []} | = | W Your template '@' was kept; the predefined template of that name was not installed. + I Predefined templates were updated.)",
+            R"({"readOnly": true, "conditions": [{"A": "old"}]} | new | I Predefined templates were updated.)",
+            "\x01\x02 not json | new | I Predefined templates were updated.",
+            "link | outside stays | W 'a.twt' in the templates archive is not a template file and was skipped. + E The templates archive holds no template; nothing was installed.",
+            "folder | <missing> | E Unable to save template file @: Filename refers to a directory + E There is a problem with extracting templates zip: 4" });
     }
     void existingFiles()
     {
-        QFETCH(QByteArray, before);
-        QFETCH(QByteArray, after);
-        QFETCH(QStringList, logged);
+        const QStringList row = fields(" | ");
         const QString target = templates + "/a.twt", linked = outside + "/x.twt";
-        if (before == "<link>") {
-            writeFile(linked, after);
+        if (row.at(0) == "link") {
+            writeFile(linked, row.at(1).toUtf8());
             QVERIFY(QFile::link(linked, target));
-        } else if (before == "<folder>")
+        } else if (row.at(0) == "folder") {
             QVERIFY(QDir(templates).mkdir("a.twt"));
-        else
-            writeFile(target, before);
+        } else {
+            writeFile(target, row.at(0).toUtf8());
+        }
         LogRecords records(&log);
         TemplateArchive::Install(makeZip({ { "a.twt", Predefined } }), templates);
-        QCOMPARE(records.all().replaceInStrings(target, "@"), logged);
-        QCOMPARE(contentOf(target), after);
-        if (before == "<link>")
+        QCOMPARE(records.all().replaceInStrings(target, "@"), row.at(2).split(" + "));
+        QCOMPARE(contentOf(target), row.at(1) == "new" ? Predefined : (row.at(1) == "=" ? row.at(0) : row.at(1)).toUtf8());
+        if (row.at(0) == "link")
             QVERIFY(QFileInfo(target).isSymLink() && QFile::remove(linked));
     }
 
