@@ -55,7 +55,6 @@ struct Panel : MyTemplates
 
     QString entry() const { return list->currentText(); }
     void choose(const QString& entry) { list->setCurrentIndex(list->findText(entry)); }
-    bool enabled(const char* button) const { return findChild<QWidget*>(button)->isEnabled(); }
     void click(const QString& button) { QTest::mouseClick(findChild<QPushButton*>(button), Qt::LeftButton); }
     QList<TriggerRow*> rows() const
     {

@@ -299,11 +299,14 @@ private slots:
     // "new": the archive's), the log ("@": the file's path).
     void existingFiles_data()
     {
-        textRows({ R"({"readOnly": "true", "conditions": []} | = | W Your template '@' was kept; the predefined template of that name was not installed. + I Predefined templates were updated.)",
+        textRows({ R"({"readOnly": "true", "conditions": []} | = | W Your template '@' was kept; )"
+                   "the predefined template of that name was not installed. + I Predefined templates were updated.",
             R"({"readOnly": true, "conditions": [{"A": "old"}]} | new | I Predefined templates were updated.)",
             "\x01\x02 not json | new | I Predefined templates were updated.",
-            "link | outside stays | W 'a.twt' in the templates archive is not a template file and was skipped. + E The templates archive holds no template; nothing was installed.",
-            "folder | <missing> | E Unable to save template file @: Filename refers to a directory + E There is a problem with extracting templates zip: 4" });
+            "link | outside stays | W 'a.twt' in the templates archive is not a template file and was skipped. "
+            "+ E The templates archive holds no template; nothing was installed.",
+            "folder | <missing> | E Unable to save template file @: Filename refers to a directory "
+            "+ E There is a problem with extracting templates zip: 4" });
     }
     void existingFiles()
     {
