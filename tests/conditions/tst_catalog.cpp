@@ -2,21 +2,8 @@
 #include "QLog.h"
 #include "QSportsCatalog.h"
 
+#include "common/TestFiles.h"
 #include "conditions/DataRows.h"
-#include "support/ProgramTranslation.h"
-
-namespace {
-
-// Items for the lookups: a duplicate code, one without a Russian name, a code that is not a string.
-const QByteArray lookupCatalog = R"({"data": [{"code": "A", "en": "Alpha", "ru": "Альфа"}, {"code": "B", "en": "Beta"},
-    {"code": "C", "en": "Gamma", "ru": "Гамма"}, {"code": "A", "en": "Alpha two", "ru": "Альфа два"}, {"code": 7, "en": "Number"}]})";
-
-QStringList list(const QString& commaSeparated)
-{
-    return commaSeparated.isEmpty() ? QStringList() : commaSeparated.split(',');
-}
-
-} // namespace
 
 class tst_Catalog : public QObject
 {
@@ -24,26 +11,15 @@ class tst_Catalog : public QObject
 
     QTemporaryDir folder;
     QLog log; // the program-wide log
-    QCatalog lookup;
 
-    void write(const QString& name, const QByteArray& contents)
-    {
-        QFile file(folder.filePath(name + ".json"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size());
-    }
+    void write(const QString& name, const QByteArray& contents) { writeFile(folder.filePath(name + ".json"), contents); }
 
 private slots:
-    void initTestCase()
-    {
-        qRegisterMetaType<QLog::QLogType>();
-        QCatalog::Init(folder.path());
-        write("lookup", lookupCatalog);
-        lookup.Load("lookup", false);
-    }
+    void initTestCase() { qRegisterMetaType<QLog::QLogType>(); }
 
     void cleanup()
     {
-        for (const QString& name : QDir(folder.path()).entryList({ "countries.json", "sports.json" }, QDir::Files))
+        for (const QString& name : QDir(folder.path()).entryList(QDir::Files))
             QVERIFY(QFile::remove(folder.filePath(name)));
     }
 
@@ -67,19 +43,6 @@ private slots:
         if (unusable)
             QVERIFY(logged.first().at(0).value<QLog::QLogType>() == QLog::QLogType::Warning
                 && logged.first().at(1).toString().contains("countries.json"));
-    }
-
-    // Chosen, their codes, the others, their names: catalog order, duplicates kept, unknown codes dropped.
-    void codesAndNames_data()
-    {
-        textRows({ "C,B | B,C | A,A, | Beta,Gamma", "Q,A | A,A | B,C, | Alpha,Alpha two", "- | - | A,B,C,A, | -" });
-    }
-    void codesAndNames()
-    {
-        const QStringList row = fields(" | ");
-        QCOMPARE(lookup.Codes(list(row.at(0)), false), list(row.at(1)));
-        QCOMPARE(lookup.Codes(list(row.at(0)), true), list(row.at(2)));
-        QCOMPARE(lookup.Names(list(row.at(0))), row.at(3));
     }
 
     // Only a boolean true marks a team sport. Init again keeps the catalogs and forgets the flags of the last file.

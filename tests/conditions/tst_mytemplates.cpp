@@ -179,10 +179,8 @@ private slots:
     void goldenTemplate()
     {
         const QList<RowSetting> settings { { "Event Sport NotInList", {}, { "1", "2" } }, { "Event Sport InList", {}, { "7", "4" } },
-            { "Market Volume GE", { "", "100000" } }, { "Market NumSel Btw", { "", "2", "5" } },
-            { "Fav Back Ots", { "", "1.5", "2" } }, { "Any Silks FORM SQ", { "1.2" } },
-            { "All Name NotInList", {}, { "The Field", "Bar" } }, { "Draw HasBets Unmatched" }, { "Market HasBets Any" },
-            { "Event DrawScore LS", { "2" } } };
+            { "Market Volume GE", { "", "100000" } }, { "Fav Back Ots", { "", "1.5", "2" } },
+            { "All Name NotInList", {}, { "The Field", "Bar" } }, { "Draw HasBets Unmatched" }, { "Event DrawScore LS", { "2" } } };
         Panel panel;
         for (int i = 1; i < settings.size(); ++i)
             panel.AddCondition();
@@ -194,11 +192,9 @@ private slots:
         Panel loaded;
         loaded.ReloadTemplates("golden");
         QVERIFY(loaded.rows().size() == settings.size() && loaded.IsValid());
-        QJsonObject expected = Json(R"({"volume": {"from": 100000, "to": 1e15}, "numberOfSelections": {"from": 2, "to": 5},
+        QJsonObject expected = Json(R"({"volume": {"from": 100000, "to": 1e15}, "drawScore": -2, "scores": true,
             "sel": [{"sel": "fav", "backPrice": {"from": 1.5, "to": 2, "invert": true}},
-                    {"sel": "any", "silks": {"FORM": {"type": "FORM", "regexp": "1.2"}}},
-                    {"sel": "all", "selName": {"text": {"list": ["The Field", "Bar"], "invert": true}}}, {"sel": "draw", "bets": "Unmatched"}],
-            "silks": true, "withOrders": ["EXECUTION_COMPLETE", "EXECUTABLE"], "drawScore": -2, "scores": true})");
+                    {"sel": "all", "selName": {"text": {"list": ["The Field", "Bar"], "invert": true}}}, {"sel": "draw", "bets": "Unmatched"}]})");
         // The sports but 1 and 2, then 4 and 7 in catalog order.
         expected.insert("eventTypeIds", QJsonArray::fromStringList(QCatalog::sports->Codes({ "1", "2" }, true) << "4" << "7"));
         COMPARE_JSON(loaded.GetFilter(), expected);
