@@ -145,6 +145,8 @@ private slots:
         QTest::newRow("minute and scores") << Rows{R(O::Event, E::Minute, N::Between, {"60", "90"}),
             R(O::Event, E::HomeScore, N::GreaterOrEqual, {"2"}), R(O::Event, E::AwayScore, N::InList, {}, {"0", "1"})}
             << R"({"minute": {"from": 60, "to": 90}, "scores": true, "homeScore": {"from": 2, "to": 1e15}, "awayScore": {"list": [0, 1], "invert": false}})";
+        QTest::newRow("draw score, away ahead by the smallest int") << Rows{R(O::Event, E::DrawScore, ScoreComparison::AwayAhead, {"-2147483648"})}
+            << R"({"drawScore": 2147483648, "scores": true})";
         QTest::newRow("volume and books") << Rows{R(O::Market, M::Volume, N::GreaterOrEqual, {"100000"}),
             R(O::Market, M::BackBook, N::LessOrEqual, {"102.5"}), R(O::Market, M::LayBook, N::Greater, {"98"})}
             << R"({"volume": {"from": 100000, "to": 1e15}, "backBook": {"from": 0, "to": 102.5}, "layBook": {"from": 98.01, "to": 1e15}})";
