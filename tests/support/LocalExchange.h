@@ -8,67 +8,60 @@
 #include "QCheckConnection.h"
 #include "QNetwork.h"
 
+#include <QList>
+#include <functional>
+
 // Points every exchange endpoint at a local test server for its lifetime and
-// restores the production values afterwards. Paths on the server:
-//   betting   /<prefix>/exchange/betting/json-rpc/v1  (prefix "api" or "api-au")
-//   account   /exchange/account/json-rpc/v1
-//   identity  /api/<operation>
-//   scores    /inplayservice/v1.0/eventsInPlay?...
-//   login     /view/login?...
-//   charts    /uk/betting/..., /au/betting/...
-//   country   /country
-//   product   / (English site), /ru (Russian site)
+// restores the production values (and the transfer timeout) afterwards.
+// Betting, account and identity answer at the paths below; scores, login,
+// charts (/uk, /au) and country at paths named after them; the product
+// sites at / (English) and /ru (Russian).
 class LocalExchange
 {
 public:
     explicit LocalExchange(const HttpTestServer& server)
     {
-        QBetFair::BettingUrl = server.url(QStringLiteral("/%1/exchange/betting/json-rpc/v1"));
-        QBetFair::AccountUrl = server.url(QStringLiteral("/exchange/account/json-rpc/v1"));
-        QBetFair::IdentityUrl = server.url(QStringLiteral("/api/%1"));
-        QBetFair::ScoresUrl = server.url(QStringLiteral(
-            "/inplayservice/v1.0/eventsInPlay?locale=en&regionCode=UK&alt=json&eventTypeIds=%1"));
-        QBetFair::LoginUrlTemplate = server.url(QStringLiteral("/view/login?product=%1&locale=en_GB&url="))
-            + server.url(QStringLiteral("/"));
-        QBetFair::ChartSites
-            = QStringList { server.url(QStringLiteral("/uk")), server.url(QStringLiteral("/au")) };
-        QCheckConnection::CountryUrl = server.url(QStringLiteral("/country"));
-        ProductSite::English = server.url();
-        ProductSite::Russian = server.url(QStringLiteral("/ru"));
+        point(QBetFair::BettingUrl, server.url(bettingPath("%1")));
+        point(QBetFair::AccountUrl, server.url(accountPath()));
+        point(QBetFair::IdentityUrl, server.url(identityPath("%1")));
+        point(QBetFair::ScoresUrl,
+            server.url("/inplayservice/v1.0/eventsInPlay?locale=en&regionCode=UK&alt=json&eventTypeIds=%1"));
+        point(QBetFair::LoginUrlTemplate,
+            server.url("/view/login?product=%1&locale=en_GB&url=") + server.url("/"));
+        point(QBetFair::ChartSites, QStringList { server.url("/uk"), server.url("/au") });
+        point(QCheckConnection::CountryUrl, server.url("/country"));
+        point(ProductSite::English, server.url());
+        point(ProductSite::Russian, server.url("/ru"));
+        keep(QNetwork::TransferTimeout);
     }
 
     ~LocalExchange()
     {
-        QBetFair::BettingUrl = betting;
-        QBetFair::AccountUrl = account;
-        QBetFair::IdentityUrl = identity;
-        QBetFair::ScoresUrl = scores;
-        QBetFair::LoginUrlTemplate = login;
-        QBetFair::ChartSites = charts;
-        QCheckConnection::CountryUrl = country;
-        ProductSite::English = english;
-        ProductSite::Russian = russian;
-        QNetwork::TransferTimeout = transferTimeout;
+        for (const auto& restore : qAsConst(restorers))
+            restore();
     }
 
-    static QString bettingPath(const QString& prefix = QStringLiteral("api"))
+    static QString bettingPath(const QString& prefix = "api")
     {
-        return QStringLiteral("/%1/exchange/betting/json-rpc/v1").arg(prefix);
+        return "/" + prefix + "/exchange/betting/json-rpc/v1";
     }
-    static QString accountPath() { return QStringLiteral("/exchange/account/json-rpc/v1"); }
-    static QString identityPath(const QString& operation) { return QStringLiteral("/api/") + operation; }
+    static QString accountPath() { return "/exchange/account/json-rpc/v1"; }
+    static QString identityPath(const QString& operation) { return "/api/" + operation; }
 
 private:
     Q_DISABLE_COPY(LocalExchange)
 
-    const QString betting = QBetFair::BettingUrl;
-    const QString account = QBetFair::AccountUrl;
-    const QString identity = QBetFair::IdentityUrl;
-    const QString scores = QBetFair::ScoresUrl;
-    const QString login = QBetFair::LoginUrlTemplate;
-    const QStringList charts = QBetFair::ChartSites;
-    const QString country = QCheckConnection::CountryUrl;
-    const QString english = ProductSite::English;
-    const QString russian = ProductSite::Russian;
-    const int transferTimeout = QNetwork::TransferTimeout;
+    template<typename T>
+    void keep(T& setting)
+    {
+        restorers.append([&setting, production = setting] { setting = production; });
+    }
+    template<typename T>
+    void point(T& setting, const T& value)
+    {
+        keep(setting);
+        setting = value;
+    }
+
+    QList<std::function<void()>> restorers;
 };

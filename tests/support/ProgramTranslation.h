@@ -6,24 +6,21 @@
 #include <QString>
 #include <QTranslator>
 
-// The program's translation into a language ("ru_RU"), installed until
-// remove() or the end of its scope. An empty language installs nothing.
+// The program's translation into a language ("ru_RU") for the object's
+// lifetime. An empty language installs nothing.
 class ProgramTranslation
 {
 public:
     explicit ProgramTranslation(const QString& language)
         : wanted(!language.isEmpty())
     {
-        if (wanted && translator.load(QStringLiteral(":/Translations/Tarnwickstone_%1.qm").arg(language)))
+        if (wanted && translator.load(":/Translations/Tarnwickstone_" + language + ".qm"))
             QCoreApplication::installTranslator(&translator);
     }
-
-    ~ProgramTranslation() { remove(); }
+    ~ProgramTranslation() { QCoreApplication::removeTranslator(&translator); }
 
     // False when a language was asked for and is not among the resources.
     bool isValid() const { return !wanted || !translator.isEmpty(); }
-
-    void remove() { QCoreApplication::removeTranslator(&translator); }
 
 private:
     Q_DISABLE_COPY(ProgramTranslation)

@@ -14,8 +14,8 @@
 struct ScriptedReply
 {
     int status = 200;
-    // Sent as given, before the headers the server adds itself
-    // (Content-Length or Transfer-Encoding, Content-Encoding, Connection).
+    // Sent before the headers the server adds itself (Content-Length or
+    // Transfer-Encoding, Content-Encoding, Connection).
     QList<QPair<QByteArray, QByteArray>> headers;
     QByteArray body;
     // Compress the body and declare "Content-Encoding: gzip".
@@ -26,8 +26,6 @@ struct ScriptedReply
     bool hold = false;
     // Close the connection instead of answering.
     bool closeWithoutAnswer = false;
-    // Answer this many milliseconds after the request arrived at the earliest.
-    int delayMs = 0;
 
     static ScriptedReply json(const QJsonDocument& document, int status = 200);
     // A JSON-RPC 2.0 reply {"jsonrpc": "2.0", "result": result, "id": 1}.
@@ -36,20 +34,25 @@ struct ScriptedReply
         const QByteArray& body, const QByteArray& contentType = "text/plain", int status = 200);
     // A plain-text page for an error status, e.g. 404 or 500.
     static ScriptedReply error(int status);
-    static ScriptedReply closed();
+    static ScriptedReply closed() { return ScriptedReply().with(&ScriptedReply::closeWithoutAnswer); }
 
     ScriptedReply withHeader(const QByteArray& name, const QByteArray& value) const;
-    ScriptedReply gzipped() const;
-    ScriptedReply inChunks() const;
-    ScriptedReply held() const;
-    ScriptedReply delayed(int milliseconds) const;
+    ScriptedReply gzipped() const { return with(&ScriptedReply::gzip); }
+    ScriptedReply inChunks() const { return with(&ScriptedReply::chunked); }
+    ScriptedReply held() const { return with(&ScriptedReply::hold); }
 
     // The whole HTTP/1.1 response; closing says whether the connection ends after it.
     QByteArray toWire(bool closing) const;
-
     // A complete gzip member holding data.
     static QByteArray gzipCompress(const QByteArray& data);
-    static QByteArray reasonPhrase(int status);
+
+private:
+    ScriptedReply with(bool ScriptedReply::*flag) const
+    {
+        ScriptedReply copy = *this;
+        copy.*flag = true;
+        return copy;
+    }
 };
 
 Q_DECLARE_METATYPE(ScriptedReply)

@@ -10,14 +10,29 @@
 #include <memory>
 
 // A local HTTPS server whose certificate, signed by a test authority of its
-// own, the whole process trusts while the object exists: the authority is
-// added to Qt's default TLS configuration, which production code uses as it
-// stands, and removed again afterwards.
+// own, the whole process trusts while the object exists: the authority joins
+// Qt's default TLS configuration, which production code uses as it stands.
 class TrustedHttpsServer
 {
 public:
-    TrustedHttpsServer();
-    ~TrustedHttpsServer();
+    TrustedHttpsServer()
+    {
+        const TestCertificate authority = TestCertificate::createAuthority(m_folder.path());
+        const TestCertificate identity
+            = TestCertificate::createSigned(m_folder.path(), "server", "IP:127.0.0.1", authority);
+        m_error = identity.error;
+        QSslConfiguration trusting = m_previous;
+        trusting.addCaCertificate(authority.certificate);
+        QSslConfiguration::setDefaultConfiguration(trusting);
+        // Plain HTTP when the certificates could not be made.
+        m_server = std::make_unique<HttpTestServer>(identity.certificate, identity.key);
+    }
+
+    ~TrustedHttpsServer()
+    {
+        m_server.reset();
+        QSslConfiguration::setDefaultConfiguration(m_previous);
+    }
 
     // Why the certificates could not be made; empty on success.
     QString error() const { return m_error; }
@@ -27,7 +42,7 @@ private:
     Q_DISABLE_COPY(TrustedHttpsServer)
 
     QTemporaryDir m_folder;
-    QSslConfiguration m_previous;
+    const QSslConfiguration m_previous = QSslConfiguration::defaultConfiguration();
     QString m_error;
     std::unique_ptr<HttpTestServer> m_server;
 };
