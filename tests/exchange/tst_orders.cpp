@@ -1,12 +1,9 @@
 #include "Cents.h"
-#include "LocalExchange.h"
+#include "ExchangeTest.h"
 #include "QBetPlacer.h"
-#include "ReplyScript.h"
-#include "RequestOutcome.h"
-#include "WorkerWatch.h"
+#include "QCanceller.h"
 
 #include <QMutex>
-#include <QRegularExpression>
 #include <QtTest>
 
 #include <atomic>
@@ -15,6 +12,11 @@
 namespace {
 
 using Bets = QList<QPair<QString, QBetPlacer::QBet>>;
+
+QStringList Split(const QString& s)
+{
+    return s.split(QRegularExpression(" *; *"), Qt::SkipEmptyParts);
+}
 
 // The exchange's book as the placer sees it, on the server's thread:
 // placeOrders, cancelOrders and replaceOrders answered bet by bet.
@@ -40,10 +42,6 @@ struct Exchange
     int nextBetId = 1001;
     QStringList wire; // "<prefix> <operation> <instruction>, ..." per request
 
-    static QStringList Split(const QString& s)
-    {
-        return s.split(QRegularExpression(" *; *"), Qt::SkipEmptyParts);
-    }
     static qint64 Cents(const QJsonValue& amount) { return qRound64(amount.toString().toDouble() * 100); }
     QJsonValue number(const QString& s) const { return asText ? QJsonValue(s) : QJsonValue(s.toDouble()); }
 
@@ -155,8 +153,8 @@ struct Exchange
 
 enum class Box { None, First, Every };
 
-// A job and what it must come to.
-struct Case
+// A bet placer's job and what it must come to.
+struct Placing
 {
     // "<market> <name> <back|lay> <stake> <price> [<persistence>]" per bet, "-" for an empty market id.
     QString bets;
@@ -179,26 +177,83 @@ struct Result
     QString error;
 };
 
+const QString ListMethod = QStringLiteral("SportsAPING/v1.0/listCurrentOrders");
+const ScriptedReply Cancelled = ScriptedReply::rpcResult(QJsonObject { { "status", "SUCCESS" } });
+const ScriptedReply Lapsed = ScriptedReply::rpcResult(
+    QJsonObject { { "status", "FAILURE" }, { "errorCode", "BET_TAKEN_OR_LAPSED" } });
+
+// "<projection> <prefix>:<markets>[@<fromRecord>]" for a listing, "cancel <prefix>:<market>:<bets>".
+QString Call(const RecordedRequest& request)
+{
+    const QJsonObject params = Params(request);
+    QStringList items = Strings(params.value("marketIds"));
+    items.sort();
+    for (const QJsonValue& instruction : params.value("instructions").toArray()) {
+        // The bet id alone: the whole unmatched remainder goes.
+        const bool betIdAlone = instruction.toObject().keys() == QStringList { "betId" };
+        items << instruction.toObject().value("betId").toString() + (betIdAlone ? "" : "!");
+    }
+    const QString prefix = request.path().section('/', 1, 1) + ':';
+    const QString wrong = params.size() == 2 + params.contains("fromRecord") ? "" : "!"; // a member too many
+    if (request.rpcMethod() != ListMethod)
+        return "cancel " + prefix + params.value("marketId").toString() + ':' + items.join(',') + wrong;
+    return params.value("orderProjection").toString() + ' ' + prefix + items.join(',')
+        + (params.contains("fromRecord") ? '@' + QString::number(params.value("fromRecord").toInt()) : "")
+        + wrong;
+}
+
+// Cancelling as the user asks it, and what the exchange holds and answers.
+struct Cancelling
+{
+    QString orders; // "<market> <bet> <selection> [LAY] [MATCHED]; ..."
+    QString ticked; // "<market>:<selection>,...; ..."
+    bool back = true;
+    bool lay = true;
+    QStringList calls; // sorted patterns of Call
+    QString done;
+    // cancelOrders replies by market id; any other market's cancel succeeds.
+    QMap<QString, ScriptedReply> reports = {};
+    int pageSize = 1000;
+    // "<matched> <unmatched>": the ticked markets listed by the getter alone, with those flags.
+    QString getter = {};
+};
+
 } // namespace
 
-Q_DECLARE_METATYPE(Case)
+Q_DECLARE_METATYPE(Placing)
+Q_DECLARE_METATYPE(Cancelling)
 
-class tst_BetPlacer : public QObject
+// Bets placed, and bets listed and cancelled.
+class tst_Orders : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void outcomes_data();
-    void outcomes();
+    void init() { server.clearRequests(); }
+    void placing_data();
+    void placing();
+    void cancelling_data();
+    void cancelling();
 
 private:
+    // Starts a worker on a session and waits until it is gone and every reply
+    // is in; every request named the session.
+    void runToEnd(const WorkerWatch& watch, const std::function<void()>& start)
+    {
+        QBetFair::SessionToken = QStringLiteral("tok");
+        start();
+        QTRY_VERIFY_WITH_TIMEOUT(watch.deleted() && RepliesSettled(server), Patience);
+        for (const RecordedRequest& request : server.requests())
+            QCOMPARE(request.header("X-Authentication"), QByteArray("tok"));
+    }
+
     HttpTestServer server;
     LocalExchange local { server };
 };
 
-void tst_BetPlacer::outcomes_data()
+void tst_Orders::placing_data()
 {
-    QTest::addColumn<Case>("job");
+    QTest::addColumn<Placing>("job");
     const QString mixed = "1.5 A back 5 2.5; 1.5 B back 0.5 3.05; 1.6 C lay 1 4.5";
     const QString stopped = "^Stopped: left unmatched on the exchange at ";
     const QString stop = "^Betting was stopped due to errors$";
@@ -212,10 +267,8 @@ void tst_BetPlacer::outcomes_data()
     // above one placement; below, a placement where it cannot match, a
     // reduction and a move to the wanted price.
     const auto wire = [](const char* name, const char* currency, const char* bet, const char* requests) {
-        QTest::newRow(name) << Case { bet, "", false, Box::None, "A id ^$", "^$", requests, currency };
+        QTest::newRow(name) << Placing { bet, "", false, Box::None, "A id ^$", "^$", requests, currency };
     };
-    wire("back at the minimum", "GBP", "1.5 A back 2 2.02", "api place LIMIT BACK 2.00@2.02 LAPSE");
-    wire("lay above it", "EUR", "1.7 A lay 10.5 4.5 PERSIST", "api place LIMIT LAY 10.50@4.5 PERSIST");
     wire("1.996 is the minimum", "GBP", "1.5 A back 1.996 25 MARKET_ON_CLOSE",
         "api place LIMIT BACK 2.00@25 MARKET_ON_CLOSE");
     wire("1.995 rounds up to it", "GBP", "1.5 A back 1.995 1.01", "api place LIMIT BACK 2.00@1.01 LAPSE");
@@ -226,83 +279,70 @@ void tst_BetPlacer::outcomes_data()
         "api place LIMIT LAY 2.00@1.01 PERSIST; api cancel 1001 -0.01; api replace 1001 >3.05");
     // Whatever goes wrong, every bet gets one outcome.
     QTest::newRow("reports reversed, numbers as text")
-        << Case { "1.5 A back 5 2.5; 1.5 B back 0.5 3; 1.5 C lay 1 3", "text", false, none,
+        << Placing { "1.5 A back 5 2.5; 1.5 B back 0.5 3; 1.5 C lay 1 3", "text", false, none,
                "A id ^$; B id ^$; C id ^$", "^$", "1 1 1" };
     QTest::newRow("stakes that are no amount")
-        << Case { "1.5 A back 0.004 2.5; 1.5 B back nan 2.5; 1.5 C back -1 2.5; 1.5 D back 1e10 2.5", "",
+        << Placing { "1.5 A back 0.004 2.5; 1.5 B back nan 2.5; 1.5 C back -1 2.5; 1.5 D back 1e10 2.5", "",
                false, none,
                "A - ^Invalid stake: 0.004$; B - ^Invalid stake: nan$; C - ^Invalid stake: -1$; D - ^Invalid",
                "^$", "0 0 0" };
     QTest::newRow("placements refused, one placed without a bet id")
-        << Case { mixed, "place A refuse INSUFFICIENT_FUNDS; place B nobetid; place C refuse", false, none,
+        << Placing { mixed, "place A refuse INSUFFICIENT_FUNDS; place B nobetid; place C refuse", false, none,
                "A - ^INSUFFICIENT_FUNDS$; B - ^LOGICAL ERROR$; C - ^FAILURE$", "^LOGICAL ERROR$", "2 0 0" };
     // A placement without report is never sent again; a later step once more.
     QTest::newRow("no placement report, replacement not made")
-        << Case { mixed, "place B noreport; replace C cancelonly ERROR_IN_ORDER", false, none,
+        << Placing { mixed, "place B noreport; replace C cancelonly ERROR_IN_ORDER", false, none,
                "A id ^$; B - ^NO_REPORT$; C id ^ERROR_IN_ORDER$", "^$", "2 1 1" };
     QTest::newRow("reduction reported the second time, replacement never")
-        << Case { mixed, "cancel B noreportonce; replace C noreport", false, none,
+        << Placing { mixed, "cancel B noreportonce; replace C noreport", false, none,
                "A id ^$; B id ^$; C id ^NO_REPORT$", "^$", "2 3 3" };
-    QTest::newRow("placement refused, stop, bets in flight elsewhere") << Case {
+    QTest::newRow("placement refused, stop, bets in flight elsewhere") << Placing {
         "1.5 A back 5 2.5; 1.6 B back 0.5 3.05; 1.7 C lay 0.5 3",
         "place A refuse INSUFFICIENT_FUNDS; hold 1.6; hold 1.7", true, none,
         "A - ^INSUFFICIENT_FUNDS$; B id " + stopped + "1000 for 2.00$; C id " + stopped + "1.01 for 2.00$",
         stop, "3 0 0"
     };
-    QTest::newRow("reduction refused, stop, the other bet reduced")
-        << Case { "1.5 A back 0.5 2.5; 1.5 B lay 1.5 3.05", "cancel A refuse BET_TAKEN_OR_LAPSED", true, none,
-               "A id ^BET_TAKEN_OR_LAPSED$; B id " + stopped + "1.01 for 1.50$", stop, "1 1 0" };
     QTest::newRow("failing placement request, a bet in flight elsewhere")
-        << Case { "1.5 A back 5 2.5; 1.5 B back 1 2.5; 1.6 C back 0.5 3", "http place 1.5; hold 1.6", false,
-               none, "A - ^Network error: ; B - ^Network error: ; C id " + stopped + "1000 for 2.00$",
+        << Placing { "1.5 A back 5 2.5; 1.5 B back 1 2.5; 1.6 C back 0.5 3", "http place 1.5; hold 1.6",
+               false, none, "A - ^Network error: ; B - ^Network error: ; C id " + stopped + "1000 for 2.00$",
                "^Network error: ", "2 0 0" };
     QTest::newRow("markets of no exchange, stop: nothing sent")
-        << Case { "3.1 A back 5 2.5; - B back 5 2.5; 1.5 C back 5 2.5; 2.5 D back 0.5 2.5", "", true, none,
+        << Placing { "3.1 A back 5 2.5; - B back 5 2.5; 1.5 C back 5 2.5; 2.5 D back 0.5 2.5", "", true, none,
                "A " + noExchange.arg("3\\.1") + "; B " + noExchange.arg("")
                    + "; C - ^Not placed: betting was stopped$; D - ^Not placed",
                stop, "0 0 0" };
     // Receivers open modal boxes, inside which further replies are handled.
-    QTest::newRow("last reply of a pass arrives in a box")
-        << Case { "1.5 A back 0.5 3.05; 1.5 B back 5 2.5; 1.6 C back 5 2.5", "place B refuse X; hold 1.6",
-               false, Box::First, "A id ^$; B - ^X$; C id ^$", "^$", "2 1 1" };
     QTest::newRow("results of one reply still shown when the last arrives")
-        << Case { "1.5 A back 5 2.5; 1.5 B back 5 2.5; 1.6 C back 5 2.5",
+        << Placing { "1.5 A back 5 2.5; 1.5 B back 5 2.5; 1.6 C back 5 2.5",
                "place A refuse X; place B refuse X; hold 1.6", false, Box::First, "A - ^X$; B - ^X$; C id ^$",
                "^$", "2 0 0" };
     QTest::newRow("two operations of one market overlap")
-        << Case { "1.5 A back 0.5 3.05; 1.5 B lay 0.7 3.05; 1.5 C back 5 2; 1.6 D back 1 2",
+        << Placing { "1.5 A back 0.5 3.05; 1.5 B lay 0.7 3.05; 1.5 C back 5 2; 1.6 D back 1 2",
                "cancel B noreportonce; place C refuse X; hold 1.6", false, Box::Every,
                "A id ^$; B id ^$; C - ^X$; D id ^$", "^$", "2 3 3" };
     QTest::newRow("a box on every result, twelve markets through the throttle")
-        << Case { twelve, "", false, Box::Every, "M1 id ^$; N6 id ^$", "^$", "12 6 6" };
+        << Placing { twelve, "", false, Box::Every, "M1 id ^$; N6 id ^$", "^$", "12 6 6" };
 }
 
 // One result per bet and one Done after them, carrying the first error;
 // every success on the book as wanted, and no bet there the user has not
 // been told of.
-void tst_BetPlacer::outcomes()
+void tst_Orders::placing()
 {
-    QFETCH(Case, job);
+    QFETCH(Placing, job);
     Bets bets;
     QHash<QString, QList<QBetPlacer::QBet>> markets;
-    for (const QString& line : Exchange::Split(job.bets)) {
+    for (const QString& line : Split(job.bets)) {
         const QStringList f = line.split(' ');
         const QBetPlacer::QBet bet { f.at(2) == "back", f.at(4), f.at(3).toFloat(), 4700 + bets.size(),
             f.at(1), f.value(5, "LAPSE"), {}, 0 };
         bets.append({ f.at(0) == "-" ? QString() : f.at(0), bet });
         markets[bets.last().first].append(bet);
     }
-    server.clearRequests();
     const auto exchange = std::make_shared<Exchange>();
     exchange->script(job.script, bets);
-    for (const QString& prefix : QBetFair::EndpointPrefixes) {
-        for (const char* operation : { "placeOrders", "cancelOrders", "replaceOrders" }) {
-            server.setRpcHandler(LocalExchange::bettingPath(prefix),
-                "SportsAPING/v1.0/" + QLatin1String(operation),
-                [exchange](const RecordedRequest& request) { return exchange->answer(request); });
-        }
-    }
-    QBetFair::SessionToken = QStringLiteral("tok");
+    AnswerBetting(server, { "placeOrders", "cancelOrders", "replaceOrders" },
+        [exchange](const RecordedRequest& request) { return exchange->answer(request); });
     QBetFair::Currency = job.currency;
     QBetFair::StopOnError = job.stopOnError;
 
@@ -321,15 +361,14 @@ void tst_BetPlacer::outcomes()
             exchange->released = true;
             server.releaseAll();
             if (job.box == Box::Every || (job.box == Box::First && shown++ == 0))
-                RunModalBox([this] { return RepliesSettled(server); }, Patience);
+                RunModalBox([this] { return RepliesSettled(server); });
         });
-    placer->Bet(markets);
-    QTRY_VERIFY_WITH_TIMEOUT(watch.deleted(), Patience);
+    runToEnd(watch, [&] { placer->Bet(markets); });
     QBetFair::StopOnError = false;
 
     QCOMPARE(results.size(), bets.size());
     QVERIFY2(watch.endedWith(job.done), qPrintable(watch.done.join('|')));
-    for (const QString& line : Exchange::Split(job.expected)) {
+    for (const QString& line : Split(job.expected)) {
         const Result result = results.value(line.section(' ', 0, 0));
         QVERIFY_MATCHES(line.section(' ', 2), result.error);
         QVERIFY2((line.section(' ', 1, 1) == "id") != result.id.isEmpty(), qPrintable(line));
@@ -355,14 +394,131 @@ void tst_BetPlacer::outcomes()
         QVERIFY2(!order->named || reported.value(order.key()) == order->selection,
             qPrintable(QStringLiteral("bet %1 at %2 never reported").arg(order.key(), order->price)));
     }
-    for (const RecordedRequest& request : server.requests()) {
+    for (const RecordedRequest& request : server.requests())
         QVERIFY2(!request.body.contains("\"0.00\""), request.body.constData());
-        QCOMPARE(request.header("X-Authentication"), QByteArray("tok"));
-    }
     const QString wire = exchange->wire.join("; ");
     const QString counts = QStringLiteral("%1 %2 %3").arg(wire.count(" place ")).arg(wire.count(" cancel "));
     QCOMPARE(job.requests.contains("place") ? wire : counts.arg(wire.count(" replace ")), job.requests);
 }
 
-QTEST_GUILESS_MAIN(tst_BetPlacer)
-#include "tst_betplacer.moc"
+void tst_Orders::cancelling_data()
+{
+    QTest::addColumn<Cancelling>("job");
+    const QString sides = "1.1 b1 10; 1.1 b2 10 LAY; 1.1 b3 11; 1.1 b4 10 MATCHED";
+    const QString refused = "Error in cancelling on market: BET TAKEN OR LAPSED";
+    const QString list = "EXECUTABLE api:1.1";
+    QString many;
+    QStringList sixty;
+    for (int i = 0; i < 61; ++i) {
+        many += QStringLiteral("1.1 b%1 10; ").arg(i);
+        sixty << QStringLiteral("b%1").arg(i);
+    }
+    sixty.removeLast();
+    QString four;
+    for (int i = 1; i <= 4; ++i)
+        four += QStringLiteral("1.%1 b%1 %1; ").arg(i);
+    const QString ticked = "1.1:1; 1.2:2; 1.3:3";
+    const QStringList three { "EXECUTABLE api:1.1,1.2,1.3", "cancel api:1.1:b1", "cancel api:1.2:b2",
+        "cancel api:1.3:b3" };
+
+    // The listing: the projection and the markets, in batches of 250, each to its market's exchange.
+    QStringList markets;
+    for (int i = 0; i < 251; ++i)
+        markets << QStringLiteral("1.%1").arg(i);
+    markets.sort(); // as the getter is given them
+    QTest::newRow("listed: matched") << Cancelling { "", "1.10:1", true, true,
+        { "EXECUTION_COMPLETE api:1.10" }, "No bets", {}, 0, "1 0" };
+    QTest::newRow("listed: 251 markets") << Cancelling { "", markets.join(":1;") + ":1", true, true,
+        { "EXECUTABLE api:" + markets.mid(0, 250).join(','), "EXECUTABLE api:" + markets.last() }, "No bets",
+        {}, 0, "0 1" };
+    // Only unmatched bets of ticked selections on the chosen sides, listed first.
+    QTest::newRow("back side") << Cancelling { sides, "1.1:10", true, false, { list, "cancel api:1.1:b1" },
+        "" };
+    QTest::newRow("lay side") << Cancelling { sides, "1.1:10", false, true, { list, "cancel api:1.1:b2" },
+        "" };
+    QTest::newRow("ids beyond 32 bits") << Cancelling { "1.1 b1 1; 1.1 b2 4294967297; 1.1 b3 4294967296",
+        "1.1:4294967297", true, true, { list, "cancel api:1.1:b2" }, "" };
+    QTest::newRow("endpoints by market id, a bet listed twice cancelled once")
+        << Cancelling { "1.1 b1 10; 2.1 b2 20 LAY; 2.1 b3 21; 2.1 b2 20 LAY", "1.1:10; 2.1:20,21", true, true,
+               { "EXECUTABLE api-au:2.1", list, "cancel api-au:2.1:b2,b3", "cancel api:1.1:b1" }, "" };
+    QTest::newRow("61 bets in two requests") << Cancelling { many, "1.1:10", true, true,
+        { list, "cancel api:1.1:" + sixty.join(','), "cancel api:1.1:b60" }, "" };
+    QTest::newRow("more orders on later pages") << Cancelling { many.section(';', 0, 4), "1.1:10", true, true,
+        { list, list + "@2", list + "@4", "cancel api:1.1:b0,b1,b2,b3,b4" }, "", {}, 2 };
+    QTest::newRow("more claimed, none given")
+        << Cancelling { "1.1 b1 10", "1.1:10", true, true, { list }, "Server response error", {}, 0 };
+    QTest::newRow("nothing ticked") << Cancelling { sides, "", true, true, {}, "No bets" };
+    // One Done: success only when every report says so, else the first failure.
+    // A report without an error code names its status.
+    const ScriptedReply failed
+        = ScriptedReply::rpcResult(QJsonObject { { "status", "PROCESSED_WITH_ERRORS" } });
+    QTest::newRow("refused first, cancelled later") << Cancelling { four.section(';', 0, 2), ticked, true,
+        true, three, "Error in cancelling on market: PROCESSED WITH ERRORS",
+        { { "1.1", failed }, { "1.2", Cancelled.held() }, { "1.3", Cancelled.held() } } };
+    QTest::newRow("the last request fails") << Cancelling { four.section(';', 0, 2), ticked, true, true,
+        three, "Network error: .*", { { "1.3", ScriptedReply::error(500).held() } } };
+    // The fourth cancel waits its turn while the first failure comes in.
+    QTest::newRow("nothing sent after a failure") << Cancelling { four, ticked + "; 1.4:4", true, true,
+        { "EXECUTABLE api:1.1,1.2,1.3,1.4", "cancel api:1..:b.", "cancel api:1..:b.", "cancel api:1..:b." },
+        refused, { { "1.1", Lapsed }, { "1.2", Lapsed }, { "1.3", Lapsed }, { "1.4", Lapsed } } };
+}
+
+void tst_Orders::cancelling()
+{
+    QFETCH(Cancelling, job);
+    QJsonArray orders;
+    for (const QString& line : Split(job.orders)) {
+        const QStringList f = line.split(' ');
+        orders << QJsonObject { { "marketId", f.at(0) }, { "betId", f.at(1) },
+            { "selectionId", f.at(2).toLongLong() }, { "side", f.contains("LAY") ? "LAY" : "BACK" },
+            { "status", f.contains("MATCHED") ? "EXECUTION_COMPLETE" : "EXECUTABLE" } };
+    }
+    QHash<QString, QList<qlonglong>> ticked;
+    for (const QString& market : job.ticked.split(';', Qt::SkipEmptyParts)) {
+        for (const QString& selection : market.section(':', 1).split(','))
+            ticked[market.section(':', 0, 0).trimmed()] << selection.toLongLong();
+    }
+    AnswerBetting(
+        server, { "listCurrentOrders" }, [orders, pageSize = job.pageSize](const RecordedRequest& request) {
+            const QStringList asked = Strings(Params(request).value("marketIds"));
+            QJsonArray found;
+            for (const QJsonValue& order : orders) {
+                if (asked.contains(order.toObject().value("marketId").toString()))
+                    found << order;
+            }
+            const int from = Params(request).value("fromRecord").toInt();
+            return ScriptedReply::rpcResult(QJsonObject {
+                { "currentOrders", QJsonArray::fromVariantList(found.toVariantList().mid(from, pageSize)) },
+                { "moreAvailable", from + pageSize < found.size() } });
+        });
+    AnswerBetting(server, { "cancelOrders" }, [reports = job.reports](const RecordedRequest& request) {
+        return reports.value(Params(request).value("marketId").toString(), Cancelled);
+    });
+
+    QActionWorker* worker
+        = job.getter.isEmpty() ? static_cast<QActionWorker*>(new QCanceller) : new QBetsGetter;
+    WorkerWatch watch(worker);
+    connect(worker, &QActionWorker::Info, this, [](const QString& text) { QFAIL(qPrintable(text)); });
+    const ReleaseInTurn inTurn(server);
+    QStringList markets = ticked.keys();
+    markets.sort();
+    runToEnd(watch, [&] {
+        if (job.getter.isEmpty())
+            static_cast<QCanceller*>(worker)->Cancel(ticked, job.back, job.lay);
+        else
+            static_cast<QBetsGetter*>(worker)->GetBets(
+                markets, job.getter.startsWith('1'), job.getter.endsWith('1'));
+    });
+
+    QVERIFY2(watch.endedWith("^" + job.done + "$"), qPrintable(watch.done.join('|')));
+    QStringList calls;
+    for (const RecordedRequest& request : server.requests())
+        calls << Call(request);
+    calls.sort();
+    QCOMPARE(calls.size(), job.calls.size());
+    for (int i = 0; i < calls.size(); ++i)
+        QVERIFY_MATCHES("^" + job.calls.at(i) + "$", calls.at(i));
+}
+
+QTEST_GUILESS_MAIN(tst_Orders)
+#include "tst_orders.moc"

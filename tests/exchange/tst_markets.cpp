@@ -1,0 +1,389 @@
+#include "ExchangeTest.h"
+#include "QMarketPLGetter.h"
+#include "QPriceUpdater.h"
+#include "QScoresWorker.h"
+#include "QSearchWorker.h"
+
+#include <QtTest>
+
+#include <atomic>
+#include <memory>
+
+namespace {
+
+const QString TimeRanges = QStringLiteral("SportsAPING/v1.0/listTimeRanges");
+const QString Catalogue = QStringLiteral("SportsAPING/v1.0/listMarketCatalogue");
+const QDateTime FirstMinute(QDate(2030, 1, 1), QTime(10, 0), Qt::UTC);
+
+QJsonObject Json(const char* text)
+{
+    return QJsonDocument::fromJson(text).object();
+}
+
+QString Minute(int index)
+{
+    return FirstMinute.addSecs(60 * index).toString(Qt::ISODateWithMs);
+}
+
+// One minute per count, from minute `first` on.
+ScriptedReply Ranges(const QList<int>& counts, int first = 0)
+{
+    QJsonArray ranges;
+    for (int i = 0; i < counts.size(); ++i) {
+        const QJsonObject range { { "from", Minute(first + i) }, { "to", Minute(first + i + 1) } };
+        ranges.append(QJsonObject { { "timeRange", range }, { "marketCount", counts.at(i) } });
+    }
+    return ScriptedReply::rpcResult(ranges);
+}
+
+// A request's prefix, and for a catalogue request " <first minute>[-<last minute>]".
+QString Sent(const RecordedRequest& request)
+{
+    const QString prefix = request.path().section('/', 1, 1);
+    const QJsonObject window = Params(request).value("filter").toObject().value("marketStartTime").toObject();
+    const auto minute = [&](const char* end) {
+        return FirstMinute.secsTo(QDateTime::fromString(window.value(end).toString(), Qt::ISODateWithMs))
+            / 60;
+    };
+    if (request.rpcMethod() != Catalogue)
+        return prefix;
+    const QString first = prefix + ' ' + QString::number(minute("from"));
+    return minute("to") - minute("from") == 1 ? first : first + '-' + QString::number(minute("to") - 1);
+}
+
+// A search and all it reports, in order: "Info:<text>", "Found:<market ids>", "Done:<text>".
+struct SearchLog : QObject
+{
+    QStringList events;
+    QPointer<QSearchWorker> worker;
+
+    explicit SearchLog(const QJsonObject& searchData)
+        : worker(new QSearchWorker(searchData))
+    {
+        connect(
+            worker, &QActionWorker::Info, this, [this](const QString& text) { events << "Info:" + text; });
+        connect(worker, &QSearchWorker::FoundMarkets, this, [this](const QJsonArray& markets) {
+            QStringList ids;
+            for (const QJsonValue& market : markets)
+                ids << market.toObject().value("marketId").toString();
+            events << "Found:" + ids.join(',');
+        });
+        connect(
+            worker, &QActionWorker::Done, this, [this](const QString& error) { events << "Done:" + error; });
+    }
+};
+
+// A search, the time ranges of both jurisdictions, and what they must lead to.
+struct Search
+{
+    ScriptedReply api;
+    ScriptedReply australian;
+    QStringList events;
+    int failing = -1; // the catalogue reply that fails, by order of arrival
+    bool box = false; // the receiver of the first markets shows one, in which later replies come
+    QJsonObject searchData = Json(R"({"eventTypeIds": ["7"]})");
+    QJsonObject filter = Json(R"({"eventTypeIds": ["7"]})"); // as sent, "marketBettingTypes" aside
+};
+
+// The market book and the profit-and-loss fetchers share their batching and reply handling.
+enum class Fetcher { Books, ProfitAndLoss };
+
+QStringList Ids(int count)
+{
+    QStringList ids;
+    for (int i = 0; i < count; ++i)
+        ids << QStringLiteral("1.%1").arg(i);
+    return ids;
+}
+
+// A fetch of market data and what it must come to.
+struct Fetch
+{
+    Fetcher fetcher;
+    QStringList ids;
+    QStringList events; // "data:<first entry's marketId>"; "#n" the n-th request's first id
+    QStringList replies = {}; // by arrival, "ok" beyond the list; "now" answered at once, the others in turn
+    QString receiver = {}; // of the first data: "box" or "cancel"
+    int options = 0; // 1: starting prices, 2: traded volumes, 4: orders
+    QStringList batches = {}; // where given: "<prefix>:<ids>", in any order, and every request's
+    QByteArray params = {}; // parameters, "marketIds" aside
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Search)
+Q_DECLARE_METATYPE(Fetch)
+
+// Markets searched, their books and profit and loss fetched in batches, and scores.
+class tst_Markets : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { server.clearRequests(); }
+    void cleanup() { QTRY_VERIFY_WITH_TIMEOUT(RepliesSettled(server), Patience); }
+    void searching_data();
+    void searching();
+    void fetching_data();
+    void fetching();
+    void scores();
+
+private:
+    HttpTestServer server;
+    LocalExchange exchange { server };
+};
+
+void tst_Markets::searching_data()
+{
+    QTest::addColumn<Search>("search");
+    const auto FoundInfo
+        = [](int count) { return QStringLiteral("Info:Found %1 intermediately result(s).").arg(count); };
+    const ScriptedReply none = Ranges({});
+    const QString lost = "Info:%1 market(s) starting at 2030-01-01 %2 could not be fetched: "
+                         "one request returns at most %3.";
+    const ScriptedReply six = Ranges({ 150, 150, 150, 150, 150, 150 });
+    const QString failed = "Done:TOO_MANY_REQUESTS";
+
+    // Both stages ask only the chosen jurisdictions, with the filter the exchange can apply.
+    const ScriptedReply five = Ranges({ 5 });
+    const QStringList both { FoundInfo(10), "Found:api 0", "Found:api-au 0", "Done:" };
+    const QStringList main { FoundInfo(5), "Found:api 0", "Done:" };
+    const QJsonObject all
+        = Json(R"({"eventTypeIds": ["1", "7"], "marketTypeCodes": ["WIN"], "marketCountries": [],
+        "eventIds": [29000001], "withOrders": ["EXECUTABLE"], "bspOnly": true, "turnInPlayEnabled": false,
+        "inPlayOnly": true, "marketStartTime": {"from": "2030-01-01T00:00:00Z"}})");
+    QTest::newRow("nothing the exchange applies") << Search { five, five, both, -1, false,
+        Json(R"({"marketName": ["Match Odds"], "inPlayMinutes": 30, "marketBettingTypes": ["LINE"],
+            "filter": {"eventIds": [9]}})"),
+        {} };
+    QTest::newRow("every key in its form") << Search { five, five, main, -1, false, all, all };
+    QTest::newRow("every key in another form") << Search { five, five, both, -1, false,
+        Json(
+            R"({"eventTypeIds": "7", "marketTypeCodes": {"WIN": true}, "marketCountries": "AU", "eventIds": 2,
+            "withOrders": "NONE", "bspOnly": 1, "turnInPlayEnabled": "true", "inPlayOnly": null,
+            "marketStartTime": "2030-01-01T00:00:00Z"})"),
+        Json(R"({"bspOnly": false, "turnInPlayEnabled": false, "inPlayOnly": false})") };
+    const auto countries = [&](const char* name, const char* data, const QStringList& events) {
+        QTest::newRow(name) << Search { five, five, events, -1, false, Json(data), Json(data) };
+    };
+    countries("AU alone", R"({"marketCountries": ["AU"]})", { FoundInfo(5), "Found:api-au 0", "Done:" });
+    countries("AUS and au are not AU", R"({"marketCountries": ["AUS", "au"]})", main);
+    // At most 200 markets a window, 100 with silks; a crowded minute is reported.
+    QTest::newRow("150 60 30 250 10") << Search { Ranges({ 150, 60, 30, 250, 10 }), none,
+        { FoundInfo(500), lost.arg(50).arg("10:03").arg(200), "Found:api 0", "Found:api 1-2", "Found:api 3",
+            "Found:api 4", "Done:" } };
+    QTest::newRow("60 30 20 with silks")
+        << Search { Ranges({ 60, 30, 20 }), none, { FoundInfo(110), "Found:api 0-1", "Found:api 2", "Done:" },
+               -1, false, Json(R"({"silks": true})"), {} };
+    QTest::newRow("100 and 100 fill one window")
+        << Search { Ranges({ 100, 100 }), none, { FoundInfo(200), "Found:api 0-1", "Done:" } };
+    // One count over both jurisdictions, told before any market is handed on.
+    QTest::newRow("no ranges anywhere") << Search { none, none.held(), { "Done:" } };
+    QTest::newRow("Australia only, answering last")
+        << Search { none, Ranges({ 2, 2 }, 5).held(), { FoundInfo(4), "Found:api-au 5-6", "Done:" } };
+    // A failure ends the search at once; a reply still out changes nothing later,
+    // and no window waiting its turn (three requests are out at most) is asked for.
+    QTest::newRow("a time range reply fails")
+        << Search { ScriptedReply::error(500), Ranges({ 5 }).held(), { "Done:Network error" } };
+    QTest::newRow("a window fails while the fourth waits")
+        << Search { six, none, { FoundInfo(900), failed }, 0 };
+    QTest::newRow("the last window fails in a box") << Search { Ranges({ 150, 150, 150 }), none,
+        { FoundInfo(450), "Found:m0", "Found:m1", failed }, 2, true };
+}
+
+// Where a search leads: the jurisdictions and windows asked, the counts told,
+// and each request as the exchange takes it. One Done, nothing after it.
+void tst_Markets::searching()
+{
+    QFETCH(Search, search);
+    server.setRpcReply(LocalExchange::bettingPath("api"), TimeRanges, search.api);
+    server.setRpcReply(LocalExchange::bettingPath("api-au"), TimeRanges, search.australian);
+    const auto arrivals = std::make_shared<std::atomic<int>>(0);
+    AnswerBetting(server, { "listMarketCatalogue" },
+        [arrivals, failing = search.failing](const RecordedRequest& request) {
+            // Named after its window, or where one fails after its order of arrival.
+            const int arrival = (*arrivals)++;
+            const QJsonObject market { { "marketId",
+                failing < 0 ? Sent(request) : QStringLiteral("m%1").arg(arrival) } };
+            return (arrival == failing ? Refused("TOO_MANY_REQUESTS")
+                                       : ScriptedReply::rpcResult(QJsonArray { market }))
+                .held();
+        });
+    QBetFair::Locale = QStringLiteral("ru");
+
+    SearchLog log(search.searchData);
+    connect(log.worker, &QSearchWorker::FoundMarkets, this, [&] {
+        if (std::exchange(search.box, false))
+            RunModalBox([&] { return log.events.last().startsWith("Done:"); });
+    });
+    const ReleaseInTurn inTurn(server);
+    log.worker->Search();
+    QTRY_VERIFY_WITH_TIMEOUT(log.worker.isNull() && RepliesSettled(server), Patience);
+    QBetFair::Locale = QStringLiteral("en");
+
+    // The events between the first and the last come with the replies, in any order.
+    for (QStringList* events : { &log.events, &search.events }) {
+        events->replaceInStrings(QRegularExpression("^(Done:Network error).*"), "\\1");
+        if (events->size() > 2)
+            std::sort(events->begin() + 1, events->end() - 1);
+    }
+    QCOMPARE(log.events, search.events);
+    QStringList windows;
+    for (const RecordedRequest& request : server.requests())
+        windows << (request.rpcMethod() == Catalogue ? Sent(request) : QString());
+    windows.removeDuplicates(); // Qt may send an aborted request again
+    windows.removeAll(QString());
+    QCOMPARE(windows.size(), search.failing < 0 ? search.events.filter("Found:").size() : 3);
+    QStringList projection { "RUNNER_DESCRIPTION", "EVENT", "EVENT_TYPE", "MARKET_START_TIME",
+        "MARKET_DESCRIPTION" };
+    const bool silks = search.searchData.value("silks") == true;
+    if (silks)
+        projection << "RUNNER_METADATA";
+    const QJsonObject expected { { "maxResults", silks ? 100 : 200 }, { "locale", "ru" },
+        { "marketProjection", QJsonArray::fromStringList(projection) }, { "sort", "FIRST_TO_START" } };
+    search.filter.insert("marketBettingTypes", QJsonArray { "ODDS" });
+    for (const RecordedRequest& request : server.requests()) {
+        QJsonObject params = Params(request);
+        QJsonObject filter = params.take("filter").toObject();
+        if (request.rpcMethod() == TimeRanges) {
+            QCOMPARE(params, QJsonObject({ { "granularity", "MINUTES" } }));
+            QCOMPARE(filter, search.filter);
+        } else {
+            QCOMPARE(params, expected);
+            filter.remove("marketStartTime"); // the window, as Sent reads it
+            search.filter.remove("marketStartTime");
+            QCOMPARE(filter, search.filter);
+        }
+    }
+}
+
+void tst_Markets::fetching_data()
+{
+    QTest::addColumn<Fetch>("run");
+    const auto books = [](const char* priceData) {
+        return QByteArray(R"({"orderProjection": "ALL", "priceProjection": {"priceData": [)") + priceData
+            + R"(], "virtualise": true, "exBestOffersOverrides": {"bestPricesDepth": 1}}})";
+    };
+    const QString ten = "api:" + Ids(10).join(',');
+    const QStringList two { "data:#0", "data:#1", "done:" };
+    const Fetcher pl = Fetcher::ProfitAndLoss;
+    const Fetcher book = Fetcher::Books;
+
+    // Batches as the exchange sees them: endpoint, markets and exact parameters.
+    QTest::newRow("41 ids: 40 and 1") << Fetch { book, Ids(41), two, {}, {}, 4,
+        { "api:" + Ids(40).join(','), "api:1.40" }, books(R"("EX_BEST_OFFERS")") };
+    QTest::newRow("SP and traded: 8 and 2") << Fetch { book, Ids(10), two, {}, {}, 3,
+        { ten.chopped(8), "api:1.8,1.9" }, books(R"("EX_BEST_OFFERS", "EX_TRADED", "SP_AVAILABLE")") };
+    QTest::newRow("jurisdictions, malformed and empty ids to api-au") << Fetch { book,
+        { "1.10", "10.5", "", "1.1", " 1.2", "2.1", "2.1" }, two, {}, {}, 1,
+        { "api:1.10,1.1", "api-au:10.5,, 1.2,2.1,2.1" }, books(R"("EX_BEST_OFFERS", "SP_AVAILABLE")") };
+    QTest::newRow("P&L, 51 ids: 50 and 1") << Fetch { pl, Ids(51), two, {}, {}, 0,
+        { "api:" + Ids(50).join(','), "api:1.50" }, R"({"netOfCommission": true})" };
+    // Nothing is sent; the two fetchers end differently, and at once.
+    QTest::newRow("books, no market")
+        << Fetch { book, {}, { "done:Nothing to update" }, {}, {}, 0, {}, "{}" };
+    QTest::newRow("P&L, no market") << Fetch { pl, {}, { "done:" }, {}, {}, 0, {}, "{}" };
+    // Each reply's data as it arrives, then one empty Done.
+    QTest::newRow("in arrival order")
+        << Fetch { book, Ids(81), { "data:#2", "data:#0", "data:#1", "done:" }, { "ok", "ok", "now" } };
+    QTest::newRow("the Australian batch last") << Fetch { pl, Ids(101) + QStringList { "2.1" },
+        { "data:#0", "data:#1", "data:#2", "data:2.1", "done:" } };
+    // The first failure ends the run at once; the third reply reaches nobody.
+    QTest::newRow("the second fails")
+        << Fetch { book, Ids(81), { "data:#0", "done:Network error" }, { "ok", "http" } };
+    // Three batches out, the fourth waiting for a slot: the rest are never sent.
+    QTest::newRow("a failure while the fourth waits")
+        << Fetch { book, Ids(161), { "done:Network error" }, { "http" } };
+    QTest::newRow("the receiver of data cancels while the fourth waits")
+        << Fetch { book, Ids(161), { "data:#0", "done:Cancelled" }, {}, "cancel" };
+    // The receiver of the first data shows a box, in which the other replies arrive.
+    QTest::newRow("a box") << Fetch { pl, Ids(101), { "data:#0", "data:#1", "data:#2", "done:" }, {}, "box" };
+}
+
+// One Done, nothing after it, and no batch sent once it is out.
+void tst_Markets::fetching()
+{
+    QFETCH(Fetch, run);
+    QBetFair::SessionToken = QStringLiteral("tok");
+    const auto arrivals = std::make_shared<std::atomic<int>>(0);
+    AnswerBetting(server, { "listMarketBook", "listMarketProfitAndLoss" },
+        [arrivals, replies = run.replies](const RecordedRequest& request) {
+            const QString reply = replies.value((*arrivals)++, "ok");
+            const QJsonObject first { { "marketId", Strings(Params(request).value("marketIds")).value(0) } };
+            const ScriptedReply data = ScriptedReply::rpcResult(QJsonArray { first });
+            return reply == "now" ? data : reply == "http" ? ScriptedReply::error(500).held() : data.held();
+        });
+
+    QPointer<QPriceUpdater> books;
+    QPointer<QMarketBatchWorker> worker = run.fetcher == Fetcher::Books
+        ? static_cast<QMarketBatchWorker*>(books = new QPriceUpdater)
+        : new QMarketPLGetter;
+    QStringList events;
+    connect(
+        worker, QOverload<const QJsonArray&>::of(&QMarketBatchWorker::Done), this, [&](const QJsonArray& a) {
+            events << "data:" + (a.isEmpty() ? "none" : a.first().toObject().value("marketId").toString());
+            const QString once = std::exchange(run.receiver, QString());
+            if (once == "cancel")
+                worker->Cancel();
+            if (once == "box")
+                RunModalBox([&] { return events.last().startsWith("done:"); });
+        });
+    connect(worker, QOverload<const QString&>::of(&QActionWorker::Done), this,
+        [&](const QString& text) { events << "done:" + text; });
+    const ReleaseInTurn inTurn(server);
+    const int o = run.options;
+    books ? books->UpdatePrices(run.ids, o & 1, o & 2, o & 4, o & 4)
+          : static_cast<QMarketPLGetter*>(worker.data())->GetPL(run.ids);
+    QTRY_VERIFY_WITH_TIMEOUT(worker.isNull() && RepliesSettled(server), Patience);
+
+    QStringList sent;
+    for (const RecordedRequest& request : server.requests()) {
+        QJsonObject params = Params(request);
+        const QStringList ids = Strings(params.take("marketIds"));
+        run.events.replaceInStrings(
+            QRegularExpression(QStringLiteral("#%1$").arg(sent.size())), ids.value(0));
+        sent << request.path().section('/', 1, 1) + ':' + ids.join(',');
+        QCOMPARE(request.rpcMethod().endsWith("Book"), run.fetcher == Fetcher::Books);
+        QCOMPARE(request.header("X-Application"), QBetFair::AppKey.toUtf8());
+        QCOMPARE(request.header("X-Authentication"), QByteArray("tok"));
+        if (!run.params.isNull())
+            QCOMPARE(params, QJsonDocument::fromJson(run.params).object());
+    }
+    QCOMPARE(events.replaceInStrings(QRegularExpression("^(done:Network error).*"), "\\1"), run.events);
+    sent.removeDuplicates(); // Qt may send an aborted request again
+    sent.sort();
+    run.batches.sort();
+    if (!run.params.isNull())
+        QCOMPARE(sent, run.batches);
+    else
+        QCOMPARE(sent.size(), run.ids.contains("2.1") ? 4 : 3);
+}
+
+// In-play scores: a plain GET of the public service, without key or
+// session; the reply's array handed on unchanged, then success.
+void tst_Markets::scores()
+{
+    const QString path = QStringLiteral("/inplayservice/v1.0/eventsInPlay");
+    const QByteArray events
+        = R"([{"eventId":29001,"state":{"score":{"home":{"score":"2"}}}},{"eventId":29003}])";
+    server.setReply("GET", path, ScriptedReply::text(events, "application/json"));
+    QBetFair::SessionToken = QStringLiteral("tok");
+    QStringList reported;
+    QPointer<QScoresWorker> worker = new QScoresWorker;
+    connect(worker, QOverload<const QJsonArray&>::of(&QScoresWorker::Done), this,
+        [&](const QJsonArray& data) { reported << QJsonDocument(data).toJson(QJsonDocument::Compact); });
+    connect(worker, QOverload<const QString&>::of(&QScoresWorker::Done), this,
+        [&](const QString& text) { reported << "done:" + text; });
+    worker->GetScores({ 7, 1 });
+    QTRY_VERIFY_WITH_TIMEOUT(worker.isNull(), Patience);
+
+    QCOMPARE(reported, QStringList({ events, "done:" }));
+    const RecordedRequest request = server.lastRequest();
+    QCOMPARE(server.requestCount(), 1);
+    QCOMPARE(request.method + ' ' + request.target,
+        "GET " + (path + "?locale=en&regionCode=UK&alt=json&eventTypeIds=7,1").toUtf8());
+    QVERIFY(!request.hasHeader("X-Application") && !request.hasHeader("X-Authentication"));
+}
+
+QTEST_GUILESS_MAIN(tst_Markets)
+#include "tst_markets.moc"
