@@ -177,6 +177,12 @@ void tst_Markets::searching_data()
                -1, false, Json(R"({"silks": true})"), {} };
     QTest::newRow("100 and 100 fill one window")
         << Search { Ranges({ 100, 100 }), none, { FoundInfo(200), "Found:api 0-1", "Done:" } };
+    // Malformed ranges: one without its time skipped, a negative count read as none.
+    const QJsonObject first { { "from", Minute(0) }, { "to", Minute(1) } };
+    QTest::newRow("malformed ranges")
+        << Search { ScriptedReply::rpcResult(QJsonArray { QJsonObject { { "marketCount", 9 } },
+                        QJsonObject { { "timeRange", first }, { "marketCount", -3 } } }),
+               Ranges({ 5 }, 1), { FoundInfo(5), "Found:api 0", "Found:api-au 1", "Done:" } };
     // One count over both jurisdictions, told before any market is handed on.
     QTest::newRow("no ranges anywhere") << Search { none, none.held(), { "Done:" } };
     QTest::newRow("Australia only, answering last")
