@@ -220,7 +220,7 @@ private slots:
         headers = headers.filter(QRegularExpression("^(?!host|content-length|accept-language)"));
         headers.sort();
         QCOMPARE(headers,
-            QStringList({ "accept: application/json", "accept-encoding: gzip", "connection: keep-alive",
+            QStringList({ "accept-encoding: gzip", "accept: application/json", "connection: keep-alive",
                 "content-type: application/json", "user-agent: Quillory HTTP Client 2.0",
                 "x-application: " + QBetFair::AppKey, "x-authentication: " + Token }));
         QCOMPARE(received.json(),
