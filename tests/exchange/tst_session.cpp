@@ -139,8 +139,8 @@ private slots:
         row("error beside success", "login",
             Json(R"({"token": "%1", "status": "SUCCESS", "error": "LOCKED"})"), gbp, "old ???",
             "LOCKED | old ??? | login");
-        row("account refused", "login", success,
-            Json(R"({"error":{"data":{"AccountAPINGException":{"errorCode":"NO_SESSION"}}}})"), "old ???",
+        row("account refused, an earlier currency", "login", success,
+            Json(R"({"error":{"data":{"AccountAPINGException":{"errorCode":"NO_SESSION"}}}})"), "old GBP",
             "NO_SESSION | T ??? | login getAccountDetails");
         // The web login page's token goes straight to the account details;
         // without one the session held so far stays as it was.
