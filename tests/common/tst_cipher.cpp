@@ -1,8 +1,5 @@
 #include "QCipher.h"
 
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QtTest>
 
 #include <climits>
@@ -22,9 +19,9 @@ constexpr char Guard = char(0xa5);
 
 static auto bytes(const QByteArray& data) { return reinterpret_cast<const quint8*>(data.constData()); }
 
-static int init(QCipher& cipher, int mode, int direction, const QByteArray& key, const QByteArray& iv = {})
+static int init(QCipher& cipher, int mode, int direction, const QByteArray& key, const QByteArray& iv)
 {
-    return cipher.Init(mode, direction, bytes(key), key.size() / 8 - 2, iv.isNull() ? nullptr : bytes(iv));
+    return cipher.Init(mode, direction, bytes(key), key.size() / 8 - 2, bytes(iv));
 }
 
 // One operation into guard bytes, a block longer than the input; the length is in bits for the whole-block
@@ -32,19 +29,17 @@ static int init(QCipher& cipher, int mode, int direction, const QByteArray& key,
 static int run(const QCipher& cipher, Operation op, const QByteArray& input, int length, QByteArray& output)
 {
     output = QByteArray(input.size() + 16, Guard);
-    auto* out = reinterpret_cast<quint8*>(output.data());
-    return (cipher.*op)(input.isNull() ? nullptr : bytes(input), length, out);
+    return (cipher.*op)(bytes(input), length, reinterpret_cast<quint8*>(output.data()));
 }
 
-static QByteArray cipherAll(int mode, int direction, const QByteArray& key, const QByteArray& iv,
-    const QByteArray& input, bool padded = false)
+static QByteArray cipherAll(int mode, int dir, const QByteArray& key, const QByteArray& iv,
+    const QByteArray& in)
 {
     QCipher cipher;
     QByteArray output;
-    init(cipher, mode, direction, key, iv);
-    const Operation op = direction == Enc ? (padded ? EncPadded : EncBlocks) : padded ? DecPadded : DecBlocks;
-    const int result = run(cipher, op, input, padded ? input.size() : input.size() * 8, output);
-    return result < 0 ? "failed " + QByteArray::number(result) : output.left(padded ? result : result / 8);
+    init(cipher, mode, dir, key, iv);
+    const int result = run(cipher, dir == Enc ? EncBlocks : DecBlocks, in, in.size() * 8, output);
+    return result < 0 ? "failed " + QByteArray::number(result) : output.left(result / 8);
 }
 
 class tst_Cipher : public QObject
@@ -52,44 +47,20 @@ class tst_Cipher : public QObject
     Q_OBJECT
 
 private slots:
-    // FIPS-197 C.1 to C.3; SP 800-38A F.2.1, F.2.5 and the first bits of F.3.1; random keys, vectors and
-    // texts against the openssl command.
+    // FIPS-197 C.1 to C.3; SP 800-38A F.2.1 and the first bits of F.3.1.
     void referenceVectors()
     {
         const QByteArray fips = QByteArray::fromHex("00112233445566778899aabbccddeeff"), two = Plain.left(32);
-        const QByteArray key256
-            = QByteArray::fromHex("603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4");
         const struct { int mode; QByteArray key, plain, cipher; } rows[] = {
             { Ecb, Counting.left(16), fips, "69c4e0d86a7b0430d8cdb78070b4c55a" },
             { Ecb, Counting.left(24), fips, "dda97ca4864cdfe06eaf70a0ec0d7191" },
             { Ecb, Counting, fips, "8ea2b7ca516745bfeafc49904b496089" },
             { Cbc, Key128, two, "7649abac8119b246cee98e9b12e9197d5086cb9b507219ee95db113a917678b2" },
-            { Cbc, key256, two, "f58c4c04d6e5f1ba779eabfb5f7bfbd69cfc4e967edb808d679f777bc6702c7d" },
             { Cfb1, Key128, Plain.left(16), "68b3" } };
         for (const auto& row : rows) {
             const QByteArray enciphered = cipherAll(row.mode, Enc, row.key, Iv, row.plain);
             QCOMPARE(enciphered.toHex().left(row.cipher.size()), row.cipher);
             QCOMPARE(cipherAll(row.mode, Dec, row.key, Iv, enciphered), row.plain);
-        }
-
-        QByteArray random(128, Qt::Uninitialized);
-        QRandomGenerator(20240309).fillRange(reinterpret_cast<quint32*>(random.data()), random.size() / 4);
-        const struct { const char* name; int mode, keyBytes, plainBytes; bool padded; } runs[] = {
-            { "aes-128-ecb", Ecb, 16, 37, true }, { "aes-192-cbc", Cbc, 24, 64, false },
-            { "aes-256-cbc", Cbc, 32, 80, true }, { "aes-256-cfb1", Cfb1, 32, 48, false } };
-        for (const auto& run : runs) {
-            const QByteArray key = random.left(run.keyBytes), iv = random.mid(32, 16);
-            const QByteArray plain = random.right(run.plainBytes);
-            QProcess openssl;
-            openssl.start(QStandardPaths::findExecutable("openssl"),
-                QStringList { "enc", QString("-") + run.name, "-K", key.toHex(), "-iv", iv.toHex() }
-                    + (run.padded ? QStringList() : QStringList { "-nopad" }));
-            openssl.write(plain);
-            openssl.closeWriteChannel();
-            QVERIFY2(openssl.waitForFinished(30000) && openssl.exitCode() == 0, "openssl is the reference");
-            const QByteArray reference = openssl.readAllStandardOutput();
-            QCOMPARE(cipherAll(run.mode, Enc, key, iv, plain, run.padded).toHex(), reference.toHex());
-            QCOMPARE(cipherAll(run.mode, Dec, key, iv, reference, run.padded).toHex(), plain.toHex());
         }
     }
 
@@ -98,9 +69,8 @@ private slots:
     void resultCodes()
     {
         // mode, direction, with a key, key length, result
-        const int rows[][5] = { { Cbc, Enc, 1, 0, 0 }, { 3, 2, 0, 3, -1 }, { -1, 0, 1, 0, -1 },
-            { 0, 2, 0, 3, -2 }, { 0, -1, 1, 0, -2 }, { 0, 0, 0, 3, -3 }, { 0, 0, 1, -1, -3 },
-            { 1, 0, 0, 2, -4 } };
+        const int rows[][5] = { { Cbc, Enc, 1, 0, 0 }, { 3, 2, 0, 3, -1 }, { 0, 2, 0, 3, -2 },
+            { 0, 0, 0, 3, -3 }, { 1, 0, 0, 2, -4 } };
         const QByteArray zeroVector = cipherAll(Cbc, Enc, Key128, QByteArray(16, '\0'), Plain);
         for (const auto& row : rows) {
             QCipher cipher;
@@ -117,13 +87,10 @@ private slots:
         const auto twoBlocks = [](int mode, const QByteArray& last) {
             return cipherAll(mode, Enc, Key128, Iv, Plain.left(16) + last);
         };
-        const QByteArray fifteen = Plain.mid(16, 15), none;
+        const QByteArray fifteen = Plain.mid(16, 15);
         const struct { int mode, dir; Operation op; QByteArray input; int size, result, written; } calls[] = {
-            { Cbc, Enc, DecBlocks, Plain, 128, -6, 0 }, { Cbc, Dec, EncPadded, Plain, 16, -5, 0 },
-            { Cbc, Enc, EncBlocks, none, 128, 0, 0 }, { Cbc, Enc, EncBlocks, Plain, 127, 0, 0 },
-            { Ecb, Dec, DecBlocks, Plain, 200, 128, 16 }, { Ecb, Enc, EncPadded, Plain, 16, 32, 32 },
-            { Cfb1, Enc, EncPadded, Plain, 16, -1, 0 }, { Cbc, Dec, DecPadded, Plain, 20, -7, 0 },
-            { Cbc, Enc, EncPadded, Plain, INT_MAX, -7, 0 },
+            { Cbc, Enc, DecBlocks, Plain, 128, -6, 0 }, { Ecb, Dec, DecBlocks, Plain, 200, 128, 16 },
+            { Cbc, Dec, DecPadded, Plain, 20, -7, 0 }, { Cbc, Enc, EncPadded, Plain, INT_MAX, -7, 0 },
             { Ecb, Dec, DecPadded, twoBlocks(Ecb, fifteen + '\0'), 32, -7, 0 },
             { Cbc, Dec, DecPadded, twoBlocks(Cbc, fifteen.left(12) + "\x01\x03\x02\x03"), 32, -7, 0 },
             { Cbc, Dec, DecPadded, twoBlocks(Cbc, fifteen + '\x01'), 32, 31, 31 } };
@@ -145,7 +112,6 @@ private slots:
         const QString rows[][2] = { { "", "" }, { "betfair_user", "YXnxy38/eafJkQmUyrHXyQ==" },
             { "0123456789abcdef", "dBBpl4qj2BhCXdG4BM95t+LSvSprFQ8Zl1LemtMvpeI=" },
             { "Пароль", "e+Hwn8cAgyJstY9YhZed3Q==" },
-            { "Mot de passe éàü", "ArDeozPs6H9xXYHE3/gI+M/N5zIaFhE7tMgzBOwGLz4=" },
             { "€😀 ok", "/lByLaVifMeX/1ACFgVT5w==" } };
         for (const auto& row : rows) {
             QCOMPARE(QCipher::EncryptString(row[0]), row[1]);

@@ -3,8 +3,6 @@
 #include "TestFiles.h"
 #include "TrustedHttpsServer.h"
 
-#include <QProgressBar>
-
 class tst_DownloadDialog : public QObject
 {
     Q_OBJECT
@@ -64,7 +62,6 @@ private slots:
         QCOMPARE(dialog.exec(), box.isEmpty() ? QDialog::Accepted : QDialog::Rejected);
         QCOMPARE(dialog.FileName(), box.isEmpty() ? folder + "/setup.exe" : QString());
         QCOMPARE(contentOf(folder + "/setup.exe"), box.isEmpty() ? saved : QByteArray("older"));
-        QVERIFY(!box.isEmpty() || dialog.windowTitle() == "Downloading (100%)");
         QCOMPARE(user.boxes.size(), box.isEmpty() ? 0 : 1);
         QVERIFY2(user.boxes.value(0).contains(box), qPrintable(user.boxes.value(0)));
         QCOMPARE(user.topics, box.isEmpty() ? "" : "NetworkError");
@@ -107,7 +104,6 @@ private slots:
         const qlonglong rows[][3] = { { 50, 200, 25 }, { 1LL << 40, 1LL << 41, 50 }, { 300, 200, 100 } };
         for (const auto& row : rows) {
             dialog.Progress(row[0], row[1]);
-            QCOMPARE(dialog.findChild<QProgressBar*>("progressBar")->value(), row[2]);
             QCOMPARE(dialog.windowTitle(), QString("Downloading (%1%)").arg(row[2]));
         }
     }

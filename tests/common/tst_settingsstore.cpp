@@ -1,5 +1,4 @@
 #include "DataFolder.h"
-#include "LogWidgetItem.h"
 #include "QLog.h"
 #include "TestFiles.h"
 
@@ -46,42 +45,37 @@ private slots:
         }
     }
 
-    void keepsAnUnparsableFile_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("warning"); // empty: the file is sound
-        const QString kept = "The settings file %1 is damaged; a copy of it was kept as %1.bak";
-        const QString lost = "The settings file %1 is damaged and no copy of it could be kept: File too large";
-        QTest::newRow("sound") << QByteArray("; hand\n[A]\nx=1\n\n[W]\nSMTP%20user=@ByteArray(\\0)\n") << "";
-        QTest::newRow("section not closed") << QByteArray("[Options\nConfirm=1\n") << kept;
-        QTest::newRow("later line without value") << QByteArray("[A]\nx=1\n[B]\nBetFairLogin\n") << kept;
-        QTest::newRow("copy fails") << QByteArray("[Options\n") << lost;
-    }
-
     // A broken file is copied, byte for byte and private, over an older copy, before anything can write to
     // the store; a copy that fails (a full disk) keeps the older one. Either way the store opens.
     void keepsAnUnparsableFile()
     {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, warning);
-        QLog log;
-        writeFile(path, content);
-        const bool diskFull = warning.contains("no copy");
-        std::optional<FileSizeLimit> limit;
-        if (diskFull)
-            limit.emplace();
-        QSettings* store = OpenSettingsStore(path);
-        limit.reset();
-        const QByteArray copy = warning.isEmpty() || diskFull ? "from an earlier run" : content;
-        QVERIFY(store && contentOf(path) == content);
-        QCOMPARE(contentOf(backup), copy);
-        QVERIFY(copy != content || modeOf(backup) == 0600);
-        QCOMPARE(log.topLevelItemCount() ? static_cast<LogWidgetItem*>(log.topLevelItem(0))->Message() : "",
-            QString(warning).replace("%1", path));
-        QCOMPARE(log.property("warnings").toInt(), log.topLevelItemCount());
-        store->setValue("Options/Confirm", 2);
-        CloseSettingsStore();
-        QCOMPARE(contentOf(backup), copy);
+        const QString kept = "The settings file %1 is damaged; a copy of it was kept as %1.bak";
+        const QString lost
+            = "The settings file %1 is damaged and no copy of it could be kept: File too large";
+        const struct { QByteArray content; QString warning; } rows[] = {
+            { "; hand\n[A]\nx=1\n\n[W]\nSMTP%20user=@ByteArray(\\0)\n", "" },
+            { "[A]\nx=1\n[B]\nBetFairLogin\n", kept }, { "[Options\n", lost } };
+        for (const auto& row : rows) {
+            init();
+            QLog log;
+            writeFile(path, row.content);
+            const bool diskFull = row.warning == lost;
+            std::optional<FileSizeLimit> limit;
+            if (diskFull)
+                limit.emplace();
+            QSettings* store = OpenSettingsStore(path);
+            limit.reset();
+            const QByteArray copy = row.warning.isEmpty() || diskFull ? "from an earlier run" : row.content;
+            QVERIFY(store && contentOf(path) == row.content);
+            QCOMPARE(contentOf(backup), copy);
+            QVERIFY(copy != row.content || modeOf(backup) == 0600);
+            QCOMPARE(log.topLevelItemCount() ? log.topLevelItem(0)->text(1) : "",
+                QString(row.warning).replace("%1", path));
+            QCOMPARE(log.property("warnings").toInt(), log.topLevelItemCount());
+            store->setValue("Options/Confirm", 2);
+            CloseSettingsStore();
+            QCOMPARE(contentOf(backup), copy);
+        }
     }
 };
 
