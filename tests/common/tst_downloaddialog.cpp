@@ -68,25 +68,35 @@ private slots:
         QCOMPARE(entries(folder), QStringList { "setup.exe" });
     }
 
-    // Refused before any folder is asked for or anything is requested; a cancelled folder choice asks
-    // nothing of the server.
-    void refusedAddress()
+    // Refused before any folder is asked for or anything is requested; a cancelled folder choice; a folder
+    // that cannot be written; one of the file's name appearing while it is on its way. At most one box, with
+    // its help topic, Rejected, nothing offered; only the last asks the server.
+    void refused()
     {
+        const QString target = folder + "/setup.exe";
+        server.setHandler("GET", "/setup.exe", [target](const RecordedRequest&) {
+            QDir().mkpath(target);
+            return ScriptedReply::text("file", "application/octet-stream");
+        });
+        const QString http = "http://127.0.0.1:%1/", https = "https://127.0.0.1:%1/";
+        const QString unwritable = "Critical: Unable to save file. ";
+        // address, folder chosen (null: never asked, empty: cancelled), box, topic
         const QStringList rows[] = {
-            { "http://127.0.0.1:%1/setup.exe", "Critical: The file is not offered over", "NetworkError" },
-            { "http://127.0.0.1:%1/a&amp;b.exe", "a&amp;amp;b.exe", "NetworkError" },
-            { "https://127.0.0.1:%1/download/%2E%2E", "Critical: The address names no file", "SaveFile" },
-            { "https://127.0.0.1:%1/setup.exe", "", "" } };
+            { http + "setup.exe", QString(), "Critical: The file is not offered over", "NetworkError" },
+            { http + "a&amp;b.exe", QString(), "a&amp;amp;b.exe", "NetworkError" },
+            { https + "download/%2E%2E", QString(), "Critical: The address names no file", "SaveFile" },
+            { https + "setup.exe", "", "", "" }, { https + "setup.exe", folder, unwritable, "SaveFile" },
+            { https + "setup.exe", folder + "/missing", unwritable, "SaveFile" } };
         for (const QStringList& row : rows) {
-            FakeUser user;
+            FakeUser user(row[1]);
             DownloadDialog dialog(QUrl(QString(row[0]).arg(server.port()), QUrl::TolerantMode));
             QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-            QCOMPARE(user.asked, row[1].isEmpty() ? 1 : 0);
-            QCOMPARE(user.boxes.size(), row[1].isEmpty() ? 0 : 1);
-            QVERIFY2(user.boxes.value(0).contains(row[1]), qPrintable(user.boxes.value(0)));
-            QCOMPARE(user.topics, row[2]);
+            QCOMPARE(dialog.FileName() + QString::number(user.asked), QString::number(!row[1].isNull()));
+            QCOMPARE(user.boxes.size(), int(!row[2].isEmpty()));
+            QVERIFY2(user.boxes.value(0).contains(row[2]), qPrintable(user.boxes.value(0)));
+            QCOMPARE(user.topics, row[3]);
         }
-        QCOMPARE(server.requestCount(), 0);
+        QCOMPARE(server.requestCount(), 1);
     }
 
     // Only the last part of the decoded name, and never "..": a name that tries to climb out of the folder
@@ -108,26 +118,6 @@ private slots:
         }
     }
 
-    // A folder that cannot be written, or one of the file's name appearing while it is on its way: reported
-    // with the save topic, never a success.
-    void saveFails()
-    {
-        const QString target = folder + "/setup.exe";
-        server.setHandler("GET", "/setup.exe", [target](const RecordedRequest&) {
-            QDir().mkpath(target);
-            return ScriptedReply::text("file", "application/octet-stream");
-        });
-        for (const QString& chosen : { folder + "/missing", folder }) {
-            FakeUser user(chosen);
-            DownloadDialog dialog(QUrl(server.url("/setup.exe")));
-            QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-            QCOMPARE(dialog.FileName(), QString());
-            QCOMPARE(user.boxes.size(), 1);
-            QVERIFY2(user.boxes[0].startsWith("Critical: Unable to save file. "), qPrintable(user.boxes[0]));
-            QCOMPARE(user.topics, QString("SaveFile"));
-        }
-        QCOMPARE(server.requestCount(), 1);
-    }
 };
 
 QTEST_MAIN(tst_DownloadDialog)
