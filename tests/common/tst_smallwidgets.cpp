@@ -89,17 +89,15 @@ private slots:
             QVERIFY(restored.isChecked() && restored.color() == expected);
             ini->store()->setValue("Columns/ShowVolume_color", "not a colour");
         }
-        QCheckBoxWithColor row;
+        auto* row = new QCheckBoxWithColor;
+        row->setObjectName("closing");
+        const QCheckBox* inner = row->findChild<QCheckBox*>("checkBox");
         for (const int level : { 126, 127 }) {
-            row.setColor(QColor::fromHsl(200, 255, level));
-            const QCheckBox* inner = row.findChild<QCheckBox*>("checkBox");
-            QCOMPARE(inner->palette().color(QPalette::Inactive, inner->backgroundRole()), row.color());
+            row->setColor(QColor::fromHsl(200, 255, level));
+            QCOMPARE(inner->palette().color(QPalette::Inactive, inner->backgroundRole()), row->color());
             QCOMPARE(inner->palette().color(inner->foregroundRole()), level < 127 ? Qt::white : Qt::black);
         }
-        auto* closing = new QCheckBoxWithColor;
-        closing->setObjectName("closing");
-        closing->SetSettingsKey("Columns", "ShowFarSP", false, Qt::white);
-        closing->callDialog();
+        row->callDialog();
         QCheckBoxWithColor::SetColorPicker({});
     }
 
