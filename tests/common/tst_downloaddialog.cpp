@@ -68,6 +68,26 @@ private slots:
         QCOMPARE(entries(folder), QStringList { "setup.exe" });
     }
 
+    // The user's cancel while the file is on its way is no error: no box, the older file kept, nothing left behind.
+    void cancelled()
+    {
+        server.setReply("GET", "/download/setup.exe", ScriptedReply::text("file", "application/octet-stream").held());
+        writeFile(folder + "/setup.exe", "older");
+        FakeUser user(folder);
+        DownloadDialog dialog(QUrl(server.url("/download/setup.exe")));
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &dialog, [&] {
+            if (server.heldCount() == 1)
+                dialog.reject();
+        });
+        poll.start(10);
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        server.releaseAll();
+        QCOMPARE(user.boxes, QStringList());
+        QCOMPARE(contentOf(folder + "/setup.exe"), QByteArray("older"));
+        QCOMPARE(entries(folder), QStringList { "setup.exe" });
+    }
+
     // Refused before any folder is asked for or anything is requested; a cancelled folder choice; a folder
     // that cannot be written; one of the file's name appearing while it is on its way. At most one box, with
     // its help topic, Rejected, nothing offered; only the last asks the server.
