@@ -1,11 +1,10 @@
 """Reads one e-mail on standard input and prints, as JSON, what Python's own
 mail parser makes of it: the problems it found, the decoded header fields and
-the decoded payloads. The C++ tests compare that with what they sent."""
+the decoded payloads."""
 
 import base64
 import datetime
 import email
-import email.header
 import email.policy
 import json
 import re
@@ -35,28 +34,20 @@ def describe(raw):
         problems.append("encoded word over 75 characters")
 
     message = email.message_from_bytes(raw, policy=email.policy.default)
-    # The older parser, as much of the world's mail software still reads mail.
-    old = email.message_from_bytes(raw, policy=email.policy.compat32)
     date = message["Date"]
     now = datetime.datetime.now(datetime.timezone.utc)
     if date is None or date.datetime is None or abs((now - date.datetime).total_seconds()) > 3600:
         problems.append("bad Date")
     sender = message["From"].addresses[0] if message["From"] else None
-    domain = re.escape(sender.domain) if sender else "-"
-    if not re.fullmatch(r"<[0-9a-f]{32}@%s>" % domain, str(message["Message-ID"])):
+    if not sender or not re.fullmatch(r"<[0-9a-f]{32}@%s>" % re.escape(sender.domain), str(message["Message-ID"])):
         problems.append("bad Message-ID")
-    old_subject = str(email.header.make_header(email.header.decode_header(old["Subject"])))
-    if re.sub(r"\r?\n(?=[ \t])", "", old_subject) != str(message["Subject"]):
-        problems.append("the older parser reads another subject")
 
     parts = []
-    for part, old_part in zip(message.walk(), old.walk()):
+    for part in message.walk():
         problems += [type(defect).__name__ for defect in part.defects]
         if part.is_multipart():
             continue
         payload = part.get_payload(decode=True)
-        if old_part.get_payload(decode=True) != payload:
-            problems.append("the older parser reads another payload")
         if part["Content-Transfer-Encoding"] == "7bit" and not payload.isascii():
             problems.append("8-bit bytes in a 7bit part")
         parts.append([part.get_filename() or "", base64.b64encode(payload).decode("ascii")])
