@@ -55,6 +55,9 @@ private slots:
         QCOMPARE(QuotedPrintable::encodeWord("Az09!*+-/?_\",.@ :~"), "Az09!*+-/=3F=5F=22=2C=2E=40_=3A=7E");
         // Lower-case digits and soft line breaks are read; malformed escapes stay as they stand.
         QCOMPARE(QuotedPrintable::decode("=e9ab=\r\ncd=G1 x="), QByteArray("\xE9" "abcd=G1 x="));
+        MimeHtml blank("a=b "); // decoders strip a trailing blank
+        blank.setTransferEncoding(MimePart::EncodingQuotedPrintable);
+        QVERIFY2(blank.toMimeString().endsWith("\r\n\r\na=3Db=20\r\n"), qPrintable(blank.toMimeString()));
         QByteArray every; // folded, no escape is split
         for (int byte = 0; byte < 256; ++byte)
             every += char(byte);
