@@ -161,14 +161,13 @@ private slots:
         const QStringList upgrade = offer + QStringList { "220 go\r\n", "tls" };
         const QString login = "AUTH LOGIN|" + User.toUtf8().toBase64() + '|' + Password.toUtf8().toBase64() + '|';
         const QString sent = Mail + "DATA|<data>|QUIT", upgraded = "EHLO localhost|STARTTLS|<tls>|EHLO localhost|";
-        QTest::newRow("plain") << Greeted + loggedIn + Accepting << false << Password << "OK" << Hello + login + sent;
         QTest::newRow("TLS") << QStringList { "tls" } + Greeted + loggedIn + Accepting << true << Password << "OK"
                              << "<tls>|" + Hello + login + sent;
         QTest::newRow("plain upgraded") << upgrade + Greeted.mid(1) + loggedIn + Accepting << false << Password << "OK"
                                         << upgraded + login + sent;
         QTest::newRow("plain upgraded, unknown authority")
             << upgrade << false << "" << "The issuer certificate" << "EHLO localhost|STARTTLS|<no tls>";
-        QTest::newRow("replies in pieces, a bare 250, RCPT answered 251")
+        QTest::newRow("plain, replies in pieces, a bare 250, RCPT answered 251")
             << QStringList { "220-mail.test first\r\n22", "~", "0 second\r\n", "<", "250-a\r\n", "~", "250\r\n", "<", "250 ok\r\n",
                    "<", "251 forward\r\n", "<", "354 go\r\n", "<.", "250 stored\r\n" }
             << false << "" << "OK" << Hello + sent;
