@@ -9,7 +9,7 @@ TW_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config zlib1g-dev
 
 # Further packages the tests use (local HTTPS and SMTP servers, the mail
 # parser, a display for screenshots).
-TW_TEST_PACKAGES=(python3 python3-aiosmtpd openssl xvfb xauth)
+TW_TEST_PACKAGES=(python3 openssl xvfb xauth)
 
 tw_as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
