@@ -32,13 +32,6 @@ public:
     // decoded file name; empty when that is empty, "." or "..".
     static QString SaveName(const QUrl& url);
 
-    // For tests only: answers the folder choice in place of the modal folder
-    // dialog (an empty text counts as cancelled). An empty function restores
-    // the dialog.
-    using FolderChooser
-        = std::function<QString(QWidget* parent, const QString& caption, const QString& start)>;
-    static void SetFolderChooser(FolderChooser chooser);
-
 public slots:
     void Finished(QNetworkReply* reply);
     void Progress(qlonglong received, qlonglong total);
