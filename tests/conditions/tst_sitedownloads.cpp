@@ -31,21 +31,15 @@ const QString Updated = "I Predefined templates were updated.";
 const QString NoTemplate = "E The templates archive holds no template; nothing was installed.";
 const QString NotAZip = "E The templates archive is not a zip file or is empty.";
 
-// An archive entry: a file, or a symbolic link to `data`.
-struct ZipEntry
-{
-    QString path;
-    QByteArray data;
-    bool link = false;
-};
-
+// Archive entries: path and contents, or "@path" and the target of a symbolic link.
+using ZipEntry = QPair<QString, QByteArray>;
 QByteArray makeZip(const QList<ZipEntry>& entries)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QZipWriter writer(&buffer);
-    for (const ZipEntry& entry : entries)
-        entry.link ? writer.addSymLink(entry.path, QString::fromUtf8(entry.data)) : writer.addFile(entry.path, entry.data);
+    for (const auto& [path, data] : entries)
+        path.startsWith('@') ? writer.addSymLink(path.mid(1), QString::fromUtf8(data)) : writer.addFile(path, data);
     writer.close();
     return buffer.data();
 }
@@ -53,10 +47,7 @@ QByteArray makeZip(const QList<ZipEntry>& entries)
 // The log records from construction on, each "I|W|E text".
 struct LogRecords : QSignalSpy
 {
-    explicit LogRecords(QLog* log)
-        : QSignalSpy(log, &QLog::Logged)
-    {
-    }
+    explicit LogRecords(QLog* log) : QSignalSpy(log, &QLog::Logged) { }
     QStringList all() const
     {
         QStringList records;
@@ -85,8 +76,7 @@ QStringList treeOf(const QString& folder)
 
 } // namespace
 
-// The catalogs and predefined templates from the product site (a local trusted https server), and the unpacking
-// of the templates archive: nothing ever lands outside the templates folder.
+// Catalogs and templates from the product site (a local https server); nothing lands outside the folders.
 class tst_SiteDownloads : public QObject
 {
     Q_OBJECT
@@ -115,11 +105,7 @@ private slots:
         QConfirm::SetResponder([this](QMessageBox* box) { return boxes << box->text(), box->button(QMessageBox::No); });
     }
 
-    void cleanupTestCase()
-    {
-        QConfirm::SetResponder({});
-        site.reset();
-    }
+    void cleanupTestCase() { QConfirm::SetResponder({}); }
 
     void init()
     {
@@ -145,15 +131,12 @@ private slots:
     {
         QTest::addColumn<ScriptedReply>("answer");
         QTest::addColumn<QString>("outcome");
-        const QByteArray secureMirror = server.url("/mirror.json").toLatin1();
-        const QByteArray plainMirror = QByteArray(secureMirror).replace("https:", "http:");
-        const auto redirect = [](const QByteArray& to) { return ScriptedReply::text("", "text/plain", 302).withHeader("Location", to); };
+        const QByteArray plainMirror = server.url("/mirror.json").toLatin1().replace("https:", "http:");
         // clang-format off
         QTest::newRow("catalog") << ScriptedReply::text(NewCatalog, "application/json") << CatalogUpdated;
-        QTest::newRow("redirect to https") << redirect(secureMirror) << CatalogUpdated;
-        QTest::newRow("404") << ScriptedReply::error(404) << "E Error transferring " + server.url(CatalogPath) + " - server replied: Not Found";
         QTest::newRow("204") << ScriptedReply::text("", "text/plain", 204) << "E The server did not send the file (HTTP status 204).";
-        QTest::newRow("redirect to http") << redirect(plainMirror) << "E Insecure redirect";
+        QTest::newRow("redirect to http") << ScriptedReply::text("", "text/plain", 302).withHeader("Location", plainMirror)
+                                          << "E Insecure redirect";
         QTest::newRow("HTML page") << ScriptedReply::text("<html><body>Maintenance</body></html>", "text/html") << NotACatalog;
         // clang-format on
     }
@@ -211,8 +194,7 @@ private slots:
         QCOMPARE(contentOf(catalogFile()), OldCatalog);
     }
 
-    // Installed while the user works: nothing asked or reloaded, the open template still chosen, the user's file
-    // of the same name kept.
+    // Installed while the user works: nothing asked or reloaded, the user's edits and same-named file kept.
     void templatesInstalledInTheBackground()
     {
         server.setReply("GET", ArchivePath,
@@ -222,14 +204,11 @@ private slots:
         MyTemplates panel;
         panel.ReloadTemplates("Mine");
         QTest::keyClicks(panel.findChild<QLineEdit*>("Value1"), "5");
-        auto* list = panel.findChild<QComboBox*>("TemplatesList");
         QSignalSpy loaded(&panel, &MyTemplates::TemplateLoaded);
         LogRecords records(&log);
         panel.UpdateFromInternet();
         QTRY_COMPARE_WITH_TIMEOUT(records.last(), Updated, Patience);
-        QCOMPARE(records.count(), 3); // the start, and the warning that "Mine" was kept
-        QCOMPARE(QStringList({ list->itemText(1), list->currentText(), QString::number(list->count()) }),
-            QStringList({ "Favourites", "Mine", "3" }));
+        QCOMPARE(panel.findChild<QComboBox*>("TemplatesList")->count(), 3);
         QVERIFY(panel.CurrentTemplate() == "Mine" && panel.IsChanged() && loaded.isEmpty() && boxes.isEmpty());
         QCOMPARE(contentOf(templates + "/Mine.twt"), Mine);
         QCOMPARE(contentOf(templates + "/Favourites.twt"), Predefined);
@@ -244,23 +223,16 @@ private slots:
         QTest::addColumn<QString>("outcome");
         const ZipEntry good { "a.twt", Predefined };
         const QByteArray oversized = "{\"x\": \"" + QByteArray(TemplateArchive::MaxTemplateSize, 'x') + "\"}";
-        QList<ZipEntry> many;
-        for (int i = 0; i <= TemplateArchive::MaxEntries; ++i)
-            many << ZipEntry { QString("t%1.twt").arg(i), Predefined };
-        const QString tooMany = "E The templates archive holds 1001 entries, more than a templates archive can; nothing was installed.";
         // clang-format off
         QTest::newRow("templates") << makeZip({good, {"sub/b.twt", Predefined}}) << QStringList{"a.twt", "sub/b.twt"} << 0 << Updated;
         QTest::newRow("leading out") << makeZip({good, {"../up.twt", Predefined}, {outside + "/abs.twt", Predefined}}) << QStringList{"a.twt"} << 2 << Updated;
-        QTest::newRow("foreign separators") << makeZip({good, {"..\\..\\up.twt", Predefined}, {"c:up.twt", Predefined}}) << QStringList{"a.twt"} << 2 << Updated;
         // Were a link made, the next file would be written through it.
-        QTest::newRow("links") << makeZip({{"link.twt", (outside + "/x.twt").toUtf8(), true}, {"evil", outside.toUtf8(), true}, {"evil/x.twt", Predefined}})
+        QTest::newRow("links") << makeZip({{"@link.twt", (outside + "/x.twt").toUtf8()}, {"@evil", outside.toUtf8()}, {"evil/x.twt", Predefined}})
             << QStringList{"evil/x.twt"} << 2 << Updated;
         QTest::newRow("no templates") << makeZip({good, {"readme.txt", Predefined}, {"page.twt", "<html>404</html>"}, {"big.twt", oversized}})
             << QStringList{"a.twt"} << 3 << Updated;
         QTest::newRow("nothing usable") << makeZip({{"readme.txt", "hello"}, {"../up.twt", Predefined}}) << QStringList() << 2 << NoTemplate;
         QTest::newRow("cut short") << makeZip({good}).left(40) << QStringList() << 0 << NotAZip;
-        QTest::newRow("empty archive") << makeZip({}) << QStringList() << 0 << NotAZip;
-        QTest::newRow("too many entries") << makeZip(many) << QStringList() << 0 << tooMany;
         // clang-format on
     }
     void archives()
@@ -279,46 +251,19 @@ private slots:
         QCOMPARE(records.all().filter(QRegularExpression("^W")).size(), skipped);
     }
 
-    // What the folder holds under an entry's name ("link": to a file outside, "folder"), what after ("=": the same,
-    // "new": the archive's), the log ("@": the file's path).
-    void existingFiles_data()
+    // Names taken by a link outside, a folder or a linked subfolder: nothing written through them, no success.
+    void namesInTheWay()
     {
-        textRows({ R"({"readOnly": "true", "conditions": []} | = | W Your template '@' was kept; )"
-                   "the predefined template of that name was not installed. + I Predefined templates were updated.",
-            R"({"readOnly": true, "conditions": [{"A": "old"}]} | new | I Predefined templates were updated.)",
-            "\x01\x02 not json | new | I Predefined templates were updated.",
-            "link | outside stays | W 'a.twt' in the templates archive is not a template file and was skipped. "
-            "+ E The templates archive holds no template; nothing was installed.",
-            "folder | <missing> | E Unable to save template file @: Filename refers to a directory "
-            "+ E There is a problem with extracting templates zip: 4" });
-    }
-    void existingFiles()
-    {
-        const QStringList row = fields(" | ");
-        const QString target = templates + "/a.twt", linked = outside + "/x.twt";
-        if (row.at(0) == "link") {
-            writeFile(linked, row.at(1).toUtf8());
-            QVERIFY(QFile::link(linked, target));
-        } else if (row.at(0) == "folder") {
-            QVERIFY(QDir(templates).mkdir("a.twt"));
-        } else {
-            writeFile(target, row.at(0).toUtf8());
-        }
-        LogRecords records(&log);
-        TemplateArchive::Install(makeZip({ { "a.twt", Predefined } }), templates);
-        QCOMPARE(records.all().replaceInStrings(target, "@"), row.at(2).split(" + "));
-        QCOMPARE(contentOf(target), row.at(1) == "new" ? Predefined : (row.at(1) == "=" ? row.at(0) : row.at(1)).toUtf8());
-        if (row.at(0) == "link")
-            QVERIFY(QFileInfo(target).isSymLink() && QFile::remove(linked));
-    }
-
-    void subfolderLinkedOutside()
-    {
+        const QString linked = outside + "/x.twt";
+        writeFile(linked, "outside");
+        QVERIFY(QFile::link(linked, templates + "/a.twt") && QDir(templates).mkdir("b.twt"));
         QVERIFY(QFile::link(outside, templates + "/sub"));
         LogRecords records(&log);
-        TemplateArchive::Install(makeZip({ { "sub/x.twt", Predefined }, { "sub/deeper/y.twt", Predefined } }), templates);
-        QCOMPARE(records.count(), 3);
-        QCOMPARE(records.last(), NoTemplate);
+        const TemplateArchive::Result result = TemplateArchive::Install(
+            makeZip({ { "a.twt", Predefined }, { "b.twt", Predefined }, { "sub/x.twt", Predefined } }), templates);
+        QVERIFY(!result.complete && result.written == 0 && records.last().startsWith("E "));
+        QCOMPARE(treeOf(outside), QStringList { "x.twt" });
+        QVERIFY(contentOf(linked) == "outside" && QFileInfo(templates + "/a.twt").isSymLink() && QFile::remove(linked));
     }
 };
 
