@@ -2,21 +2,15 @@
 
 Each stdin line {"script": [...]} starts a server for one client and prints its
 {"port"}. Script steps: "<" reads a line, "<." reads mail data, "tls" takes up
-TLS ("<tls>", or "<no tls>" and the end), "~" waits and notes "<early>" if the
-client spoke meanwhile, "!" hangs up, anything else is sent. It then reads until
-the client leaves and prints the "lines" read ("|"-joined), the mail "data" (as
-Latin-1) and what the referee makes of the mail ("report")."""
+TLS ("<tls>", or "<no tls>" and the end), "!" hangs up, anything else is sent.
+It then reads until the client leaves and prints the "lines" read ("|"-joined)
+and the mail "data" (as Latin-1)."""
 
 import json
-import re
-import select
 import socket
 import ssl
 import sys
 import threading
-import time
-
-from mail_referee import describe
 
 output = threading.Lock()
 
@@ -30,21 +24,21 @@ def play(listener, script, tls):
     connection = listener.accept()[0]
     listener.close()
     connection.settimeout(20)
-    lines, data, reader = [], b"", connection.makefile("rb")
+    lines, data, reader = [], "", connection.makefile("rb")
 
-    def read_line():
+    def hear():  # the next line, or "" once the client left
         try:
-            return reader.readline() or None
+            return reader.readline().decode("latin-1")
         except OSError:
-            return None
+            return ""
 
     for step in script:
         if step == "<":
-            if (line := read_line()) is None:
+            if not (line := hear()):
                 break
-            lines.append(line.decode().rstrip("\r\n"))
+            lines.append(line.rstrip("\r\n"))
         elif step == "<.":
-            while data != b".\r\n" and not data.endswith(b"\r\n.\r\n") and (line := read_line()) is not None:
+            while data != ".\r\n" and not data.endswith("\r\n.\r\n") and (line := hear()):
                 data += line
             lines.append("<data>")
         elif step == "tls":
@@ -55,21 +49,16 @@ def play(listener, script, tls):
                 break
             reader = connection.makefile("rb")
             lines.append("<tls>")
-        elif step == "~":
-            time.sleep(0.2)
-            if select.select([connection], [], [], 0)[0]:
-                lines.append("<early>")
         elif step == "!":
             break
         else:
             connection.sendall(step.encode())
     else:
-        while (line := read_line()) is not None:
-            lines.append(line.decode().rstrip("\r\n"))
+        while line := hear():
+            lines.append(line.rstrip("\r\n"))
     reader.close()
     connection.close()
-    mail = re.sub(rb"(?m)^\.", b"", data[:-3])  # without the final period, unstuffed
-    emit({"lines": "|".join(lines), "data": data.decode("latin-1"), "report": describe(mail)})
+    emit({"lines": "|".join(lines), "data": data})
 
 
 if __name__ == "__main__":

@@ -1,6 +1,5 @@
 #include "EmailAddress.h"
 #include "MimeAttachment.h"
-#include "MimeHeader.h"
 #include "MimeHtml.h"
 #include "MimeMessage.h"
 #include "MimeMultiPart.h"
@@ -9,12 +8,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QtTest>
 
 namespace {
 
-int boundariesDrawn = 0; // through the test seam
 using Part = QSharedPointer<MimePart>;
 
 Part made(MimePart* part, int encoding = -1)
@@ -45,46 +42,28 @@ class tst_Mime : public QObject
     Q_OBJECT
 
 private slots:
-    // Dates, also in every message below, stay English under any locale.
+    // Dates, in every message below, stay English under any locale.
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
 
-    void quotedPrintable()
+    // Bytes changed on the way: split escapes, a trailing blank decoders strip, bare line ends servers refuse.
+    void bodiesArriveIntact()
     {
         QCOMPARE(QuotedPrintable::encode("a=b c:d ~\r\n\xE9"), "a=3Db c:d ~=0D=0A=E9");
-        // In a word only [A-Za-z0-9!*+-/] stay: the others would end it, read as a blank, or break the phrase.
-        QCOMPARE(QuotedPrintable::encodeWord("Az09!*+-/?_\",.@ :~"), "Az09!*+-/=3F=5F=22=2C=2E=40_=3A=7E");
-        // Lower-case digits and soft line breaks are read; malformed escapes stay as they stand.
-        QCOMPARE(QuotedPrintable::decode("=e9ab=\r\ncd=G1 x="), QByteArray("\xE9" "abcd=G1 x="));
-        MimeHtml blank("a=b "); // decoders strip a trailing blank
-        blank.setTransferEncoding(MimePart::EncodingQuotedPrintable);
-        QVERIFY2(blank.toMimeString().endsWith("\r\n\r\na=3Db=20\r\n"), qPrintable(blank.toMimeString()));
-        QByteArray every; // folded, no escape is split
+        QByteArray every;
         for (int byte = 0; byte < 256; ++byte)
             every += char(byte);
         QCOMPARE(QuotedPrintable::decode(MimeContentFormatter(76).fold(QuotedPrintable::encode(every), true)), every);
+        MimeHtml blank("a=b ");
+        blank.setTransferEncoding(MimePart::EncodingQuotedPrintable);
+        QVERIFY2(blank.toMimeString().endsWith("\r\n\r\na=3Db=20\r\n"), qPrintable(blank.toMimeString()));
+        QVERIFY(MimeText("a\rb\n\rc").toMimeString().endsWith("\r\n\r\na\r\nb\r\n\r\nc\r\n"));
     }
 
-    void partHeaderValuesStayOnTheirLine()
-    {
-        MimeText part("a\rb\n\rc");
-        part.setContentType("text/plain\r\nBcc: a@b");
-        part.setCharset("utf-8\nX: 1");
-        part.setContentId("id\r\nX: 2");
-        part.setHeaderLines("X-A: 1\nX-B: 2");
-        QCOMPARE(part.toMimeString(), "Content-Type: text/plain  Bcc: a@b; charset=utf-8 X: 1\r\nContent-Transfer-Encoding: 8bit\r\n"
-                                      "Content-ID: <id  X: 2>\r\nX-A: 1\r\nX-B: 2\r\n\r\na\r\nb\r\n\r\nc\r\n");
-    }
-
+    // A boundary found in the content would end its part early; a rebuild must not add a second disposition.
     void boundaries()
     {
-        QSet<QString> seen; // 64 different boundaries of 128 random bits (256 possible ones would repeat)
-        for (int i = 0; i < 64; ++i)
-            seen.insert(MimeMultiPart().toMimeString().section("\r\n", 0, 0).section("; boundary=", 1) + ' ');
-        const QString all = seen.values().join(QString());
-        QVERIFY2(QRegularExpression("^([0-9a-f]{32} ){64}$").match(all).hasMatch(), qPrintable(all));
-
-        // A boundary found in the content is drawn again; a rebuilt attachment says so once.
-        MimeMultiPart::setBoundarySource([] { return QStringLiteral("B%1").arg(++boundariesDrawn); });
+        static int drawn = 0;
+        MimeMultiPart::setBoundarySource([] { return QStringLiteral("B%1").arg(++drawn); });
         MimeMultiPart multipart;
         MimeText text("--B1");
         MimeAttachment attachment("x", "f");
@@ -97,6 +76,7 @@ private slots:
         QVERIFY2(built.startsWith("Content-Type: multipart/related; boundary=B2\r\n") && built.count("attachment") == 1, qPrintable(built));
     }
 
+    // A single part must not take others (bad downcast); a message without content is refused, not sent empty.
     void singleOrMissingContent()
     {
         EmailAddress from("f@example.com"), to("t@example.org");
@@ -112,32 +92,17 @@ private slots:
         QVERIFY(!message.validationError().isEmpty() && message.toMimeString().isEmpty());
     }
 
-    void unusableAddressesAreRefused_data()
-    {
-        QTest::addColumn<QString>("address");
-        QTest::newRow("CR LF") << "a@x.org\r\nRCPT TO:<b@y>";
-        QTest::newRow("angle bracket") << "a@x.org>, <b@y";
-        QTest::newRow("no-break space") << QString("a\u00A0@x.org");
-        QTest::newRow("too long") << QString(250, 'a') + "@x.org";
-    }
+    // An address that would add commands of its own is refused as sender and as every kind of recipient.
     void unusableAddressesAreRefused()
     {
-        QFETCH(QString, address);
-        // As the sender, or as a To, Cc or Bcc recipient.
-        for (int role = -1; role <= MimeMessage::Bcc; ++role) {
-            EmailAddress good("good@x.org"), bad(address);
-            MimeMessage message;
-            message.setSender(role < 0 ? &bad : &good);
-            message.addRecipient(role < 0 ? &good : &bad, MimeMessage::RecipientType(qMax(role, 0)));
-            QVERIFY(!message.validationError().isEmpty() && message.toMimeString().isEmpty());
-            bad.setAddress("fixed@x.org");
-            QVERIFY(message.validationError().isEmpty() && !message.toMimeString().isEmpty());
-        }
-    }
-
-    void dateIsInEnglish()
-    {
-        QCOMPARE(MimeHeader::date(QDateTime(QDate(2025, 7, 19), QTime(0, 0), Qt::OffsetFromUTC, -12600)), "Sat, 19 Jul 2025 00:00:00 -0330");
+        for (const QString& address : QStringList { "a@x.org\r\nRCPT TO:<b@y>", "a@x.org>, <b@y" })
+            for (int role = -1; role <= MimeMessage::Bcc; ++role) {
+                EmailAddress good("good@x.org"), bad(address);
+                MimeMessage message;
+                message.setSender(role < 0 ? &bad : &good);
+                message.addRecipient(role < 0 ? &good : &bad, MimeMessage::RecipientType(qMax(role, 0)));
+                QVERIFY(!message.validationError().isEmpty() && message.toMimeString().isEmpty());
+            }
     }
 
     void refereeReadsWhatWasWritten_data()
@@ -151,26 +116,19 @@ private slots:
         const int plain = MimePart::Encoding8Bit, qp = MimePart::EncodingQuotedPrintable;
         const QString table = QStringLiteral("<table>\r\n<tr><td>Фаворит</td><td>a=b</td></tr>\n").repeated(60);
         // Content that 7bit or 8bit cannot carry as it stands goes quoted-printable.
-        const Part notUtf8 = made(new MimePart, plain);
-        notUtf8->setContentType("text/plain");
-        notUtf8->setContent("caf\xE9");
-        QTest::newRow("quoted-printable, content unfit for 8bit or 7bit")
-            << "Prices" << "Sender" << "Receiver" << plain
-            << QList<Part> { made(new MimeHtml(table + "<p>" + QString(300, 'x') + "</p>  "), qp), notUtf8,
-                   made(new MimeText(QString(500, QChar(0x436)))), made(new MimeText(QString(999, 'y'))),
-                   made(new MimeText(QString::fromLatin1("a\0b", 3))), made(new MimeText(QStringLiteral("café")), MimePart::Encoding7Bit) };
-        QTest::newRow("text and attachments, injection in subject and names")
-            << "Hi\r\nBcc: victim@example.com\r\n\r\nfake body" << "Eve\r\nX-Injected: 1" << "Bob\nCc: other@example.com" << plain
+        QTest::newRow("content unfit for 8bit or 7bit, Cyrillic subject, specials and a lookalike encoded word in names")
+            << QStringLiteral("Ставки на сегодня: фавориты 😀 и аутсайдеры, ").repeated(6) + "=?utf-8?Q?x?="
+            << "Smith, John (Betfair)" << QStringLiteral("Пётр, \"трейдер\" <boss>") << plain
+            << QList<Part> { made(new MimeHtml(table + "<p>" + QString(300, 'x') + "</p>  "), qp),
+                   made(new MimeText(QString(500, QChar(0x436)))), made(new MimeText(QString::fromLatin1("a\0b", 3))),
+                   made(new MimeText(QStringLiteral("café")), MimePart::Encoding7Bit) };
+        QTest::newRow("injection in subject and names, attachments, Q words")
+            << "Hi\r\nBcc: victim@example.com\r\n\r\nfake body" << "Eve\nX-Injected: 1" << QStringLiteral("Bob\nCc: a_b?=c, \"ü\"") << qp
             << QList<Part> { made(new MimeText("Hello,\r\nthe files.\r\n.\r\nBye")),
                    made(new MimeAttachment(QByteArray("\0\r\n\r\xFF\n", 6).repeated(100), QStringLiteral("отчёт по ставкам.csv"))),
                    made(new MimeAttachment("a;b\r\n", "a \"quoted\\\" name\r\n.csv")) };
-        QTest::newRow("Cyrillic subject and names, specials, a lookalike encoded word")
-            << QStringLiteral("Ставки на сегодня: фавориты 😀 и аутсайдеры, ").repeated(6) + "=?utf-8?Q?x?="
-            << "Smith, John (Betfair)" << QStringLiteral("Пётр, \"трейдер\" <boss>") << plain
-            << QList<Part> { made(new MimeHtml(QStringLiteral("<p>Привет</p>"))) };
-        QTest::newRow("Q header words") << QStringLiteral("a_b?=c: ünïcödé ").repeated(10) << "a b:c" << "x_y?=z, \"q\"" << qp
-                                        << QList<Part> { made(new MimeText("x")) };
     }
+    // Whatever the texts hold: no header field of their own (nor Bcc) gets in, and every text and byte reads back.
     void refereeReadsWhatWasWritten()
     {
         QFETCH(QString, subject);
@@ -197,7 +155,6 @@ private slots:
 
         const QJsonObject report = referee(message.toMimeString().toUtf8());
         QCOMPARE(report.value("problems").toString(), QString());
-        // Whatever the texts held, no header field of their own (nor Bcc) got in, and line breaks read as blanks.
         QCOMPARE(report.value("headerNames").toArray(), QJsonArray({ "From", "To", "Subject", "Date", "Message-ID", "MIME-Version",
                                                             "Content-Type", "Content-Transfer-Encoding" }));
         QCOMPARE(report.value("subject").toString(), flat(subject));
