@@ -32,7 +32,7 @@ constexpr int Patience = 20000;
 
 inline QJsonObject Params(const RecordedRequest& request)
 {
-    return request.json().value(QLatin1String("params")).toObject();
+    return request.json().value("params").toObject();
 }
 
 inline QStringList Strings(const QJsonValue& array)
@@ -43,14 +43,6 @@ inline QStringList Strings(const QJsonValue& array)
     return strings;
 }
 
-// The exchange's refusal of a call, with its error code.
-inline ScriptedReply Refused(const QByteArray& code)
-{
-    return ScriptedReply::json(QJsonDocument::fromJson(
-        R"({"error": {"data": {"APINGException": {"errorCode": ")" + code + "\"}}}}"));
-}
-
-// Answers the betting calls of both jurisdictions.
 inline void AnswerBetting(
     HttpTestServer& server, const QStringList& methods, const HttpTestServer::Handler& handler)
 {
@@ -63,11 +55,9 @@ inline void AnswerBetting(
 inline int RepliesUnderWay()
 {
     const auto replies = QNetwork::Shared()->findChildren<QNetworkReply*>();
-    return int(std::count_if(
-        replies.cbegin(), replies.cend(), [](const QNetworkReply* r) { return !r->isFinished(); }));
+    return int(std::count_if(replies.cbegin(), replies.cend(), [](auto* r) { return !r->isFinished(); }));
 }
 
-// Nothing is held back and every reply under way is in.
 inline bool RepliesSettled(const HttpTestServer& server)
 {
     return server.heldCount() == 0 && RepliesUnderWay() == 0;
@@ -80,8 +70,7 @@ struct ReleaseInTurn : QTimer
     explicit ReleaseInTurn(HttpTestServer& server)
     {
         connect(this, &QTimer::timeout, [this, &server] {
-            // Held answers less requests drops once the last release is done.
-            const int kept = server.heldCount() - server.requestCount();
+            const int kept = server.heldCount() - server.requestCount(); // drops once a release is done
             if (kept < lastKept && server.heldCount() > 0 && RepliesUnderWay() == server.heldCount()) {
                 lastKept = kept;
                 server.release(1);
@@ -93,9 +82,9 @@ struct ReleaseInTurn : QTimer
     int lastKept = std::numeric_limits<int>::max();
 };
 
-// Runs a nested event loop, as a modal message box does, until `over` holds
-// or `patience` ms have passed. Posted events are delivered explicitly: a
-// loop nested in their dispatch (a reply's handler) would not see later ones.
+// A nested event loop, as a modal message box runs, until `over` holds.
+// Posted events are delivered explicitly: a loop nested in their dispatch
+// would not see later ones.
 inline void RunModalBox(const std::function<bool()>& over, int patience = Patience)
 {
     QEventLoop box;
@@ -110,46 +99,7 @@ inline void RunModalBox(const std::function<bool()>& over, int patience = Patien
     box.exec();
 }
 
-// What a request reports: "finishedOrCancelled", then "<result> <error>"
-// (e.g. "Success ", "Cancelled Cancelled"), and what came with it.
-struct RequestOutcome : QObject
-{
-    QStringList reports;
-    QByteArray body; // a marked request's reply, read as the network reads it
-    QJsonObject reply; // an exchange request's result
-    QVariant tag;
-
-    void watch(QMarkedRequest* request)
-    {
-        connect(request, &QMarkedRequest::finishedOrCancelled, this,
-            [this] { reports += "finishedOrCancelled"; });
-        connect(request, &QMarkedRequest::finished, this,
-            [this](int result, const QString& error, QNetworkReply* r) {
-                report(result, error);
-                body = r ? QNetwork::ReadReply(r) : QByteArray();
-            });
-    }
-    void watch(QBetFairRequest* request)
-    {
-        connect(request, &QMarkedRequest::finishedOrCancelled, this,
-            [this] { reports += "finishedOrCancelled"; });
-        connect(request, &QBetFairRequest::finished, this,
-            [this](int result, const QString& error, const QJsonObject& object, const QVariant& data) {
-                report(result, error);
-                reply = object;
-                tag = data;
-            });
-    }
-    bool ended() const { return reports.size() > 1; }
-
-private:
-    void report(int result, const QString& error)
-    {
-        reports += QStringList { "Success", "Error", "Cancelled" }.value(result) + ' ' + error;
-    }
-};
-
-// Every Done text of a worker in order, and whether it is gone.
+// Every Done text of a worker, and whether it is gone.
 struct WorkerWatch : QObject
 {
     QStringList done;
@@ -162,7 +112,6 @@ struct WorkerWatch : QObject
     }
 
     bool deleted() const { return worker.isNull(); }
-    // Exactly one Done, whose text matches the pattern.
     bool endedWith(const QString& pattern) const
     {
         return done.size() == 1 && QRegularExpression(pattern).match(done.first()).hasMatch();
@@ -180,9 +129,8 @@ struct WorkerWatch : QObject
 };
 
 // Every message of Qt's logging while it exists, debug traces included.
-class MessageCapture
+struct MessageCapture
 {
-public:
     MessageCapture()
     {
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=true"));
@@ -198,15 +146,19 @@ public:
         QMutexLocker locker(&mutex);
         store.clear();
     }
+    Q_DISABLE_COPY(MessageCapture)
 
-    QStringList messages() const
+    // Messages (and any extra texts) holding one of the secrets.
+    QStringList leaks(const QStringList& secrets, const QStringList& extra = {}) const
     {
         QMutexLocker locker(&mutex);
-        return store;
+        QStringList found;
+        for (const QString& text : store + extra) {
+            for (const QString& secret : secrets)
+                found += text.contains(secret) ? QStringList { text } : QStringList();
+        }
+        return found;
     }
-
-private:
-    Q_DISABLE_COPY(MessageCapture)
 
     static inline QStringList store;
     static inline QMutex mutex;
