@@ -63,8 +63,7 @@ inline bool RepliesSettled(const HttpTestServer& server)
     return server.heldCount() == 0 && RepliesUnderWay() == 0;
 }
 
-// Lets held answers go one at a time, oldest first, each once every other
-// reply is in: the replies come in the order their requests arrived.
+// Lets held answers go one at a time, oldest first, once every other reply is in.
 struct ReleaseInTurn : QTimer
 {
     explicit ReleaseInTurn(HttpTestServer& server)
@@ -82,9 +81,7 @@ struct ReleaseInTurn : QTimer
     int lastKept = std::numeric_limits<int>::max();
 };
 
-// A nested event loop, as a modal message box runs, until `over` holds.
-// Posted events are delivered explicitly: a loop nested in their dispatch
-// would not see later ones.
+// A modal box's nested loop until `over` holds; it delivers posted events itself.
 inline void RunModalBox(const std::function<bool()>& over, int patience = Patience)
 {
     QEventLoop box;
@@ -110,21 +107,15 @@ struct WorkerWatch : QObject
     {
         connect(watched, &QActionWorker::Done, this, [this](const QString& error) { done.append(error); });
     }
-
     bool deleted() const { return worker.isNull(); }
-    bool endedWith(const QString& pattern) const
-    {
-        return done.size() == 1 && QRegularExpression(pattern).match(done.first()).hasMatch();
-    }
 
     // Starts the worker and waits until it is gone; its Done texts.
     static QStringList run(QActionWorker* worker, const std::function<void()>& start)
     {
         const WorkerWatch watch(worker);
         start();
-        if (!QTest::qWaitFor([&] { return watch.deleted(); }, Patience))
-            return { "still running" };
-        return watch.done;
+        return QTest::qWaitFor([&] { return watch.deleted(); }, Patience) ? watch.done
+                                                                          : QStringList { "running" };
     }
 };
 
@@ -135,7 +126,7 @@ struct MessageCapture
     {
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=true"));
         previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
-            QMutexLocker locker(&mutex);
+            const QMutexLocker locker(&mutex);
             store.append(message);
         });
     }
@@ -143,20 +134,19 @@ struct MessageCapture
     {
         qInstallMessageHandler(previous);
         QLoggingCategory::setFilterRules(QString());
-        QMutexLocker locker(&mutex);
         store.clear();
     }
     Q_DISABLE_COPY(MessageCapture)
 
-    // Messages (and any extra texts) holding one of the secrets.
+    // The messages, and the extra texts, that hold one of the secrets.
     QStringList leaks(const QStringList& secrets, const QStringList& extra = {}) const
     {
-        QMutexLocker locker(&mutex);
+        const QMutexLocker locker(&mutex);
         QStringList found;
-        for (const QString& text : store + extra) {
-            for (const QString& secret : secrets)
-                found += text.contains(secret) ? QStringList { text } : QStringList();
-        }
+        for (const QString& text : store + extra)
+            found += std::any_of(secrets.cbegin(), secrets.cend(), [&](auto& s) { return text.contains(s); })
+                ? QStringList { text }
+                : QStringList();
         return found;
     }
 

@@ -18,8 +18,7 @@ QStringList Split(const QString& s)
     return s.split(QRegularExpression(" *; *"), Qt::SkipEmptyParts);
 }
 
-// The exchange's book as the placer sees it, on the server's thread:
-// placeOrders, cancelOrders and replaceOrders answered bet by bet.
+// The exchange's book, answering placeOrders, cancelOrders and replaceOrders bet by bet.
 struct Exchange
 {
     struct Order
@@ -146,37 +145,34 @@ struct Exchange
     }
 };
 
-enum class Box { None, First, Every };
-
-// A bet placer's job and what it must come to.
 struct Placing
 {
     // "<market> <name> <back|lay> <stake> <price> [<persistence>]" per bet, "-" for an empty market id.
     QString bets;
-    QString script; // Exchange::script
-    bool stopOnError = false;
-    Box box = Box::None;
+    // Exchange::script, and "stop" (on error), "box" (the first result shows one) or "boxes" (every
+    // result does), a currency other than GBP.
+    QString script;
     QString expected; // "<bet> <id|-> <error pattern>": with a bet id or without one
     QString done;
     // "<placements> <reductions> <replacements>", or the requests as Exchange::wire has them.
     QString requests;
-    QString currency = QStringLiteral("GBP");
 };
+
+// A bet's side, price and amount in cents, as one text.
+QString Bet3(bool back, double price, qint64 cents)
+{
+    return QStringLiteral("%1 %2 %3").arg(back).arg(price).arg(cents);
+}
 
 struct Result
 {
-    QString id;
-    bool back = false;
-    float price = 0;
-    float amount = 0;
-    QString error;
+    QString id, error, bet;
 };
 
 const ScriptedReply Cancelled = ScriptedReply::rpcResult(QJsonObject { { "status", "SUCCESS" } });
 
-// "EXECUTABLE <prefix>:<markets>[@<fromRecord>]" for a listing, "cancel <prefix>:<market>:<bets>",
-// where "!" marks an instruction with more than the bet id (which cancels the whole unmatched rest);
-// more than 60 items are counted.
+// "EXECUTABLE <prefix>:<markets>[@<fromRecord>]" or "cancel <prefix>:<market>:<bets>"; "!" marks
+// more than a bet id (the whole unmatched rest goes), more than 60 items are counted.
 QString Call(const RecordedRequest& request)
 {
     const QJsonObject params = Params(request);
@@ -192,7 +188,6 @@ QString Call(const RecordedRequest& request)
         + (params.contains("fromRecord") ? '@' + QString::number(params.value("fromRecord").toInt()) : "");
 }
 
-// Cancelling as the user asks it, and what the exchange holds and answers.
 struct Cancelling
 {
     QString orders; // "<market> <bet> <selection> [LAY] [MATCHED]; ..."
@@ -222,13 +217,13 @@ private slots:
     void cancelling();
 
 private:
-    // Starts a worker on a session and waits until it is gone and every reply
-    // is in; every request named the session.
+    // Runs a worker on a session to its one Done; every request named the session.
     void runToEnd(const WorkerWatch& watch, const std::function<void()>& start)
     {
         QBetFair::SessionToken = QStringLiteral("tok");
         start();
         QTRY_VERIFY_WITH_TIMEOUT(watch.deleted() && RepliesSettled(server), Patience);
+        QCOMPARE(watch.done.size(), 1);
         for (const RecordedRequest& request : server.requests())
             QCOMPARE(request.header("X-Authentication"), QByteArray("tok"));
     }
@@ -247,70 +242,63 @@ void tst_Orders::placing_data()
     QString twelve;
     for (int m = 1; m <= 6; ++m)
         twelve += QStringLiteral("1.%1 M%1 back 0.%1 2.5; 2.%1 N%1 lay 9 2.5; ").arg(m);
-    const Box none = Box::None;
 
-    // The requests as the exchange takes them, to the cent: at the minimum or
-    // above one placement; below, a placement where it cannot match, a
-    // reduction and a move to the wanted price.
+    // To the cent: from the minimum one placement; below, place unmatchable, reduce, move.
     const auto wire = [](const char* name, const char* currency, const char* bet, const char* requests) {
-        QTest::newRow(name) << Placing { bet, "", false, Box::None, "A id ^$", "^$", requests, currency };
+        QTest::newRow(name) << Placing { bet, currency, "A id ^$", "^$", requests };
     };
-    wire("1.996 is the minimum", "GBP", "1.5 A back 1.996 25 MARKET_ON_CLOSE",
+    wire("1.996 is the minimum", "", "1.5 A back 1.996 25 MARKET_ON_CLOSE",
         "api place LIMIT BACK 2.00@25 MARKET_ON_CLOSE");
     wire("Australian market, SEK", "SEK", "2.31 A back 30 1000", "api-au place LIMIT BACK 30.00@1000 LAPSE");
-    wire("back 0.5", "GBP", "1.5 A back 0.5 3.05",
+    wire("back 0.5", "", "1.5 A back 0.5 3.05",
         "api place LIMIT BACK 2.00@1000 LAPSE; api cancel 1001 -1.50; api replace 1001 >3.05");
     wire("lay 1.994, one cent short", "EUR", "1.5 A lay 1.994 3.05 PERSIST",
         "api place LIMIT LAY 2.00@1.01 PERSIST; api cancel 1001 -0.01; api replace 1001 >3.05");
     // Whatever goes wrong, every bet gets one outcome.
     QTest::newRow("reports reversed") << Placing { "1.5 A back 5 2.5; 1.5 B back 0.5 3; 1.5 C lay 1 3",
-        "reversed", false, none, "A id ^$; B id ^$; C id ^$", "^$", "1 1 1" };
+        "reversed", "A id ^$; B id ^$; C id ^$", "^$", "1 1 1" };
     QTest::newRow("stakes that are no amount")
         << Placing { "1.5 A back 0.004 2.5; 1.5 B back nan 2.5; 1.5 C back -1 2.5; 1.5 D back 1e10 2.5", "",
-               false, none,
                "A - ^Invalid stake: 0.004$; B - ^Invalid stake: nan$; C - ^Invalid stake: -1$; D - ^Invalid",
                "^$", "0 0 0" };
     QTest::newRow("placements refused, one placed without a bet id")
-        << Placing { mixed, "place A refuse INSUFFICIENT_FUNDS; place B nobetid; place C refuse", false, none,
+        << Placing { mixed, "place A refuse INSUFFICIENT_FUNDS; place B nobetid; place C refuse",
                "A - ^INSUFFICIENT_FUNDS$; B - ^LOGICAL ERROR$; C - ^FAILURE$", "^LOGICAL ERROR$", "2 0 0" };
     // A placement without report is never sent again; a later step once more.
     QTest::newRow("no placement report, replacement not made")
-        << Placing { mixed, "place B noreport; replace C cancelonly ERROR_IN_ORDER", false, none,
+        << Placing { mixed, "place B noreport; replace C cancelonly ERROR_IN_ORDER",
                "A id ^$; B - ^NO_REPORT$; C id ^ERROR_IN_ORDER$", "^$", "2 1 1" };
-    QTest::newRow("reduction reported the second time, replacement never")
-        << Placing { mixed, "cancel B noreportonce; replace C noreport", false, none,
-               "A id ^$; B id ^$; C id ^NO_REPORT$", "^$", "2 3 3" };
+    QTest::newRow("reduction reported the second time, replacement never") << Placing { mixed,
+        "cancel B noreportonce; replace C noreport", "A id ^$; B id ^$; C id ^NO_REPORT$", "^$", "2 3 3" };
     QTest::newRow("placement refused, stop, bets in flight elsewhere") << Placing {
         "1.5 A back 5 2.5; 1.6 B back 0.5 3.05; 1.7 C lay 0.5 3",
-        "place A refuse INSUFFICIENT_FUNDS; hold 1.6; hold 1.7", true, none,
+        "stop; place A refuse INSUFFICIENT_FUNDS; hold 1.6; hold 1.7",
         "A - ^INSUFFICIENT_FUNDS$; B id " + stopped + "1000 for 2.00$; C id " + stopped + "1.01 for 2.00$",
         stop, "3 0 0"
     };
     QTest::newRow("failing placement request, a bet in flight elsewhere")
         << Placing { "1.5 A back 5 2.5; 1.5 B back 1 2.5; 1.6 C back 0.5 3", "http place 1.5; hold 1.6",
-               false, none, "A - ^Network error: ; B - ^Network error: ; C id " + stopped + "1000 for 2.00$",
+               "A - ^Network error: ; B - ^Network error: ; C id " + stopped + "1000 for 2.00$",
                "^Network error: ", "2 0 0" };
     QTest::newRow("markets of no exchange, stop: nothing sent")
-        << Placing { "3.1 A back 5 2.5; - B back 5 2.5; 1.5 C back 5 2.5; 2.5 D back 0.5 2.5", "", true, none,
+        << Placing { "3.1 A back 5 2.5; - B back 5 2.5; 1.5 C back 5 2.5; 2.5 D back 0.5 2.5", "stop",
                "A " + noExchange.arg("3\\.1") + "; B " + noExchange.arg("")
                    + "; C - ^Not placed: betting was stopped$; D - ^Not placed",
                stop, "0 0 0" };
     // Receivers open modal boxes, inside which further replies are handled.
     QTest::newRow("results of one reply still shown when the last arrives")
         << Placing { "1.5 A back 5 2.5; 1.5 B back 5 2.5; 1.6 C back 5 2.5",
-               "place A refuse X; place B refuse X; hold 1.6", false, Box::First, "A - ^X$; B - ^X$; C id ^$",
-               "^$", "2 0 0" };
+               "box; place A refuse X; place B refuse X; hold 1.6", "A - ^X$; B - ^X$; C id ^$", "^$",
+               "2 0 0" };
     QTest::newRow("two operations of one market overlap")
         << Placing { "1.5 A back 0.5 3.05; 1.5 B lay 0.7 3.05; 1.5 C back 5 2; 1.6 D back 1 2",
-               "cancel B noreportonce; place C refuse X; hold 1.6", false, Box::Every,
+               "boxes; cancel B noreportonce; place C refuse X; hold 1.6",
                "A id ^$; B id ^$; C - ^X$; D id ^$", "^$", "2 3 3" };
     QTest::newRow("a box on every result, twelve markets through the throttle")
-        << Placing { twelve, "", false, Box::Every, "M1 id ^$; N6 id ^$", "^$", "12 6 6" };
+        << Placing { twelve, "boxes", "M1 id ^$; N6 id ^$", "^$", "12 6 6" };
 }
 
-// One result per bet and one Done after them, carrying the first error;
-// every success on the book as wanted, and no bet there the user has not
-// been told of.
+// One result per bet, then one Done; successes stand as wanted and every bet on the book was told.
 void tst_Orders::placing()
 {
     QFETCH(Placing, job);
@@ -327,11 +315,11 @@ void tst_Orders::placing()
     exchange->script(job.script, bets);
     AnswerBetting(server, { "placeOrders", "cancelOrders", "replaceOrders" },
         [exchange](const RecordedRequest& request) { return exchange->answer(request); });
-    QBetFair::Currency = job.currency;
-    QBetFair::StopOnError = job.stopOnError;
+    const QStringList options = Split(job.script);
+    QBetFair::Currency = options.filter(QRegularExpression("^[A-Z]{3}$")).value(0, "GBP");
+    QBetFair::StopOnError = options.contains("stop");
 
-    // Receives the results as the results view does; a box is a modal one,
-    // open until every reply under way is in. Held answers go with the first.
+    // A box stays open until every reply is in; held answers go with the first result.
     auto* placer = new QBetPlacer;
     WorkerWatch watch(placer);
     QHash<QString, Result> results;
@@ -341,17 +329,18 @@ void tst_Orders::placing()
             const QString& error) {
             QVERIFY2(watch.done.isEmpty(), "a result after Done");
             QVERIFY2(!results.contains(name), qPrintable(name + " twice"));
-            results.insert(name, { id, back, price, amount, error });
+            results.insert(
+                name, { id, error, error.isEmpty() ? Bet3(back, price, qRound64(amount * 100)) : "" });
             exchange->released = true;
             server.releaseAll();
-            if (job.box == Box::Every || (job.box == Box::First && shown++ == 0))
+            if (options.contains("boxes") || (options.contains("box") && shown++ == 0))
                 RunModalBox([this] { return RepliesSettled(server); });
         });
     runToEnd(watch, [&] { placer->Bet(markets); });
     QBetFair::StopOnError = false;
 
     QCOMPARE(results.size(), bets.size());
-    QVERIFY2(watch.endedWith(job.done), qPrintable(watch.done.join('|')));
+    QVERIFY_MATCHES(job.done, watch.done.value(0));
     for (const QString& line : Split(job.expected)) {
         const Result result = results.value(line.section(' ', 0, 0));
         QVERIFY_MATCHES(line.section(' ', 2), result.error);
@@ -365,14 +354,11 @@ void tst_Orders::placing()
         reported.insert(result.id, bet.selectionId);
         if (!result.error.isEmpty())
             continue;
-        // Selection, side, price and cents: as wanted, as placed and as reported.
+        // As wanted, as placed and as reported.
         const Exchange::Order placed = exchange->book.value(result.id);
-        const auto bet4 = [](qint64 selection, bool back, double price, qint64 cents) {
-            return QStringLiteral("%1 %2 %3 %4").arg(selection).arg(back).arg(price).arg(cents);
-        };
-        const QString wanted = bet4(bet.selectionId, bet.back, bet.price.toDouble(), CentsOf(bet.stake));
-        QCOMPARE(bet4(placed.selection, placed.back, placed.price.toDouble(), placed.cents), wanted);
-        QCOMPARE(bet4(bet.selectionId, result.back, result.price, qRound64(result.amount * 100)), wanted);
+        QCOMPARE(placed.selection, bet.selectionId);
+        QCOMPARE(Bet3(placed.back, placed.price.toDouble(), placed.cents), result.bet);
+        QCOMPARE(Bet3(bet.back, bet.price.toDouble(), CentsOf(bet.stake)), result.bet);
     }
     for (auto order = exchange->book.cbegin(); order != exchange->book.cend(); ++order) {
         QVERIFY2(!order->named || reported.value(order.key()) == order->selection,
@@ -420,8 +406,7 @@ void tst_Orders::cancelling_data()
     QTest::newRow("more claimed, none given")
         << Cancelling { "1.1 b1 10", "1.1:10", true, { list }, "Server response error", {}, 0 };
     QTest::newRow("nothing ticked") << Cancelling { "1.1 b1 10", "", true, {}, "No bets" };
-    // One Done: success only when every report says so, else the first failure,
-    // named by its status when it has no error code.
+    // Success only when every report says so, else the first failure (its status without a code).
     QTest::newRow("refused first, cancelled later") << Cancelling { four.section(';', 0, 2), ticked, true,
         three, "Error in cancelling on market: PROCESSED WITH ERRORS",
         { { "1.1", ScriptedReply::rpcResult(QJsonObject { { "status", "PROCESSED_WITH_ERRORS" } }) },
@@ -472,7 +457,7 @@ void tst_Orders::cancelling()
     const ReleaseInTurn inTurn(server);
     runToEnd(watch, [&] { worker->Cancel(ticked, job.back, true); });
 
-    QVERIFY2(watch.endedWith("^" + job.done + "$"), qPrintable(watch.done.join('|')));
+    QVERIFY_MATCHES("^" + job.done + "$", watch.done.value(0));
     QStringList calls;
     for (const RecordedRequest& request : server.requests())
         calls << Call(request);

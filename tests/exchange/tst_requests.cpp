@@ -38,45 +38,9 @@ struct Outcome : QObject
     bool ended() const { return reports.size() > 1; }
 };
 
-// A worker as the concrete ones are written: one GET per path, the first
-// failure ends it, the last reply ends it with success.
-struct Probe : QActionWorker
-{
-    QStringList events;
-
-    Probe()
-    {
-        connect(this, &QActionWorker::DoCancel, this, [this] { events += "DoCancel"; });
-        connect(this, &QActionWorker::Done, this, [this] { events += "Done"; });
-    }
-    // False when a request was refused.
-    bool Run(const HttpTestServer& server, const QStringList& paths)
-    {
-        const Guard guard(this);
-        for (const QString& path : paths) {
-            QBetFairRequest* request = CreateRequest(server.url(path), QString(), QString(), QVariant());
-            if (!request)
-                return false;
-            connect(request, &QBetFairRequest::finished, this, &Probe::Finished);
-            connect(this, &QActionWorker::DoCancel, request, &QBetFairRequest::Canceled);
-            request->Send(QByteArray());
-        }
-        return true;
-    }
-    void Finished(QMarkedRequest::QRequestResult result, const QString& error)
-    {
-        const Guard guard(this);
-        if (IsEnded())
-            return;
-        events += QStringLiteral("finished:%1").arg(result);
-        if (result != QMarkedRequest::Success || IsIdle())
-            emit Done(result == QMarkedRequest::Success ? QString() : error);
-    }
-};
-
 } // namespace
 
-// The network layer, exchange requests and their throttle, and the worker base.
+// The network layer and exchange requests.
 class tst_Requests : public QObject
 {
     Q_OBJECT
@@ -86,12 +50,7 @@ class tst_Requests : public QObject
     QBetFair sender;
 
 private slots:
-    void init()
-    {
-        server.clearRequests();
-        server.setReply("GET", "/held", ScriptedReply::text("{}").held());
-        server.setReply("GET", "/fails", ScriptedReply::error(500).held());
-    }
+    void init() { server.clearRequests(); }
     void cleanup()
     {
         QBetFair::SessionToken.clear();
@@ -190,12 +149,16 @@ private slots:
         QTest::newRow("exchange error")
             << json(R"({"error":{"code":-32099,"data":{"APINGException":{"errorCode":"INVALID_APP_KEY"}}}})")
             << "^Error INVALID_APP_KEY$" << QJsonObject();
+        // An error the rules cannot name must not pass as success.
+        QTest::newRow("other data, code")
+            << json(R"({"error":{"code":-3,"data":{"x":1}}})") << "^Error ERROR_CODE: -3$" << QJsonObject();
+        QTest::newRow("empty error") << json(R"({"error":{}})") << "^Error Server response error$"
+                                     << QJsonObject();
         QTest::newRow("not JSON") << ScriptedReply::text("<html/>") << "^Error Server response error$"
                                   << QJsonObject();
     }
 
-    // The envelope, gzip only, and the session token in its header but out
-    // of the error text and every message.
+    // The envelope, gzip only; the session token in its header, nowhere else.
     void replyHandling()
     {
         QFETCH(ScriptedReply, reply);
@@ -220,67 +183,6 @@ private slots:
         QCOMPARE(received.json(),
             QJsonObject({ { "jsonrpc", "2.0" }, { "method", "SportsAPING/v1.0/listMarketBook" },
                 { "params", params } }));
-    }
-
-    // An error the rules cannot name must not pass as success.
-    void parseError_data()
-    {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<QString>("error");
-        QTest::newRow("empty") << R"({"error":""})"
-                               << "";
-        QTest::newRow("other data, code") << R"({"error":{"code":-3,"data":{"x":1}}})"
-                                          << "ERROR_CODE: -3";
-        QTest::newRow("other data, message") << R"({"error":{"message":"M","data":{}}})"
-                                             << "M";
-        QTest::newRow("empty object") << R"({"error":{}})"
-                                      << "Server response error";
-    }
-
-    void parseError()
-    {
-        QFETCH(QString, reply);
-        QFETCH(QString, error);
-        QCOMPARE(QBetFair::ParseError(QJsonDocument::fromJson(reply.toUtf8()).object()), error);
-    }
-
-    // Whatever the receiver of Done runs (a modal box, deferred deletes), and
-    // whether a reply fails or the worker is cancelled while its fourth
-    // request waits in the throttle, it outlives its own calls, reports once,
-    // sends nothing more and goes afterwards.
-    void workerEndings()
-    {
-        for (const bool cancel : { false, true }) {
-            auto* probe = new Probe;
-            WorkerWatch watch(probe);
-            QString seen;
-            connect(probe, &QActionWorker::Done, &watch, [&] {
-                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-                RunModalBox([] { return false; }, 50);
-                QVERIFY(!watch.deleted() && probe->IsEnded());
-                const bool idle = probe->IsIdle();
-                QVERIFY(!probe->CreateRequest(server.url("/x"), QString(), QString(), QVariant()));
-                QCOMPARE(probe->IsIdle(), idle);
-                probe->Cancel();
-                seen = probe->events.join(' ');
-            });
-            QTimer trigger;
-            connect(&trigger, &QTimer::timeout, &trigger, [&] {
-                if (server.heldCount() == 3) {
-                    trigger.stop();
-                    cancel ? probe->Cancel() : server.release(1);
-                }
-            });
-            trigger.start(10);
-            QVERIFY(!probe->Run(server, { "/fails", "/fails", "/fails", "/later" }));
-            QVERIFY(!watch.deleted());
-            QTRY_VERIFY_WITH_TIMEOUT(watch.deleted(), Patience);
-            QVERIFY_MATCHES(
-                cancel ? "^DoCancel finished:2 Done / Cancelled$" : "^finished:1 Done / Network error: ",
-                seen + " / " + watch.done.join(" + "));
-            server.releaseAll();
-            QTRY_VERIFY_WITH_TIMEOUT(RepliesSettled(server), Patience);
-        }
     }
 };
 
