@@ -37,10 +37,7 @@ inline QJsonObject Params(const RecordedRequest& request)
 
 inline QStringList Strings(const QJsonValue& array)
 {
-    QStringList strings;
-    for (const QJsonValue& value : array.toArray())
-        strings << value.toString();
-    return strings;
+    return array.toVariant().toStringList();
 }
 
 inline void AnswerBetting(
@@ -107,15 +104,14 @@ struct WorkerWatch : QObject
     {
         connect(watched, &QActionWorker::Done, this, [this](const QString& error) { done.append(error); });
     }
-    bool deleted() const { return worker.isNull(); }
 
     // Starts the worker and waits until it is gone; its Done texts.
     static QStringList run(QActionWorker* worker, const std::function<void()>& start)
     {
         const WorkerWatch watch(worker);
         start();
-        return QTest::qWaitFor([&] { return watch.deleted(); }, Patience) ? watch.done
-                                                                          : QStringList { "running" };
+        return QTest::qWaitFor([&] { return watch.worker.isNull(); }, Patience) ? watch.done
+                                                                                : QStringList { "running" };
     }
 };
 
@@ -143,10 +139,8 @@ struct MessageCapture
     {
         const QMutexLocker locker(&mutex);
         QStringList found;
-        for (const QString& text : store + extra)
-            found += std::any_of(secrets.cbegin(), secrets.cend(), [&](auto& s) { return text.contains(s); })
-                ? QStringList { text }
-                : QStringList();
+        for (const QString& secret : secrets)
+            found += (store + extra).filter(secret);
         return found;
     }
 

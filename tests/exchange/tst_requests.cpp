@@ -6,7 +6,6 @@
 
 namespace {
 
-const QString Json = QStringLiteral("application/json");
 const QByteArray Token = "token-7f3a9c";
 
 // What a request reports: "finishedOrCancelled", then "<result> <error>", and what came with it.
@@ -71,14 +70,14 @@ private slots:
         };
         const QByteArray damaged = ScriptedReply::gzipCompress(json).replace(12, 8, "damaged!");
         const ScriptedReply held = ScriptedReply::text("x").held();
-        QTest::newRow("1 MB, a multiple of 1024") << gzip(large) << true << "^Success $" << large;
+        QTest::newRow("1 MB, a multiple of 1024") << gzip(large) << true << "Success " << large;
         QTest::newRow("damaged") << ScriptedReply::text(damaged).withHeader("Content-Encoding", "gzip")
-                                 << true << "^Success $" << QByteArray();
+                                 << true << "Success " << QByteArray();
         // Qt inflates on its own when the request left Accept-Encoding to it.
-        QTest::newRow("inflated by Qt") << gzip(json) << false << "^Success $" << json;
-        QTest::newRow("aborted") << held << true << "^Cancelled Cancelled$" << QByteArray();
+        QTest::newRow("inflated by Qt") << gzip(json) << false << "Success " << json;
+        QTest::newRow("aborted") << held << true << "Cancelled Cancelled" << QByteArray();
         QTest::newRow("hung reply times out")
-            << held << true << "^Error Network error: Transfer timed out$" << QByteArray();
+            << held << true << "Error Network error: Transfer timed out" << QByteArray();
     }
 
     // One finishedOrCancelled, then one finished; then request and reply go.
@@ -104,9 +103,7 @@ private slots:
             answer->abort();
         }
         QTRY_VERIFY_WITH_TIMEOUT(sent.isNull() && answer.isNull(), Patience);
-        QCOMPARE(outcome.reports.size(), 2);
-        QCOMPARE(outcome.reports.first(), "finishedOrCancelled");
-        QVERIFY_MATCHES(report, outcome.reports.last());
+        QCOMPARE(outcome.reports.join(" / "), "finishedOrCancelled / " + report);
         QVERIFY(outcome.body == body);
     }
 
@@ -145,16 +142,16 @@ private slots:
         QTest::addColumn<QJsonObject>("payload");
         const auto json = [](const char* text) { return ScriptedReply::text(text, "application/json"); };
         QTest::newRow("gzip in chunks") << json(R"({"result":{"balance":12.5}})").gzipped().inChunks()
-                                        << "^Success $" << QJsonObject { { "balance", 12.5 } };
+                                        << "Success " << QJsonObject { { "balance", 12.5 } };
         QTest::newRow("exchange error")
             << json(R"({"error":{"code":-32099,"data":{"APINGException":{"errorCode":"INVALID_APP_KEY"}}}})")
-            << "^Error INVALID_APP_KEY$" << QJsonObject();
+            << "Error INVALID_APP_KEY" << QJsonObject();
         // An error the rules cannot name must not pass as success.
         QTest::newRow("other data, code")
-            << json(R"({"error":{"code":-3,"data":{"x":1}}})") << "^Error ERROR_CODE: -3$" << QJsonObject();
-        QTest::newRow("empty error") << json(R"({"error":{}})") << "^Error Server response error$"
+            << json(R"({"error":{"code":-3,"data":{"x":1}}})") << "Error ERROR_CODE: -3" << QJsonObject();
+        QTest::newRow("empty error") << json(R"({"error":{}})") << "Error Server response error"
                                      << QJsonObject();
-        QTest::newRow("not JSON") << ScriptedReply::text("<html/>") << "^Error Server response error$"
+        QTest::newRow("not JSON") << ScriptedReply::text("<html/>") << "Error Server response error"
                                   << QJsonObject();
     }
 
@@ -168,15 +165,14 @@ private slots:
         server.enqueueReply("POST", LocalExchange::bettingPath(), reply);
         const MessageCapture capture;
         QBetFairRequest* request
-            = sender.CreateRequest(QBetFair::BettingUrl.arg("api"), QBetFair::AppKey, Json, 42);
+            = sender.CreateRequest(QBetFair::BettingUrl.arg("api"), QBetFair::AppKey, "application/json", 42);
         Outcome outcome(request);
         const QJsonObject params { { "filter", QJsonObject { { "marketIds", QJsonArray { "1.2" } } } } };
         request->Call(QStringLiteral("listMarketBook"), params);
         QTRY_VERIFY_WITH_TIMEOUT(outcome.ended(), Patience);
-        QVERIFY_MATCHES(report, outcome.reports.last());
+        QCOMPARE(outcome.reports.join(" / "), "finishedOrCancelled / " + report);
         QCOMPARE(outcome.reply, payload);
         QCOMPARE(capture.leaks({ Token }, outcome.reports), QStringList());
-
         const RecordedRequest received = server.lastRequest();
         QCOMPARE(
             received.header("Accept-Encoding") + ' ' + received.header("X-Authentication"), "gzip " + Token);
