@@ -9,6 +9,7 @@ class tst_DownloadDialog : public QObject
 
     TrustedHttpsServer tls;
     HttpTestServer& server = tls.server();
+    const ScriptedReply file = ScriptedReply::text("file", "application/octet-stream");
     QTemporaryDir top;
     QString folder;
 
@@ -22,7 +23,7 @@ private slots:
     {
         QVERIFY2(tls.error().isEmpty(), qPrintable(tls.error()));
         QConfirm::Init();
-        server.setFallbackReply(ScriptedReply::text("file", "application/octet-stream"));
+        server.setFallbackReply(file);
     }
 
     void init()
@@ -34,47 +35,67 @@ private slots:
 
     void download_data()
     {
-        QTest::addColumn<ScriptedReply>("answer");
-        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<ScriptedReply>("answer"); // for /d/setup.exe
+        QTest::addColumn<QString>("saved"); // name=content in the folder afterwards
         QTest::addColumn<QString>("box"); // empty: success
+        QTest::addColumn<QString>("topic");
         const QByteArray large = QByteArray::number(1234567).repeated(100000);
-        const QByteArray http = QString("http://127.0.0.1:%1/other").arg(server.port()).toUtf8(), none;
+        const QString setup = server.url("/d/setup.exe"), http = server.url("/").replace("https", "http");
         const ScriptedReply moved = ScriptedReply::text("moved", "text/html", 302);
-        const QByteArray https = server.url("/other").toUtf8();
-        QTest::newRow("chunked, no length") << ScriptedReply::text(large, "a/b").inChunks() << large << "";
-        QTest::newRow("to https") << moved.withHeader("Location", https) << QByteArray("file") << "";
-        QTest::newRow("to http") << moved.withHeader("Location", http) << none << "secure redirect";
-        QTest::newRow("not found") << ScriptedReply::error(404) << none << "Not Found";
-        QTest::newRow("no content") << ScriptedReply::text("", "a/b", 204) << none << "HTTP status 204";
+        const QString older = "setup.exe=older", net = "NetworkError", save = "SaveFile";
+        QTest::newRow("chunked, no length")
+            << setup << ScriptedReply::text(large, "a/b").inChunks() << QString("setup.exe=" + large) << "" << "";
+        QTest::newRow("to https") << setup << moved.withHeader("Location", server.url("/o").toUtf8())
+                                  << "setup.exe=file" << "" << "";
+        QTest::newRow("to http") << setup << moved.withHeader("Location", (http + "o").toUtf8()) << older
+                                 << "secure redirect" << net;
+        QTest::newRow("no content") << setup << ScriptedReply::text("", "a/b", 204) << older << "status 204" << net;
+        QTest::newRow("climbing name")
+            << server.url("/d/..%2F..%2FSetup%20v2.exe") << file << "Setup v2.exe=file" << "" << "";
+        QTest::newRow("http") << http + "setup.exe" << file << older << "not offered over" << net;
+        QTest::newRow("markup") << http + "a&amp;b.exe" << file << older << "a&amp;amp;b.exe" << net;
+        QTest::newRow("no name") << server.url("/d/%2E%2E") << file << older << "names no file" << save;
+        QTest::newRow("name taken") << server.url("/taken/setup.exe") << file << "setup.exe=<missing>"
+                                    << "Unable to save file." << save;
     }
 
-    // Accepted with the whole file under the URL's name, or one error box, Rejected and an older file of
-    // that name kept and never offered; no temporary file is left behind.
+    // Accepted with the whole file under the URL's last name, inside the folder; or one error box with its
+    // topic, Rejected, an older file of that name kept and never offered. Nothing is asked for or requested
+    // for an address refused at once; no temporary file is left behind.
     void download()
     {
+        QFETCH(QString, address);
         QFETCH(ScriptedReply, answer);
-        QFETCH(QByteArray, saved);
+        QFETCH(QString, saved);
         QFETCH(QString, box);
-        server.setReply("GET", "/download/setup.exe", answer);
-        writeFile(folder + "/setup.exe", "older");
+        QFETCH(QString, topic);
+        const QString name = saved.section('=', 0, 0), older = folder + "/setup.exe";
+        server.setReply("GET", "/d/setup.exe", answer);
+        server.setHandler("GET", "/taken/setup.exe", [this, older](const RecordedRequest&) {
+            QFile::remove(older), QDir().mkpath(older);
+            return file;
+        });
+        writeFile(older, "older");
         FakeUser user(folder);
-        DownloadDialog dialog(QUrl(server.url("/download/setup.exe")));
+        DownloadDialog dialog { QUrl(address) };
         QCOMPARE(dialog.exec(), box.isEmpty() ? QDialog::Accepted : QDialog::Rejected);
-        QCOMPARE(dialog.FileName(), box.isEmpty() ? folder + "/setup.exe" : QString());
-        QCOMPARE(contentOf(folder + "/setup.exe"), box.isEmpty() ? saved : QByteArray("older"));
-        QCOMPARE(user.boxes.size(), box.isEmpty() ? 0 : 1);
+        QCOMPARE(dialog.FileName(), box.isEmpty() ? folder + "/" + name : QString());
+        QCOMPARE(contentOf(folder + "/" + name), saved.section('=', 1).toUtf8());
+        QCOMPARE(entries(folder).size(), name == "setup.exe" ? 1 : 2);
+        QCOMPARE(user.boxes.size(), int(!box.isEmpty()));
         QVERIFY2(user.boxes.value(0).contains(box), qPrintable(user.boxes.value(0)));
-        QCOMPARE(user.topics, box.isEmpty() ? "" : "NetworkError");
-        QCOMPARE(entries(folder), QStringList { "setup.exe" });
+        QCOMPARE(user.topics, topic);
+        QCOMPARE(bool(user.asked), bool(server.requestCount()));
     }
 
-    // The user's cancel while the file is on its way is no error: no box, the older file kept, nothing left behind.
+    // The user's cancel while the file is on its way is no error: no box, the older file kept, nothing left.
     void cancelled()
     {
-        server.setReply("GET", "/download/setup.exe", ScriptedReply::text("file", "application/octet-stream").held());
+        server.setReply("GET", "/d/setup.exe", file.held());
         writeFile(folder + "/setup.exe", "older");
         FakeUser user(folder);
-        DownloadDialog dialog(QUrl(server.url("/download/setup.exe")));
+        DownloadDialog dialog(QUrl(server.url("/d/setup.exe")));
         QTimer poll;
         connect(&poll, &QTimer::timeout, &dialog, [&] {
             if (server.heldCount() == 1)
@@ -88,56 +109,17 @@ private slots:
         QCOMPARE(entries(folder), QStringList { "setup.exe" });
     }
 
-    // Refused before any folder is asked for or anything is requested; a cancelled folder choice; a folder
-    // that cannot be written; one of the file's name appearing while it is on its way. At most one box, with
-    // its help topic, Rejected, nothing offered; only the last asks the server.
-    void refused()
-    {
-        const QString target = folder + "/setup.exe";
-        server.setHandler("GET", "/setup.exe", [target](const RecordedRequest&) {
-            QDir().mkpath(target);
-            return ScriptedReply::text("file", "application/octet-stream");
-        });
-        const QString http = "http://127.0.0.1:%1/", https = "https://127.0.0.1:%1/";
-        const QString unwritable = "Critical: Unable to save file. ";
-        // address, folder chosen (null: never asked, empty: cancelled), box, topic
-        const QStringList rows[] = {
-            { http + "setup.exe", QString(), "Critical: The file is not offered over", "NetworkError" },
-            { http + "a&amp;b.exe", QString(), "a&amp;amp;b.exe", "NetworkError" },
-            { https + "download/%2E%2E", QString(), "Critical: The address names no file", "SaveFile" },
-            { https + "setup.exe", "", "", "" }, { https + "setup.exe", folder, unwritable, "SaveFile" },
-            { https + "setup.exe", folder + "/missing", unwritable, "SaveFile" } };
-        for (const QStringList& row : rows) {
-            FakeUser user(row[1]);
-            DownloadDialog dialog(QUrl(QString(row[0]).arg(server.port()), QUrl::TolerantMode));
-            QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-            QCOMPARE(dialog.FileName() + QString::number(user.asked), QString::number(!row[1].isNull()));
-            QCOMPARE(user.boxes.size(), int(!row[2].isEmpty()));
-            QVERIFY2(user.boxes.value(0).contains(row[2]), qPrintable(user.boxes.value(0)));
-            QCOMPARE(user.topics, row[3]);
-        }
-        QCOMPARE(server.requestCount(), 1);
-    }
-
-    // Only the last part of the decoded name, and never "..": a name that tries to climb out of the folder
-    // is saved inside it. Progress is computed in 64 bits and kept within 100.
+    // A backslash splits the name too. Progress is computed in 64 bits and kept within 100.
     void nameAndProgress()
     {
         QCOMPARE(DownloadDialog::SaveName(QUrl("https://h/d/..%5C..%5Cevil.exe")), QString("evil.exe"));
-        FakeUser user(folder + "/inner");
-        QVERIFY(QDir().mkpath(user.answer));
-        DownloadDialog dialog(QUrl(server.url("/download/..%2F..%2FSetup%20v2.exe")));
-        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-        QCOMPARE(dialog.FileName(), user.answer + "/Setup v2.exe");
-        QCOMPARE(entries(user.answer), QStringList { "Setup v2.exe" });
-        QCOMPARE(entries(folder) + entries(top.path()).filter("Setup"), QStringList { "inner" });
-        const qlonglong rows[][3] = { { 50, 200, 25 }, { 1LL << 40, 1LL << 41, 50 }, { 300, 200, 100 } };
+        DownloadDialog dialog(QUrl("https://h/setup.exe"));
+        const qlonglong rows[][3] = { { 1LL << 40, 1LL << 41, 50 }, { 300, 200, 100 } };
         for (const auto& row : rows) {
             dialog.Progress(row[0], row[1]);
             QCOMPARE(dialog.windowTitle(), QString("Downloading (%1%)").arg(row[2]));
         }
     }
-
 };
 
 QTEST_MAIN(tst_DownloadDialog)
