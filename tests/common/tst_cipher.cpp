@@ -5,12 +5,11 @@
 #include <climits>
 
 using Operation = int (QCipher::*)(const quint8*, int, quint8*) const;
-const Operation EncBlocks = &QCipher::EncryptBlocks, DecBlocks = &QCipher::DecryptBlocks,
-                EncPadded = &QCipher::EncryptPadded, DecPadded = &QCipher::DecryptPadded;
-const int Ecb = QCipher::ModeEcb, Cbc = QCipher::ModeCbc, Cfb1 = QCipher::ModeCfb1, Enc = 0, Dec = 1;
-const QByteArray Counting
-    = QByteArray::fromHex("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f");
-const QByteArray Iv = Counting.left(16), Key128 = QByteArray::fromHex("2b7e151628aed2a6abf7158809cf4f3c");
+const Operation EncBlocks = &QCipher::EncryptBlocks, EncPadded = &QCipher::EncryptPadded,
+                DecPadded = &QCipher::DecryptPadded;
+const int Cbc = QCipher::ModeCbc, Enc = QCipher::DirEncrypt, Dec = QCipher::DirDecrypt;
+const QByteArray Iv = QByteArray::fromHex("000102030405060708090a0b0c0d0e0f");
+const QByteArray Key128 = QByteArray::fromHex("2b7e151628aed2a6abf7158809cf4f3c");
 const QByteArray Plain = QByteArray::fromHex(
     "6bc1bee22e409f96e93d7e117393172aae2d8a571e03ac9c9eb76fac45af8e51"
     "30c81c46a35ce411e5fbc1191a0a52eff69f2445df4f9b17ad2b417be66c3710");
@@ -25,14 +24,13 @@ static int run(const QCipher& cipher, Operation op, const QByteArray& input, int
     return (cipher.*op)(bytes(input), length, reinterpret_cast<quint8*>(output.data()));
 }
 
-static QByteArray cipherAll(int mode, int dir, const QByteArray& key, const QByteArray& in,
-    const QByteArray& iv = Iv)
+static QByteArray encrypt(const QByteArray& in, const QByteArray& iv = Iv)
 {
     QCipher cipher;
     QByteArray output;
-    cipher.Init(mode, dir, bytes(key), key.size() / 8 - 2, bytes(iv));
-    const int bits = run(cipher, dir == Enc ? EncBlocks : DecBlocks, in, in.size() * 8, output);
-    return bits < 0 ? "failed" : output.left(bits / 8);
+    cipher.Init(Cbc, Enc, bytes(Key128), QCipher::Key128, bytes(iv));
+    const int bits = run(cipher, EncBlocks, in, in.size() * 8, output);
+    return output.left(bits / 8);
 }
 
 class tst_Cipher : public QObject
@@ -40,43 +38,22 @@ class tst_Cipher : public QObject
     Q_OBJECT
 
 private slots:
-    // FIPS-197 C.1 and C.3; SP 800-38A F.2.1 and the first bits of F.3.1.
-    void referenceVectors()
+    // Stale vectors; writes past what a call reports, on bad padding or on an overflowing length.
+    void chainingAndBounds()
     {
-        const QByteArray fips = QByteArray::fromHex("00112233445566778899aabbccddeeff"), two = Plain.left(32);
-        const struct { int mode; QByteArray key, plain, cipher; } rows[] = {
-            { Ecb, Counting.left(16), fips, "69c4e0d86a7b0430d8cdb78070b4c55a" },
-            { Ecb, Counting, fips, "8ea2b7ca516745bfeafc49904b496089" },
-            { Cbc, Key128, two, "7649abac8119b246cee98e9b12e9197d5086cb9b507219ee95db113a917678b2" },
-            { Cfb1, Key128, Plain.left(16), "68b3" } };
-        for (const auto& row : rows) {
-            const QByteArray enciphered = cipherAll(row.mode, Enc, row.key, row.plain);
-            QCOMPARE(enciphered.toHex().left(row.cipher.size()), row.cipher);
-            QCOMPARE(cipherAll(row.mode, Dec, row.key, enciphered), row.plain);
-        }
-    }
-
-    // A failed Init leaves nothing usable; a null vector is zeros even after an Init that had one. Nothing
-    // is written beyond what a call reports, nothing at all on bad padding or an overflowing length.
-    void resultCodes()
-    {
-        const QByteArray zeroVector = cipherAll(Cbc, Enc, Key128, Plain, QByteArray(16, '\0'));
-        for (const bool withKey : { true, false }) {
-            QCipher cipher;
-            QByteArray first, second;
-            QCOMPARE(cipher.Init(Cbc, Dec, bytes(Counting), 2, bytes(Iv)), 0);
-            QCOMPARE(cipher.Init(Cbc, Enc, withKey ? bytes(Key128) : nullptr, 0), withKey ? 0 : -4);
-            const int done = run(cipher, EncBlocks, Plain, 512, first);
-            QCOMPARE(done + run(cipher, EncBlocks, Plain, 512, second), withKey ? 1024 : -10);
-            QCOMPARE(first, (withKey ? zeroVector : QByteArray(64, Guard)) + QByteArray(16, Guard));
-            QCOMPARE(second, first);
-        }
-        const auto padded = [](const QByteArray& last) { return cipherAll(Cbc, Enc, Key128, last); };
+        QCipher chained;
+        QByteArray first, second;
+        chained.Init(Cbc, Dec, bytes(Key128 + Key128), QCipher::Key256, bytes(Iv));
+        QCOMPARE(chained.Init(Cbc, Enc, bytes(Key128), 0), 0);
+        QCOMPARE(run(chained, EncBlocks, Plain, 512, first), 512);
+        QCOMPARE(run(chained, EncBlocks, Plain, 512, second), 512);
+        QCOMPARE(first.left(64), encrypt(Plain, QByteArray(16, '\0')));
+        QCOMPARE(second, first);
         const QByteArray fifteen = Plain.left(15);
         const struct { Operation op; QByteArray input; int size, result; } calls[] = {
-            { EncPadded, Plain, INT_MAX, -7 }, { DecPadded, padded(fifteen + '\0'), 16, -7 },
-            { DecPadded, padded(Plain + fifteen.left(12) + "\x01\x03\x02\x03"), 80, -7 },
-            { DecPadded, padded(Plain + fifteen + '\x01'), 80, 79 } };
+            { EncPadded, Plain, INT_MAX, -7 },
+            { DecPadded, encrypt(Plain + fifteen.left(12) + "\x01\x03\x02\x03"), 80, -7 },
+            { DecPadded, encrypt(Plain + fifteen + '\x01'), 80, 79 } };
         for (const auto& call : calls) {
             QCipher cipher;
             QByteArray output;
@@ -88,8 +65,7 @@ private slots:
         }
     }
 
-    // Made with: openssl enc -aes-256-cbc -K <hex of the settings key> -iv 0…0. A stored value that does not
-    // decipher reads back as nothing at all.
+    // Stored passwords (openssl enc -aes-256-cbc -iv 0); damaged ones read back as nothing, never as garbage.
     void storedForms()
     {
         const QString rows[][2] = { { "", "" }, { "betfair_user", "YXnxy38/eafJkQmUyrHXyQ==" },

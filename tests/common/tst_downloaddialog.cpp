@@ -54,15 +54,12 @@ private slots:
         QTest::newRow("climbing name")
             << server.url("/d/..%2F..%2FSetup%20v2.exe") << file << "Setup v2.exe=file" << "" << "";
         QTest::newRow("http") << http + "setup.exe" << file << older << "not offered over" << net;
-        QTest::newRow("markup") << http + "a&amp;b.exe" << file << older << "a&amp;amp;b.exe" << net;
         QTest::newRow("no name") << server.url("/d/%2E%2E") << file << older << "names no file" << save;
         QTest::newRow("name taken") << server.url("/taken/setup.exe") << file << "setup.exe=<missing>"
                                     << "Unable to save file." << save;
     }
 
-    // Accepted with the whole file under the URL's last name, inside the folder; or one error box with its
-    // topic, Rejected, an older file of that name kept and never offered. Nothing is asked for or requested
-    // for an address refused at once; no temporary file is left behind.
+    // A failure taken for success, a file saved over http or outside the folder, a partial or stray file.
     void download()
     {
         QFETCH(QString, address);
@@ -89,7 +86,7 @@ private slots:
         QCOMPARE(bool(user.asked), bool(server.requestCount()));
     }
 
-    // The user's cancel while the file is on its way is no error: no box, the older file kept, nothing left.
+    // The user's own cancel shown as an error, or the older file lost.
     void cancelled()
     {
         server.setReply("GET", "/d/setup.exe", file.held());
@@ -109,16 +106,13 @@ private slots:
         QCOMPARE(entries(folder), QStringList { "setup.exe" });
     }
 
-    // A backslash splits the name too. Progress is computed in 64 bits and kept within 100.
+    // A backslash climbing out of the folder; progress overflowing 32 bits.
     void nameAndProgress()
     {
         QCOMPARE(DownloadDialog::SaveName(QUrl("https://h/d/..%5C..%5Cevil.exe")), QString("evil.exe"));
         DownloadDialog dialog(QUrl("https://h/setup.exe"));
-        const qlonglong rows[][3] = { { 1LL << 40, 1LL << 41, 50 }, { 300, 200, 100 } };
-        for (const auto& row : rows) {
-            dialog.Progress(row[0], row[1]);
-            QCOMPARE(dialog.windowTitle(), QString("Downloading (%1%)").arg(row[2]));
-        }
+        dialog.Progress(1LL << 40, 1LL << 41);
+        QCOMPARE(dialog.windowTitle(), QString("Downloading (50%)"));
     }
 };
 
