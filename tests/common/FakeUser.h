@@ -6,8 +6,7 @@
 #include <QAbstractButton>
 #include <QMetaEnum>
 
-// Stands in for the user: answers the file dialogs with `answer` and a box with its Help button when it has
-// one, else OK. Needs QConfirm::Init() first.
+// Answers file dialogs with `answer` and boxes with Help if offered, else OK. Needs QConfirm::Init().
 struct FakeUser
 {
     QString answer;

@@ -30,8 +30,7 @@ inline void writeFile(const QString& path, const QByteArray& content, int mode =
     QCOMPARE(chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
 }
 
-// Root writes into read-only folders: while this lives, the process acts as nobody. The real user changes
-// too, since access() (QFileInfo::isWritable) judges by it; root stays the saved user, so it can come back.
+// Root ignores permissions: act as nobody (the real user too, for access()); root stays the saved user.
 struct Unprivileged
 {
     const bool dropped = geteuid() == 0 && setresuid(65534, 65534, 0) == 0;

@@ -24,11 +24,11 @@ static int run(const QCipher& cipher, Operation op, const QByteArray& input, int
     return (cipher.*op)(bytes(input), length, reinterpret_cast<quint8*>(output.data()));
 }
 
-static QByteArray encrypt(const QByteArray& in, const QByteArray& iv = Iv)
+static QByteArray encrypt(const QByteArray& in)
 {
     QCipher cipher;
     QByteArray output;
-    cipher.Init(Cbc, Enc, bytes(Key128), QCipher::Key128, bytes(iv));
+    cipher.Init(Cbc, Enc, bytes(Key128), QCipher::Key128, bytes(Iv));
     const int bits = run(cipher, EncBlocks, in, in.size() * 8, output);
     return output.left(bits / 8);
 }
@@ -38,17 +38,9 @@ class tst_Cipher : public QObject
     Q_OBJECT
 
 private slots:
-    // Stale vectors; writes past what a call reports, on bad padding or on an overflowing length.
-    void chainingAndBounds()
+    // Writes past what a call reports, on bad padding or on an overflowing length.
+    void bounds()
     {
-        QCipher chained;
-        QByteArray first, second;
-        chained.Init(Cbc, Dec, bytes(Key128 + Key128), QCipher::Key256, bytes(Iv));
-        QCOMPARE(chained.Init(Cbc, Enc, bytes(Key128), 0), 0);
-        QCOMPARE(run(chained, EncBlocks, Plain, 512, first), 512);
-        QCOMPARE(run(chained, EncBlocks, Plain, 512, second), 512);
-        QCOMPARE(first.left(64), encrypt(Plain, QByteArray(16, '\0')));
-        QCOMPARE(second, first);
         const QByteArray fifteen = Plain.left(15);
         const struct { Operation op; QByteArray input; int size, result; } calls[] = {
             { EncPadded, Plain, INT_MAX, -7 },

@@ -10,7 +10,6 @@ using LogType = QLog::QLogType;
 using Format = LogExporter::Format;
 
 const QDateTime Night(QDate(2024, 3, 9), QTime(23, 59, 58, 250)), Day(QDate(2024, 3, 10), QTime(0, 0, 1));
-// All three records of the panel, over midnight.
 const QString Saved = "23:59:58: Current date is Sat Mar 9 2024\n23:59:58: beta\n"
                       "00:00:01: Current date is Sun Mar 10 2024\n00:00:01: gamma\n00:01:01: delta\n";
 
@@ -45,30 +44,24 @@ private slots:
     {
         QLog::Write(LogType::Warning, "early");
         auto log = makePanel();
-        QStringList logged;
-        connect(log.get(), &QLog::Logged, this, [&](LogType type, const QString& text) {
-            logged << QString::number(int(type)) + (messages(*log).contains(text) ? "" : " early");
-        });
         for (const int type : { 2, 0, 7, -1 })
             QLog::Write(LogType(type), QString::number(type));
         QCOMPARE(makePanel()->topLevelItemCount(), 0);
         QCOMPARE(QLog::Instance(), log.get());
         QCOMPARE(messages(*log), QStringList({ "early", "2", "0", "7", "-1" }));
-        QCOMPARE(logged, QStringList({ "2", "0", "7", "-1" }));
         const auto enabled = [&log] { return log->copyAction->isEnabled() + log->exportAction->isEnabled(); };
         QCOMPARE(enabled(), 0);
         log->selectAllAction->trigger();
         QCOMPARE(log->selectedItems().size() + enabled(), 7);
         log->clearAction->trigger();
         QCOMPARE(log->topLevelItemCount() + enabled(), 0);
-        QCOMPARE(log->property("warnings").toInt() * 10 + log->property("errors").toInt(), 11);
         log.reset();
         QVERIFY(!QLog::Instance());
         QLog::Write(LogType::Error, "late");
         QCOMPARE(messages(*makePanel()), QStringList { "late" });
     }
 
-    // Quotes and CDATA ends breaking the exported file; a folder suffix taken for the format.
+    // Quotes and CDATA ends breaking the exported file.
     void rendersTheFormats()
     {
         const QString awkward = QString::fromUtf8("say \"hi\" <b>&amp; ]]> Привет");
@@ -81,7 +74,6 @@ private slots:
                 "<record time=\"23:59:58\"><![CDATA[beta]]></record>\n</day>\n"
                 "<day date=\"Sun Mar 10 2024\">\n<record time=\"00:00:01\"><![CDATA[say &quot;hi&quot; "
                 "&lt;b&gt;&amp;amp; ]]&gt; Привет]]></record>\n</day>\n</records>"));
-        QVERIFY(LogExporter::FormatOf("a.csv") == Format::Csv && !LogExporter::FormatOf("a.txt/log"));
     }
 
     // A failed export reported as saved or leaving a truncated file or a temporary one; an unescaped name.
