@@ -1,41 +1,29 @@
 #include "HttpTestServer.h"
 
 #include <QEventLoop>
-#include <QHostAddress>
 #include <QMap>
 #include <QSemaphore>
 #include <QSslSocket>
 #include <QTcpServer>
 #include <QThread>
 
-#include <iterator>
-
-QByteArray RecordedRequest::header(const QByteArray& name) const
-{
-    for (const auto& header : headers) {
-        if (header.first.compare(name, Qt::CaseInsensitive) == 0)
-            return header.second;
-    }
-    return QByteArray();
-}
-
 namespace {
 
 enum class Parsed { Incomplete, Complete, Malformed };
 
-// Takes one request off the front of buffer: request line, headers, and a
-// body by Content-Length (Qt sends every body with one; nothing reads chunks).
+// Takes one request off the front of buffer. Bodies by Content-Length only:
+// Qt sends every body with one.
 Parsed TakeRequest(QByteArray& buffer, RecordedRequest& request)
 {
     const int headerEnd = buffer.indexOf("\r\n\r\n");
     if (headerEnd < 0)
         return buffer.size() > 64 * 1024 ? Parsed::Malformed : Parsed::Incomplete;
-    const QList<QByteArray> lines = buffer.left(headerEnd).split('\n');
-    const QList<QByteArray> requestLine = lines.first().trimmed().split(' ');
-    if (requestLine.size() != 3 || !requestLine.at(2).startsWith("HTTP/1."))
+    QList<QByteArray> lines = buffer.left(headerEnd).split('\n');
+    const QList<QByteArray> start = lines.takeFirst().trimmed().split(' ');
+    if (start.size() != 3 || !start.at(2).startsWith("HTTP/1."))
         return Parsed::Malformed;
-    request = RecordedRequest { requestLine.at(0), requestLine.at(1), {}, {} };
-    for (const QByteArray& line : lines.mid(1)) {
+    request = RecordedRequest { start.at(0), start.at(1), {}, {} };
+    for (const QByteArray& line : qAsConst(lines)) {
         const int colon = line.indexOf(':');
         if (colon <= 0)
             return Parsed::Malformed;
@@ -45,9 +33,9 @@ Parsed TakeRequest(QByteArray& buffer, RecordedRequest& request)
     bool valid = true;
     const int length
         = request.hasHeader("Content-Length") ? request.header("Content-Length").toInt(&valid) : 0;
+    const int bodyStart = headerEnd + 4;
     if (!valid || length < 0 || request.hasHeader("Transfer-Encoding"))
         return Parsed::Malformed;
-    const int bodyStart = headerEnd + 4;
     if (buffer.size() - bodyStart < length)
         return Parsed::Incomplete;
     request.body = buffer.mid(bodyStart, length);
@@ -55,53 +43,26 @@ Parsed TakeRequest(QByteArray& buffer, RecordedRequest& request)
     return Parsed::Complete;
 }
 
-// Hands every accepted connection over encrypted when it has an identity.
-struct Listener : QTcpServer
-{
-    using QTcpServer::QTcpServer;
-
-    QSslCertificate certificate;
-    QSslKey key;
-
-    void incomingConnection(qintptr descriptor) override
-    {
-        if (certificate.isNull())
-            return QTcpServer::incomingConnection(descriptor);
-        auto* socket = new QSslSocket(this);
-        if (!socket->setSocketDescriptor(descriptor))
-            return delete socket;
-        socket->setLocalCertificate(certificate);
-        socket->setPrivateKey(key);
-        addPendingConnection(socket);
-        socket->startServerEncryption();
-    }
-};
-
 } // namespace
 
-// Lives on the server's thread and owns every socket there (through the
-// listener, its child: the sockets go only after their signals to it are cut).
-class HttpTestServer::Core : public QObject
+// Lives on the server's thread and owns the sockets as its children, which
+// go only after QObject's destructor has cut their signals to it.
+class HttpTestServer::Core : public QTcpServer
 {
 public:
     Core(HttpTestServer& owner, const QSslCertificate& certificate, const QSslKey& key)
         : owner(owner)
+        , certificate(certificate)
+        , key(key)
     {
-        listener->certificate = certificate;
-        listener->key = key;
-        connect(listener, &QTcpServer::newConnection, this, &Core::accept);
-        listener->listen(QHostAddress::LocalHost, 0);
+        listen(QHostAddress::LocalHost, 0);
     }
-
-    quint16 port() const { return listener->serverPort(); }
 
     void release(int count)
     {
-        for (; count != 0 && !heldOrder.isEmpty(); --count) {
-            QTcpSocket* socket = heldOrder.take(heldOrder.firstKey());
-            countHeld();
-            flush(socket);
-        }
+        for (; count != 0 && !heldOrder.isEmpty(); --count)
+            flush(heldOrder.take(heldOrder.firstKey()));
+        owner.locked([this] { owner.held = heldOrder.size(); });
     }
 
 private:
@@ -111,35 +72,36 @@ private:
         ScriptedReply reply;
         bool closing = false;
     };
-
     struct Connection
     {
         QByteArray buffer;
         QList<Pending> queue;
     };
 
-    void accept()
+    void incomingConnection(qintptr descriptor) override
     {
-        while (QTcpSocket* socket = listener->nextPendingConnection()) {
-            connections.insert(socket, Connection());
-            owner.locked([this] { ++owner.accepted; });
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
-            connect(socket, &QTcpSocket::disconnected, this, [this, socket] { forget(socket); });
-            read(socket);
+        QTcpSocket* socket = certificate.isNull() ? new QTcpSocket(this) : new QSslSocket(this);
+        if (!socket->setSocketDescriptor(descriptor))
+            return delete socket;
+        owner.locked([this] { ++owner.accepted; });
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { forget(socket); });
+        if (auto* tls = qobject_cast<QSslSocket*>(socket)) {
+            tls->setLocalCertificate(certificate);
+            tls->setPrivateKey(key);
+            tls->startServerEncryption();
         }
     }
 
     void read(QTcpSocket* socket)
     {
-        const auto connection = connections.find(socket);
-        if (connection == connections.end())
-            return;
-        connection->buffer += socket->readAll();
+        Connection& connection = connections[socket];
+        connection.buffer += socket->readAll();
         RecordedRequest request;
         Parsed parsed;
-        while ((parsed = TakeRequest(connection->buffer, request)) == Parsed::Complete) {
+        while ((parsed = TakeRequest(connection.buffer, request)) == Parsed::Complete) {
             const ScriptedReply reply = replyFor(request);
-            connection->queue.append(
+            connection.queue.append(
                 { ++nextSerial, reply, request.header("Connection").toLower() == "close" });
             if (reply.hold)
                 heldOrder.insert(nextSerial, socket);
@@ -149,20 +111,18 @@ private:
             });
         }
         if (parsed == Parsed::Malformed) {
-            connection->buffer.clear();
-            connection->queue.append({ ++nextSerial, ScriptedReply::error(400), true });
+            connection.buffer.clear();
+            connection.queue.append({ ++nextSerial, ScriptedReply::error(400), true });
         }
         flush(socket);
     }
 
     ScriptedReply replyFor(const RecordedRequest& request)
     {
-        QStringList keys { routeKey(request.method, request.path()) };
         const QString rpcMethod = request.method == "POST" ? request.rpcMethod() : QString();
-        if (!rpcMethod.isEmpty())
-            keys.prepend(routeKey(request.method, request.path(), rpcMethod));
         QMutexLocker lock(&owner.mutex);
-        for (const QString& key : qAsConst(keys)) {
+        for (const QString& key : { routeKey(request.method, request.path(), rpcMethod),
+                 routeKey(request.method, request.path()) }) {
             const auto route = owner.routes.find(key);
             if (route == owner.routes.end())
                 continue;
@@ -185,48 +145,29 @@ private:
         QList<Pending>& queue = connections[socket].queue;
         while (!queue.isEmpty() && !heldOrder.contains(queue.first().serial)) {
             const Pending next = queue.takeFirst();
-            if (!next.reply.closeWithoutAnswer)
-                socket->write(next.reply.toWire(next.closing));
-            if (next.closing || next.reply.closeWithoutAnswer) {
-                dropQueue(socket);
-                socket->disconnectFromHost();
-                return;
-            }
+            socket->write(next.reply.toWire(next.closing));
+            if (next.closing)
+                return socket->disconnectFromHost();
         }
     }
 
+    // What a closed connection still owes goes with it.
     void forget(QTcpSocket* socket)
     {
-        dropQueue(socket);
         connections.remove(socket);
+        for (auto it = heldOrder.begin(); it != heldOrder.end();)
+            it = it.value() == socket ? heldOrder.erase(it) : ++it;
+        owner.locked([this] { owner.held = heldOrder.size(); });
         socket->deleteLater();
     }
 
-    void dropQueue(QTcpSocket* socket)
-    {
-        connections[socket].queue.clear();
-        for (auto it = heldOrder.begin(); it != heldOrder.end();)
-            it = it.value() == socket ? heldOrder.erase(it) : std::next(it);
-        countHeld();
-    }
-
-    void countHeld()
-    {
-        owner.locked([this] { owner.held = heldOrder.size(); });
-    }
-
     HttpTestServer& owner;
-    Listener* listener = new Listener(this);
+    const QSslCertificate certificate;
+    const QSslKey key;
     QHash<QTcpSocket*, Connection> connections;
-    // The connection of every held answer, oldest first.
-    QMap<qint64, QTcpSocket*> heldOrder;
+    QMap<qint64, QTcpSocket*> heldOrder; // serial of each held answer -> its connection
     qint64 nextSerial = 0;
 };
-
-HttpTestServer::HttpTestServer()
-    : HttpTestServer(QSslCertificate(), QSslKey())
-{
-}
 
 HttpTestServer::HttpTestServer(const QSslCertificate& certificate, const QSslKey& key)
     : secure(!certificate.isNull())
@@ -234,7 +175,7 @@ HttpTestServer::HttpTestServer(const QSslCertificate& certificate, const QSslKey
     QSemaphore started;
     thread.reset(QThread::create([this, certificate, key, &started] {
         Core server(*this, certificate, key);
-        listeningPort = server.port();
+        listeningPort = server.serverPort();
         core = &server;
         started.release();
         QEventLoop().exec();
@@ -247,12 +188,6 @@ HttpTestServer::~HttpTestServer()
 {
     thread->quit();
     thread->wait();
-}
-
-QString HttpTestServer::url(const QString& pathAndQuery) const
-{
-    return QLatin1String(secure ? "https" : "http") + QLatin1String("://127.0.0.1:")
-        + QString::number(listeningPort) + pathAndQuery;
 }
 
 void HttpTestServer::release(int count)

@@ -8,14 +8,10 @@
 #include "QCheckConnection.h"
 #include "QNetwork.h"
 
-#include <QList>
-#include <functional>
-
-// Points every exchange endpoint at a local test server for its lifetime and
-// restores the production values (and the transfer timeout) afterwards.
-// Betting, account and identity answer at the paths below; scores, login,
-// charts (/uk, /au) and country at paths named after them; the product
-// sites at / (English) and /ru (Russian).
+// Points every exchange endpoint at a local test server for its lifetime,
+// then restores them and the transfer timeout. Betting, account and identity
+// answer at the paths below; scores, login, charts (/uk, /au) and country at
+// paths named after them; the product sites at / and /ru.
 class LocalExchange
 {
 public:
@@ -32,9 +28,8 @@ public:
         point(QCheckConnection::CountryUrl, server.url("/country"));
         point(ProductSite::English, server.url());
         point(ProductSite::Russian, server.url("/ru"));
-        keep(QNetwork::TransferTimeout);
+        point(QNetwork::TransferTimeout, QNetwork::TransferTimeout);
     }
-
     ~LocalExchange()
     {
         for (const auto& restore : qAsConst(restorers))
@@ -52,14 +47,9 @@ private:
     Q_DISABLE_COPY(LocalExchange)
 
     template<typename T>
-    void keep(T& setting)
-    {
-        restorers.append([&setting, production = setting] { setting = production; });
-    }
-    template<typename T>
     void point(T& setting, const T& value)
     {
-        keep(setting);
+        restorers.append([&setting, production = setting] { setting = production; });
         setting = value;
     }
 

@@ -3,11 +3,10 @@
 // Only for tests that link the program's resources (through tw_common).
 
 #include <QCoreApplication>
-#include <QString>
 #include <QTranslator>
 
-// The program's translation into a language ("ru_RU") for the object's
-// lifetime. An empty language installs nothing.
+// The program's translation into language ("ru_RU") for the object's
+// lifetime; none for an empty language.
 class ProgramTranslation
 {
 public:
@@ -19,7 +18,7 @@ public:
     }
     ~ProgramTranslation() { QCoreApplication::removeTranslator(&translator); }
 
-    // False when a language was asked for and is not among the resources.
+    // False when the language asked for is not among the resources.
     bool isValid() const { return !wanted || !translator.isEmpty(); }
 
 private:

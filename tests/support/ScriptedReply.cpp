@@ -37,13 +37,6 @@ ScriptedReply ScriptedReply::error(int status)
     return text(QByteArray::number(status) + ' ' + ReasonPhrase(status), "text/plain", status);
 }
 
-ScriptedReply ScriptedReply::withHeader(const QByteArray& name, const QByteArray& value) const
-{
-    ScriptedReply copy = *this;
-    copy.headers.append({ name, value });
-    return copy;
-}
-
 QByteArray ScriptedReply::toWire(bool closing) const
 {
     const QByteArray payload = gzip ? gzipCompress(body) : body;
@@ -57,27 +50,25 @@ QByteArray ScriptedReply::toWire(bool closing) const
     wire += closing ? "Connection: close\r\n\r\n" : "Connection: keep-alive\r\n\r\n";
     if (!chunked)
         return wire + payload;
-    // Three chunks at least, so a reader has to join them.
-    const int chunkSize = qMax(1, (payload.size() + 2) / 3);
-    for (int offset = 0; offset < payload.size(); offset += chunkSize)
-        wire += QByteArray::number(qMin(chunkSize, payload.size() - offset), 16) + "\r\n"
-            + payload.mid(offset, chunkSize) + "\r\n";
+    // Several chunks, so a reader has to join them.
+    const int size = qMax(1, (payload.size() + 2) / 3);
+    for (int offset = 0; offset < payload.size(); offset += size)
+        wire += QByteArray::number(qMin(size, payload.size() - offset), 16) + "\r\n"
+            + payload.mid(offset, size) + "\r\n";
     return wire + "0\r\n\r\n";
 }
 
 QByteArray ScriptedReply::gzipCompress(const QByteArray& data)
 {
+    // Window bits 15 + 16: a gzip wrapper instead of zlib's.
     z_stream stream {};
-    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        return QByteArray();
-    QByteArray input = data;
-    QByteArray output(int(deflateBound(&stream, uLong(input.size()))), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(input.data());
-    stream.avail_in = uInt(input.size());
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    QByteArray output(int(deflateBound(&stream, uLong(data.size()))), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+    stream.avail_in = uInt(data.size());
     stream.next_out = reinterpret_cast<Bytef*>(output.data());
     stream.avail_out = uInt(output.size());
     const bool done = deflate(&stream, Z_FINISH) == Z_STREAM_END;
-    output.resize(int(stream.total_out));
     deflateEnd(&stream);
-    return done ? output : QByteArray();
+    return done ? output.left(int(stream.total_out)) : QByteArray();
 }

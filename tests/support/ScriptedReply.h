@@ -7,41 +7,37 @@
 #include <QMetaType>
 #include <QPair>
 
-// What the local test server answers to one request. Build one with the
-// factories and refine it with the modifiers, each of which returns a copy:
-//
-//     ScriptedReply::json(doc).gzipped().held()
+// What the local test server answers to one request, e.g.
+// ScriptedReply::json(doc).gzipped().held(). The modifiers return copies.
 struct ScriptedReply
 {
     int status = 200;
-    // Sent before the headers the server adds itself (Content-Length or
-    // Transfer-Encoding, Content-Encoding, Connection).
+    // Sent before the headers the server adds itself.
     QList<QPair<QByteArray, QByteArray>> headers;
     QByteArray body;
-    // Compress the body and declare "Content-Encoding: gzip".
-    bool gzip = false;
-    // Send the body in several chunks with "Transfer-Encoding: chunked".
-    bool chunked = false;
-    // Keep the answer back until HttpTestServer::release() lets it go.
-    bool hold = false;
-    // Close the connection instead of answering.
-    bool closeWithoutAnswer = false;
+    bool gzip = false; // compressed, with "Content-Encoding: gzip"
+    bool chunked = false; // "Transfer-Encoding: chunked", in several chunks
+    bool hold = false; // kept back until HttpTestServer::release()
 
     static ScriptedReply json(const QJsonDocument& document, int status = 200);
-    // A JSON-RPC 2.0 reply {"jsonrpc": "2.0", "result": result, "id": 1}.
+    // {"jsonrpc": "2.0", "result": result, "id": 1}
     static ScriptedReply rpcResult(const QJsonValue& result);
     static ScriptedReply text(
         const QByteArray& body, const QByteArray& contentType = "text/plain", int status = 200);
-    // A plain-text page for an error status, e.g. 404 or 500.
+    // A plain-text page for an error status.
     static ScriptedReply error(int status);
-    static ScriptedReply closed() { return ScriptedReply().with(&ScriptedReply::closeWithoutAnswer); }
 
-    ScriptedReply withHeader(const QByteArray& name, const QByteArray& value) const;
+    ScriptedReply withHeader(const QByteArray& name, const QByteArray& value) const
+    {
+        ScriptedReply copy = *this;
+        copy.headers.append({ name, value });
+        return copy;
+    }
     ScriptedReply gzipped() const { return with(&ScriptedReply::gzip); }
     ScriptedReply inChunks() const { return with(&ScriptedReply::chunked); }
     ScriptedReply held() const { return with(&ScriptedReply::hold); }
 
-    // The whole HTTP/1.1 response; closing says whether the connection ends after it.
+    // The whole HTTP/1.1 response; closing: the connection ends after it.
     QByteArray toWire(bool closing) const;
     // A complete gzip member holding data.
     static QByteArray gzipCompress(const QByteArray& data);

@@ -12,8 +12,7 @@ QByteArray Contents(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A new key and a certificate for it, both named after baseName; openssl's
-// further arguments say who signs it and for what.
+// A new key and a certificate for it; arguments say who signs it and for what.
 TestCertificate Make(const QString& directory, const QString& baseName, const QStringList& arguments)
 {
     TestCertificate made;
@@ -23,12 +22,10 @@ TestCertificate Make(const QString& directory, const QString& baseName, const QS
     openssl.setProcessChannelMode(QProcess::MergedChannels);
     openssl.start("openssl",
         QStringList { "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-keyout", made.keyPath,
-            "-out", made.certificatePath }
+            "-out", made.certificatePath, "-subj", "/CN=" + baseName }
             + arguments);
-    if (!openssl.waitForFinished(60000) || openssl.exitStatus() != QProcess::NormalExit
-        || openssl.exitCode() != 0) {
-        made.error
-            = "openssl failed: " + openssl.errorString() + ' ' + QString::fromLocal8Bit(openssl.readAll());
+    if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0) {
+        made.error = "openssl: " + openssl.errorString() + ' ' + QString::fromLocal8Bit(openssl.readAll());
         return made;
     }
     made.certificate = QSslCertificate(Contents(made.certificatePath));
@@ -42,27 +39,23 @@ TestCertificate Make(const QString& directory, const QString& baseName, const QS
 
 TestCertificate TestCertificate::create(const QString& directory)
 {
-    return Make(
-        directory, "certificate", { "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1" });
+    return Make(directory, "127.0.0.1", { "-addext", "subjectAltName=IP:127.0.0.1" });
 }
 
 TestCertificate TestCertificate::createAuthority(const QString& directory)
 {
     return Make(directory, "authority",
-        { "-subj", "/CN=Tarnwickstone Test Authority", "-addext", "basicConstraints=critical,CA:TRUE",
-            "-addext", "keyUsage=critical,keyCertSign,cRLSign" });
+        { "-addext", "basicConstraints=critical,CA:TRUE", "-addext",
+            "keyUsage=critical,keyCertSign,cRLSign" });
 }
 
 TestCertificate TestCertificate::createSigned(const QString& directory, const QString& baseName,
     const QString& alternativeNames, const TestCertificate& authority)
 {
-    if (!authority.isValid()) {
-        TestCertificate none;
-        none.error = "no authority: " + authority.error;
-        return none;
-    }
+    if (!authority.isValid())
+        return TestCertificate { QSslCertificate(), QSslKey(), {}, {}, "no authority: " + authority.error };
     return Make(directory, baseName,
-        { "-subj", "/CN=" + baseName, "-addext", "basicConstraints=CA:FALSE", "-addext",
-            "extendedKeyUsage=serverAuth", "-addext", "subjectAltName=" + alternativeNames, "-CA",
-            authority.certificatePath, "-CAkey", authority.keyPath });
+        { "-addext", "basicConstraints=CA:FALSE", "-addext", "extendedKeyUsage=serverAuth", "-addext",
+            "subjectAltName=" + alternativeNames, "-CA", authority.certificatePath, "-CAkey",
+            authority.keyPath });
 }

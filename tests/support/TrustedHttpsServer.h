@@ -4,14 +4,11 @@
 #include "TestCertificate.h"
 
 #include <QSslConfiguration>
-#include <QString>
 #include <QTemporaryDir>
 
-#include <memory>
-
-// A local HTTPS server whose certificate, signed by a test authority of its
-// own, the whole process trusts while the object exists: the authority joins
-// Qt's default TLS configuration, which production code uses as it stands.
+// A local HTTPS server that the whole process trusts while the object exists:
+// its authority joins Qt's default TLS configuration, which production code
+// uses as it stands. Plain HTTP, with error() set, when openssl failed.
 class TrustedHttpsServer
 {
 public:
@@ -24,17 +21,14 @@ public:
         QSslConfiguration trusting = m_previous;
         trusting.addCaCertificate(authority.certificate);
         QSslConfiguration::setDefaultConfiguration(trusting);
-        // Plain HTTP when the certificates could not be made.
         m_server = std::make_unique<HttpTestServer>(identity.certificate, identity.key);
     }
-
     ~TrustedHttpsServer()
     {
         m_server.reset();
         QSslConfiguration::setDefaultConfiguration(m_previous);
     }
 
-    // Why the certificates could not be made; empty on success.
     QString error() const { return m_error; }
     HttpTestServer& server() { return *m_server; }
 
