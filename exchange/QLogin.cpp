@@ -68,6 +68,9 @@ void QLogin::LogInFinished(const QString& session)
         emit Done(TokenError);
         return;
     }
+    // Until this account's details arrive, an earlier account's currency
+    // must not make the session count as valid with its minimum stake.
+    Currency = QStringLiteral("???");
     SetSessionToken(session);
     GetAccountDetails();
 }
@@ -88,10 +91,6 @@ void QLogin::GetAccountDetailsFinished(
     QMarkedRequest::QRequestResult result, const QString& error, const QJsonObject& data, const QVariant&)
 {
     const Guard guard(this);
-    // The currency of an earlier account would make the failed session count
-    // as valid, with that account's minimum stake.
-    if (result != QMarkedRequest::Success)
-        Currency = QStringLiteral("???");
     if (!AcceptReply(result, error))
         return;
     Currency = data.value(QLatin1String("currencyCode")).toString();

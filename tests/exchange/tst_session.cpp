@@ -144,6 +144,25 @@ private slots:
     }
 
     // Each interval a GET naming the session; a failed one does not end the object.
+    // A new login counts as valid only once its own account has answered, not on an earlier currency.
+    void noValidSessionBeforeTheAccount()
+    {
+        server.setRpcReply(LocalExchange::accountPath(), "AccountAPING/v1.0/getAccountDetails",
+            ScriptedReply::rpcResult(QJsonObject { { "currencyCode", "SEK" } }).held());
+        QBetFair::SetSessionToken(QString());
+        QBetFair::Currency = QStringLiteral("GBP");
+        auto* worker = new QLogin;
+        bool validBefore = true;
+        const QStringList done = run(worker, [&] {
+            worker->LogInFinished(Token);
+            QTest::qWaitFor([&] { return server.heldCount() == 1; }, Patience);
+            validBefore = QBetFair::IsSessionValid();
+            server.releaseAll();
+        });
+        QCOMPARE(done, QStringList { QString() });
+        QVERIFY(!validBefore && QBetFair::IsSessionValid() && QBetFair::Currency == "SEK");
+    }
+
     void keepAlive()
     {
         QKeepAlive::IntervalMs = 100;
