@@ -114,6 +114,7 @@ QByteArray QNetwork::ReadReply(QNetworkReply* reply)
 
     QByteArray inflated;
     constexpr int WindowSize = 1024;
+    constexpr int MaxInflatedSize = 64 * 1024 * 1024;
     Bytef window[WindowSize];
     for (;;) {
         stream.next_out = window;
@@ -123,8 +124,13 @@ QByteArray QNetwork::ReadReply(QNetworkReply* reply)
             inflateEnd(&stream);
             return QByteArray();
         }
-        inflated.append(
-            reinterpret_cast<const char*>(window), WindowSize - static_cast<int>(stream.avail_out));
+        const int produced = WindowSize - static_cast<int>(stream.avail_out);
+        // A small body may inflate without end; no real reply comes near this.
+        if (inflated.size() > MaxInflatedSize - produced) {
+            inflateEnd(&stream);
+            return QByteArray();
+        }
+        inflated.append(reinterpret_cast<const char*>(window), produced);
         if (stream.avail_out != 0)
             break;
     }

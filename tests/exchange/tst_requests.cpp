@@ -71,6 +71,9 @@ private slots:
         const QByteArray damaged = ScriptedReply::gzipCompress(json).replace(12, 8, "damaged!");
         const ScriptedReply held = ScriptedReply::text("x").held();
         QTest::newRow("1 MB, a multiple of 1024") << gzip(large) << true << "Success " << large;
+        // A small body that would inflate without end is refused as a whole.
+        QTest::newRow("inflates past 64 MiB") << gzip(QByteArray(64 * 1024 * 1024 + 1, '\0')) << true << "Success "
+                                              << QByteArray();
         QTest::newRow("damaged") << ScriptedReply::text(damaged).withHeader("Content-Encoding", "gzip")
                                  << true << "Success " << QByteArray();
         // Qt inflates on its own when the request left Accept-Encoding to it.
