@@ -328,6 +328,11 @@ bool QBetPlacer::send(const Outgoing& outgoing)
 void QBetPlacer::handleReports(const Sent& sent, const QJsonObject& data, QList<Outcome>& outcomes)
 {
     const QJsonArray reports = data.value(QLatin1String("instructionReports")).toArray();
+    // A request refused as a whole carries its reason at the top and no
+    // reports: the bets fail with it instead of being sent again.
+    const QString refusal = reports.isEmpty() && data.contains(QLatin1String("status")) && !IsSuccess(data)
+        ? FailureText(data)
+        : QString();
     QVector<bool> used(reports.size(), false);
     QList<Order>& orders = markets[sent.marketId];
     for (const int index : sent.bets) {
@@ -340,6 +345,10 @@ void QBetPlacer::handleReports(const Sent& sent, const QJsonObject& data, QList<
                 report = MatchReport(sent.operation, order.bet, reports.at(k).toObject());
                 used[k] = report.has_value();
             }
+        }
+        if (!report && !refusal.isEmpty()) {
+            failBet(order, refusal, outcomes);
+            continue;
         }
         if (!report) {
             // A placement is never sent twice: the first may stand on the

@@ -33,6 +33,7 @@ struct Exchange
     // "<place|cancel|replace> <selection>": refuse [code], noreport[once], nobetid or cancelonly code
     QHash<QString, QStringList> faults;
     QStringList failing; // "<operation> <market>": HTTP 500
+    QHash<QString, QString> refusedWhole; // "<operation> <market>": the request's own error code
     QStringList held; // markets answered once the job's first result is out
     std::atomic<bool> released { false };
     bool reversed = false; // reports in the reverse order of the instructions
@@ -41,7 +42,8 @@ struct Exchange
 
     static qint64 Cents(const QJsonValue& amount) { return qRound64(amount.toString().toDouble() * 100); }
 
-    // "<operation> <bet> <fault> [<code>]", "http <operation> <market>", "hold <market>" or "reversed".
+    // "<operation> <bet> <fault> [<code>]", "http <operation> <market>", "whole <operation> <market> <code>",
+    // "hold <market>" or "reversed".
     void script(const QString& text, const Bets& bets)
     {
         for (const QString& line : Split(text)) {
@@ -51,6 +53,8 @@ struct Exchange
                 failing << f.at(1) + ' ' + f.at(2);
             if (f.at(0) == "hold")
                 held << f.at(1);
+            if (f.at(0) == "whole")
+                refusedWhole.insert(f.at(1) + ' ' + f.at(2), f.value(3));
             for (const auto& bet : bets) {
                 if (bet.second.name == f.value(1))
                     faults.insert(f.at(0) + ' ' + QString::number(bet.second.selectionId), f.mid(2));
@@ -127,18 +131,20 @@ struct Exchange
         const QJsonObject params = Params(request);
         const QString market = params.value("marketId").toString();
         const bool fails = failing.contains(operation + ' ' + market);
+        const QString refused = refusedWhole.value(operation + ' ' + market);
         QStringList instructions;
         QJsonArray reports;
         for (const QJsonValue& instruction : params.value("instructions").toArray()) {
             instructions << Describe(operation, instruction.toObject());
-            const QJsonObject one = fails ? QJsonObject() : report(operation, instruction.toObject());
+            const QJsonObject one = fails || !refused.isEmpty() ? QJsonObject() : report(operation, instruction.toObject());
             if (!one.isEmpty())
                 reversed ? reports.prepend(one) : reports.append(one);
         }
         wire << request.path().section('/', 1, 1) + ' ' + operation + ' ' + instructions.join(", ");
-        const ScriptedReply reply = fails ? ScriptedReply::error(500)
-                                          : ScriptedReply::rpcResult(QJsonObject {
-                                              { "marketId", market }, { "instructionReports", reports } });
+        QJsonObject result { { "marketId", market }, { "instructionReports", reports } };
+        if (!refused.isEmpty())
+            result.insert("status", "FAILURE"), result.insert("errorCode", refused);
+        const ScriptedReply reply = fails ? ScriptedReply::error(500) : ScriptedReply::rpcResult(result);
         return held.contains(market) && !released ? reply.held() : reply;
     }
 };
@@ -266,6 +272,10 @@ void tst_Orders::placing_data()
                "A id ^$; B - ^NO_REPORT$; C id ^ERROR_IN_ORDER$", "^$", "2 1 1" };
     QTest::newRow("reduction reported the second time, replacement never") << Placing { mixed,
         "cancel B noreportonce; replace C noreport", "A id ^$; B id ^$; C id ^NO_REPORT$", "^$", "2 3 3" };
+    // A request refused as a whole names its reason; nothing is sent again.
+    QTest::newRow("requests refused as a whole")
+        << Placing { "1.5 A back 5 2.5; 1.6 B back 0.5 3.05", "whole place 1.5 MARKET_SUSPENDED; whole cancel 1.6 X",
+               "A - ^MARKET_SUSPENDED$; B id ^X$", "^$", "2 1 0" };
     QTest::newRow("placement refused, stop, bets in flight elsewhere") << Placing {
         "1.5 A back 5 2.5; 1.6 B back 0.5 3.05; 1.7 C lay 0.5 3",
         "stop; place A refuse INSUFFICIENT_FUNDS; hold 1.6; hold 1.7",
