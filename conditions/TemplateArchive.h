@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TemplateFile.h"
+
 #include <QCoreApplication>
 #include <QString>
 
@@ -22,7 +24,7 @@ public:
     // More entries than this is not an archive of templates.
     static constexpr int MaxEntries = 1000;
     // Larger entries are not templates.
-    static constexpr qint64 MaxTemplateSize = 1024 * 1024;
+    static constexpr qint64 MaxTemplateSize = TemplateFile::MaxFileSize;
 
     struct Result
     {

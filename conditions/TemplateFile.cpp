@@ -95,6 +95,11 @@ bool Parse(const QByteArray& bytes, Content& content, QString& error)
     }
     const QJsonObject root = document.object();
     content.conditions = root.value(QLatin1String("conditions")).toArray();
+    if (content.conditions.size() > MaxConditions) {
+        content = Content();
+        error = QCoreApplication::translate("MyTemplates", "The template is too large.");
+        return false;
+    }
     content.readOnly = root.value(QLatin1String("readOnly")).toBool(false);
     content.names = root.value(QLatin1String("name")).toObject();
     return true;
@@ -105,6 +110,11 @@ bool Read(const QString& path, Content& content, QString& error)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString();
+        return false;
+    }
+    if (file.size() > MaxFileSize) {
+        content = Content();
+        error = QCoreApplication::translate("MyTemplates", "The template is too large.");
         return false;
     }
     return Parse(file.readAll(), content, error);

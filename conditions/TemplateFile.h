@@ -39,6 +39,11 @@ QString PathOf(const QString& folder, const QString& baseName);
 // entry, else the English one, else fallback.
 QString LocalizedName(const QJsonObject& names, const QString& fallback);
 
+// Larger files, or more conditions, are no template: each row is a whole
+// widget, and a hostile file must not hang the program.
+inline constexpr qint64 MaxFileSize = 1024 * 1024;
+inline constexpr int MaxConditions = 500;
+
 struct Content
 {
     QJsonArray conditions;
@@ -48,7 +53,7 @@ struct Content
 
 // Reads a template file's bytes. Empty (or blank) bytes are a template
 // without rows. False, with the reason in error, for text that is not a
-// JSON object.
+// JSON object or holds more than MaxConditions conditions.
 bool Parse(const QByteArray& bytes, Content& content, QString& error);
 
 // Reads and parses the file at path; false with the reason in error when it

@@ -177,6 +177,10 @@
         <source>Updating predefined templates...</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The template is too large.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Prompt</name>

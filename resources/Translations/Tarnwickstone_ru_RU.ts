@@ -177,6 +177,10 @@
         <source>Updating predefined templates...</source>
         <translation>Обновление предустановленных шаблонов...</translation>
     </message>
+    <message>
+        <source>The template is too large.</source>
+        <translation>Шаблон слишком велик.</translation>
+    </message>
 </context>
 <context>
     <name>Prompt</name>
