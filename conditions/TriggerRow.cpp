@@ -174,6 +174,11 @@ void TriggerRow::AddToFilter(QJsonObject& filter) const
 
 void TriggerRow::Save(QJsonObject& record) const
 {
+    if (!unknownRecord.isEmpty() && !HasEveryChoice()) {
+        for (auto it = unknownRecord.constBegin(); it != unknownRecord.constEnd(); ++it)
+            record.insert(it.key(), it.value());
+        return;
+    }
     record.insert(QStringLiteral("A"), Current(ui->ObjList).code);
     record.insert(QStringLiteral("B"), Current(ui->PropList).code);
     record.insert(QStringLiteral("C"), Current(ui->CondList).code);
@@ -212,6 +217,7 @@ void TriggerRow::Load(const QJsonObject& record)
     const QJsonValue value = record.value(QLatin1String("S"));
     if (value.isString())
         ui->Values->setCurrentIndex(FindItem(ui->Values, value.toString()));
+    unknownRecord = HasEveryChoice() ? QJsonObject() : record;
 }
 
 bool TriggerRow::IsNegative() const

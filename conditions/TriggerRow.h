@@ -52,7 +52,9 @@ public:
     // Writes the row's record of a template file into record: the codes of
     // the chosen object, property and comparison, and of each other input
     // the row shows, its value. Inputs count as shown when the row shows
-    // them, so a template on a hidden panel saves whole.
+    // them, so a template on a hidden panel saves whole. A row loaded with
+    // codes this version does not know writes its record back as loaded
+    // while it still lacks a choice.
     void Save(QJsonObject& record) const;
     // Sets the row up from a stored record: the value texts first, then the
     // combos from left to right (each choice runs the cascade), then the
@@ -92,4 +94,7 @@ private:
     static QString CatalogWord(EditorSetup::Catalog catalog);
 
     std::unique_ptr<Ui::TriggerRow> ui;
+    // A loaded record with codes this version does not know; saved back as
+    // it was while the row still lacks a choice.
+    QJsonObject unknownRecord;
 };

@@ -281,6 +281,31 @@ private slots:
         QCOMPARE(storedValue("A") + contentOf(pathOf("bad")), "1005conditions: none");
     }
 
+    // A row of codes this version does not know is saved back as it came; a pattern of deeply nested brackets
+    // loads as an invalid row instead of overflowing the stack; a template of too many rows is refused.
+    void foreignTemplates()
+    {
+        const QString nested = QString("(").repeated(20000) + QString(")").repeated(20000);
+        const QJsonObject unknown { { "A", "Market" }, { "B", "Volume" }, { "C", "FUTURE" }, { "V1", 5 } };
+        write("A", QJsonDocument(QJsonObject { { "conditions", QJsonArray { unknown,
+            QJsonObject { { "A", "Any" }, { "B", "Silks" }, { "D", "FORM" }, { "C", "SQ" }, { "V", nested } } } } }).toJson());
+        QJsonArray many;
+        while (many.size() <= TemplateFile::MaxConditions)
+            many.append(QJsonObject());
+        write("Many", QJsonDocument(QJsonObject { { "conditions", many } }).toJson());
+        FakeUser user;
+        user.answers = { QMessageBox::Yes }; // save anyway
+        Panel panel;
+        panel.ReloadTemplates("A");
+        QVERIFY(!panel.IsValid());
+        panel.Changed(true);
+        panel.DoSave();
+        QCOMPARE(conditionsIn("A").at(0).toObject(), unknown);
+        panel.choose("Many");
+        QCOMPARE(user.boxes.last(), "Information: Unable to open file 'Many': The template is too large.");
+        QCOMPARE(panel.CurrentTemplate() + " " + QString::number(panel.rows().size()), "A 2");
+    }
+
     // A template opened from elsewhere is copied in beside, never over, a file of that name; a broken one is not.
     void commandLine()
     {
