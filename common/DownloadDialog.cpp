@@ -91,7 +91,11 @@ int DownloadDialog::exec()
     connect(reply, &QNetworkReply::readyRead, this, &DownloadDialog::WriteFile);
     connect(reply, &QNetworkReply::downloadProgress, this, &DownloadDialog::Progress);
     connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
-    connect(this, &QDialog::rejected, reply, &QNetworkReply::abort);
+    connect(this, &QDialog::rejected, this, [this] {
+        cancelled = true;
+        if (reply)
+            reply->abort();
+    });
     return QDialog::exec();
 }
 
@@ -119,10 +123,8 @@ void DownloadDialog::Progress(qlonglong received, qlonglong total)
 
 void DownloadDialog::Finished(QNetworkReply* finished)
 {
-    if (finished != reply || committed)
-        return;
     // The user's own cancel aborts the reply, which finishes inside abort().
-    if (result() == QDialog::Rejected && finished->error() == QNetworkReply::OperationCanceledError)
+    if (finished != reply || committed || cancelled)
         return;
     // The last bytes may still wait in the reply.
     WriteFile();

@@ -49,4 +49,5 @@ private:
     QUrl url;
     QNetworkAccessManager manager;
     bool committed = false;
+    bool cancelled = false;
 };
