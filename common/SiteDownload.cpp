@@ -9,6 +9,15 @@
 namespace {
 
 const int HttpOk = 200;
+// Background downloads are catalogs and a templates archive: small files.
+// One that stalls or grows without end is given up.
+const int TransferTimeoutMs = 60 * 1000;
+const qint64 MaxBackgroundSize = 16 * 1024 * 1024;
+
+QString GivenUp()
+{
+    return SiteDownload::tr("The download stalled or grew too large and was given up.");
+}
 
 } // namespace
 
@@ -33,6 +42,8 @@ QNetworkRequest SiteDownload::Request(const QUrl& url)
 
 QString SiteDownload::Failure(const QNetworkReply* reply)
 {
+    if (reply->error() == QNetworkReply::OperationCanceledError)
+        return GivenUp();
     if (reply->error() != QNetworkReply::NoError)
         return reply->errorString();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -50,7 +61,13 @@ QNetworkAccessManager* SiteDownload::Get(const QUrl& url)
         return nullptr;
     }
     auto* manager = new QNetworkAccessManager;
-    QNetworkReply* reply = manager->get(Request(url));
+    QNetworkRequest request = Request(url);
+    request.setTransferTimeout(TransferTimeoutMs);
+    QNetworkReply* reply = manager->get(request);
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > MaxBackgroundSize)
+            reply->abort();
+    });
     QObject::connect(reply, &QObject::destroyed, manager, &QObject::deleteLater);
     // Released even when its receiver has gone meanwhile.
     QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
@@ -62,7 +79,11 @@ bool SiteDownload::Received(QNetworkReply* reply, QByteArray* body)
     if (!reply)
         return false;
     reply->deleteLater();
-    const QString failure = Failure(reply);
+    QString failure = Failure(reply);
+    // The last bytes may have come with the end of the transfer, past the
+    // progress check.
+    if (failure.isEmpty() && reply->bytesAvailable() > MaxBackgroundSize)
+        failure = GivenUp();
     if (!failure.isEmpty()) {
         QLog::Write(QLog::QLogType::Error, failure);
         return false;

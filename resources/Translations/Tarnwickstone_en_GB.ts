@@ -693,6 +693,10 @@
         <source>The server did not send the file (HTTP status %1).</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The download stalled or grew too large and was given up.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TemplateArchive</name>

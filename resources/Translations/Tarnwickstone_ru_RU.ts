@@ -695,6 +695,10 @@
         <source>The server did not send the file (HTTP status %1).</source>
         <translation>Сервер не передал файл (код HTTP %1).</translation>
     </message>
+    <message>
+        <source>The download stalled or grew too large and was given up.</source>
+        <translation>Загрузка остановилась или оказалась слишком большой и была прервана.</translation>
+    </message>
 </context>
 <context>
     <name>TemplateArchive</name>

@@ -137,6 +137,8 @@ private slots:
         QTest::newRow("204") << ScriptedReply::text("", "text/plain", 204) << "E The server did not send the file (HTTP status 204).";
         QTest::newRow("redirect to http") << ScriptedReply::text("", "text/plain", 302).withHeader("Location", plainMirror)
                                           << "E Insecure redirect";
+        QTest::newRow("larger than 16 MiB") << ScriptedReply::text(QByteArray(16 * 1024 * 1024 + 1, ' '), "application/json")
+                                            << "E The download stalled or grew too large and was given up.";
         QTest::newRow("HTML page") << ScriptedReply::text("<html><body>Maintenance</body></html>", "text/html") << NotACatalog;
         // clang-format on
     }
