@@ -35,15 +35,25 @@ QJsonArray builtInSexTypes()
         sexType("c", "Colt", "Жеребец") };
 }
 
-// The items of a catalog document, or nothing when it is not a catalog. An
+QString codeOf(const QJsonValue& item)
+{
+    return item.toObject().value(codeKey).toString();
+}
+
+// The items of a catalog document that carry a code, or nothing when it is
+// not a catalog. Items without one would all share the code "", and an
 // empty list counts as no catalog: every list value over it would be
 // unusable.
 bool parseCatalogItems(const QByteArray& document, QJsonArray* items)
 {
-    const QJsonValue array = QJsonDocument::fromJson(document).object().value(QLatin1String("data"));
-    if (!array.isArray() || array.toArray().isEmpty())
+    QJsonArray coded;
+    for (const QJsonValue& item : QJsonDocument::fromJson(document).object().value(QLatin1String("data")).toArray()) {
+        if (!codeOf(item).isEmpty())
+            coded.append(item);
+    }
+    if (coded.isEmpty())
         return false;
-    *items = array.toArray();
+    *items = coded;
     return true;
 }
 
@@ -51,11 +61,6 @@ bool readCatalogItems(const QString& path, QJsonArray* items)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly | QIODevice::Text) && parseCatalogItems(file.readAll(), items);
-}
-
-QString codeOf(const QJsonValue& item)
-{
-    return item.toObject().value(codeKey).toString();
 }
 
 } // namespace

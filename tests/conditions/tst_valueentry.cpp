@@ -195,7 +195,8 @@ private slots:
     // The countries file ("none": missing), the first code: a file that is no catalog gives the built-in one.
     void loading_data()
     {
-        textRows({ R"({"data": [{"code": "ZZ"}]} | ZZ)", "none | AD", "<html>502 Bad Gateway</html> | AD", R"({"data": []} | AD)" });
+        textRows({ R"({"data": [{"code": "ZZ"}]} | ZZ)", "none | AD", "<html>502 Bad Gateway</html> | AD", R"({"data": []} | AD)",
+            R"({"data": [1, {"code": 1}, {}, {"code": "ZY"}]} | ZY)", R"({"data": [{"code": ""}, {"en": "X"}]} | AD)" });
     }
     void loading()
     {
