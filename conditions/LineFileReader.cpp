@@ -25,6 +25,10 @@ bool LineFileReader::Start(const QString& path)
     file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
+    if (file.size() > MaxFileSize) {
+        file.close();
+        return false;
+    }
     stream.setDevice(&file);
     stream.setCodec(QTextCodec::codecForLocale());
     stream.setAutoDetectUnicode(true);

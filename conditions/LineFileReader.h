@@ -19,8 +19,12 @@ class LineFileReader : public QObject
 public:
     explicit LineFileReader(QObject* parent = nullptr);
 
+    // Larger files are no list of values.
+    static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+
     // Opens the file and reads it from the next turn of the event loop on;
-    // false, with nothing started, when it cannot be opened.
+    // false, with nothing started, when it cannot be opened or is larger
+    // than MaxFileSize.
     bool Start(const QString& path);
     // Abandons a running read; neither signal follows.
     void Stop();

@@ -85,6 +85,7 @@ private slots:
         QTest::newRow("empty file") << "list.txt" << QByteArray("") << QStringList {};
         QTest::newRow("cancelled") << "" << QByteArray() << QStringList { "kept" };
         QTest::newRow("cannot be read") << "missing<b>.txt" << QByteArray() << QStringList { "kept" };
+        QTest::newRow("too large") << "huge.txt" << QByteArray(LineFileReader::MaxFileSize + 1, 'x') << QStringList { "kept" };
     }
     void import()
     {
@@ -102,7 +103,7 @@ private slots:
         QVERIFY(dialog.imported());
         QCOMPARE(dialog.GetSelected(), values);
         QVERIFY(dialog.ok->isEnabled() == !values.isEmpty() && dialog.add->isEnabled() && dialog.file->isEnabled());
-        const bool unreadable = !path.isEmpty() && contents.isNull();
+        const bool unreadable = !path.isEmpty() && (contents.isNull() || contents.size() > LineFileReader::MaxFileSize);
         QCOMPARE(user.boxes.join(""), unreadable ? "Critical: Unable to open file '" + path.toHtmlEscaped() + "'" : "");
     }
 
