@@ -78,6 +78,15 @@ QString LocalizedName(const QJsonObject& names, const QString& fallback)
     return english.isEmpty() ? fallback : english;
 }
 
+namespace {
+
+QString TooLarge()
+{
+    return QCoreApplication::translate("MyTemplates", "The template is too large.");
+}
+
+} // namespace
+
 bool Parse(const QByteArray& bytes, Content& content, QString& error)
 {
     content = Content();
@@ -97,7 +106,7 @@ bool Parse(const QByteArray& bytes, Content& content, QString& error)
     content.conditions = root.value(QLatin1String("conditions")).toArray();
     if (content.conditions.size() > MaxConditions) {
         content = Content();
-        error = QCoreApplication::translate("MyTemplates", "The template is too large.");
+        error = TooLarge();
         return false;
     }
     content.readOnly = root.value(QLatin1String("readOnly")).toBool(false);
@@ -114,7 +123,7 @@ bool Read(const QString& path, Content& content, QString& error)
     }
     if (file.size() > MaxFileSize) {
         content = Content();
-        error = QCoreApplication::translate("MyTemplates", "The template is too large.");
+        error = TooLarge();
         return false;
     }
     return Parse(file.readAll(), content, error);
