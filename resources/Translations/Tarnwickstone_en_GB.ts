@@ -550,6 +550,77 @@
     </message>
 </context>
 <context>
+    <name>QSearcher</name>
+    <message>
+        <source>Open market in browser</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Market / Selection</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Selections</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status / P/L</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start time / Rank</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LAY</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Far SP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Near SP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Actual SP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Matched</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unmatched</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Silks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Text (*.txt)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Excel, CSV (*.csv)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>XML (*.xml)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QSilksTooltip</name>
     <message>
         <source>SEX_TYPE</source>
@@ -658,6 +729,29 @@
     <message>
         <source>DAM_SIRE_BRED</source>
         <translation>Horse&apos;s grandfather birth country</translation>
+    </message>
+</context>
+<context>
+    <name>QStatus</name>
+    <message>
+        <source>Open</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Will go in-play</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Suspended</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>In-play</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Closed</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

@@ -552,6 +552,77 @@
     </message>
 </context>
 <context>
+    <name>QSearcher</name>
+    <message>
+        <source>Open market in browser</source>
+        <translation>Открыть рынок в браузере</translation>
+    </message>
+    <message>
+        <source>Market / Selection</source>
+        <translation>Рынок / Участник</translation>
+    </message>
+    <message>
+        <source>Selections</source>
+        <translation>Участники</translation>
+    </message>
+    <message>
+        <source>Status / P/L</source>
+        <translation>Статус / П/У</translation>
+    </message>
+    <message>
+        <source>Start time / Rank</source>
+        <translation>Начало / Ранг</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Объём</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>ЗА</translation>
+    </message>
+    <message>
+        <source>LAY</source>
+        <translation>ПРОТИВ</translation>
+    </message>
+    <message>
+        <source>Far SP</source>
+        <translation>Дальняя SP</translation>
+    </message>
+    <message>
+        <source>Near SP</source>
+        <translation>Ближняя SP</translation>
+    </message>
+    <message>
+        <source>Actual SP</source>
+        <translation>Фактическая SP</translation>
+    </message>
+    <message>
+        <source>Matched</source>
+        <translation>Сыгранные</translation>
+    </message>
+    <message>
+        <source>Unmatched</source>
+        <translation>Несыгранные</translation>
+    </message>
+    <message>
+        <source>Silks</source>
+        <translation>Данные участника</translation>
+    </message>
+    <message>
+        <source>Text (*.txt)</source>
+        <translation>Текст (*.txt)</translation>
+    </message>
+    <message>
+        <source>Excel, CSV (*.csv)</source>
+        <translation>Excel, CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>XML (*.xml)</source>
+        <translation>XML (*.xml)</translation>
+    </message>
+</context>
+<context>
     <name>QSilksTooltip</name>
     <message>
         <source>SEX_TYPE</source>
@@ -660,6 +731,29 @@
     <message>
         <source>DAM_SIRE_BRED</source>
         <translation>Страна рождения дедушки лошади</translation>
+    </message>
+</context>
+<context>
+    <name>QStatus</name>
+    <message>
+        <source>Open</source>
+        <translation>Открыт</translation>
+    </message>
+    <message>
+        <source>Will go in-play</source>
+        <translation>Скоро в игре</translation>
+    </message>
+    <message>
+        <source>Suspended</source>
+        <translation>Приостановлен</translation>
+    </message>
+    <message>
+        <source>In-play</source>
+        <translation>В игре</translation>
+    </message>
+    <message>
+        <source>Closed</source>
+        <translation>Закрыт</translation>
     </message>
 </context>
 <context>

@@ -23,6 +23,20 @@ private slots:
         QTranslator translator;
         QVERIFY(translator.load(path));
     }
+
+    void iconsAreEmbedded_data()
+    {
+        QTest::addColumn<QString>("path");
+        for (const char* name : { "status_OPEN", "status_WILL-IN-PLAY", "status_SUSPENDED", "status_IN-PLAY",
+                 "status_CLOSED", "betfair", "card_green" })
+            QTest::newRow(name) << QStringLiteral(":/icons/%1.png").arg(QLatin1String(name));
+    }
+
+    void iconsAreEmbedded()
+    {
+        QFETCH(QString, path);
+        QVERIFY(QFile::exists(path));
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_Resources)

@@ -1,0 +1,6 @@
+#include "QChartedTreeItem.h"
+
+QChartedTreeItem::QChartedTreeItem(QObject* parent)
+    : QStyledItemDelegate(parent)
+{
+}

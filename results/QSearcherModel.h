@@ -1,0 +1,34 @@
+#pragma once
+
+#include "QSearcher.h"
+
+#include <QColor>
+#include <QHash>
+#include <QStandardItemModel>
+
+// The results model: column colours behind the cells, the country flag and
+// name of column 0 behind the display options, and a market's tick handed
+// down to its selections and back up.
+class QSearcherModel : public QStandardItemModel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(QSearcherModel)
+
+public:
+    QSearcherModel() = default;
+
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    void setShowCountryFlags(bool val) { showCountryFlags = val; }
+    void setShowCountryName(bool val) { showCountryName = val; }
+    void setColumnColor(QSearcher::ColumnType column, const QColor& color) { columnColors[column] = color; }
+
+    // A selection row holds a boolean true under KindRole in column 0.
+    static bool IsSelectionRow(const QModelIndex& index);
+
+private:
+    bool showCountryFlags = true;
+    bool showCountryName = true;
+    QHash<QSearcher::ColumnType, QColor> columnColors;
+};
