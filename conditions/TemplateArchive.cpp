@@ -3,21 +3,22 @@
 #include "QLog.h"
 #include "TemplateFile.h"
 #include "WriteAll.h"
+#include "ZipArchive.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
-#include <private/qzipreader_p.h>
 
 namespace {
 
 const QLatin1Char separator('/');
 
+// The number the log has always given a failed write under.
+constexpr int FileErrorStatus = 4;
+
 // The entry's path below the templates folder, or empty when it could lead
 // anywhere else or is no template file's name.
-QString relativePath(const QZipReader::FileInfo& entry)
+QString relativePath(const QString& path)
 {
-    const QString& path = entry.filePath;
     if (path.isEmpty() || path.startsWith(separator) || path.contains(QLatin1Char(':'))
         || path.contains(QLatin1Char('\\')))
         return QString();
@@ -65,17 +66,9 @@ bool isUsersOwn(const QString& path)
 
 TemplateArchive::Result TemplateArchive::Install(const QByteArray& zip, const QString& folder)
 {
-    QBuffer buffer;
-    buffer.setData(zip);
-    buffer.open(QIODevice::ReadOnly);
-    const QZipReader reader(&buffer);
-    const QVector<QZipReader::FileInfo> entries = reader.fileInfoList();
+    const ZipArchive archive(zip);
+    const QVector<ZipArchive::Entry>& entries = archive.entries();
     Result result;
-    if (reader.status() != QZipReader::NoError) {
-        QLog::Write(QLog::QLogType::Error,
-            tr("There is a problem with extracting templates zip: %1").arg(int(reader.status())));
-        return result;
-    }
     if (entries.isEmpty()) {
         QLog::Write(QLog::QLogType::Error, tr("The templates archive is not a zip file or is empty."));
         return result;
@@ -91,19 +84,21 @@ TemplateArchive::Result TemplateArchive::Install(const QByteArray& zip, const QS
     const QString root = QFileInfo(folder).canonicalFilePath();
 
     int templates = 0;
-    QZipReader::Status failure = QZipReader::NoError;
-    for (const QZipReader::FileInfo& entry : entries) {
-        if (entry.isDir)
+    bool failed = false;
+    for (const ZipArchive::Entry& entry : entries) {
+        if (entry.kind == ZipArchive::Kind::Folder)
             continue;
-        const QString relative = relativePath(entry);
+        const QString relative = relativePath(entry.path);
         const QString target = folder + separator + relative;
-        QByteArray bytes;
-        if (!relative.isEmpty() && entry.isFile && entry.size <= MaxTemplateSize && !root.isEmpty()
+        // Data that lies outside the archive, is damaged or inflates past
+        // the limit, whatever size it declares, is no template either.
+        std::optional<QByteArray> bytes;
+        if (!relative.isEmpty() && entry.kind == ZipArchive::Kind::File && !root.isEmpty()
             && staysInside(root, target))
-            bytes = reader.fileData(entry.filePath);
-        if (bytes.size() > MaxTemplateSize || !isTemplate(bytes) || QFileInfo(target).isSymLink()) {
+            bytes = archive.read(entry, MaxTemplateSize);
+        if (!bytes || !isTemplate(*bytes) || QFileInfo(target).isSymLink()) {
             QLog::Write(QLog::QLogType::Warning,
-                tr("'%1' in the templates archive is not a template file and was skipped.").arg(entry.filePath));
+                tr("'%1' in the templates archive is not a template file and was skipped.").arg(entry.path));
             continue;
         }
         ++templates;
@@ -115,10 +110,10 @@ TemplateArchive::Result TemplateArchive::Install(const QByteArray& zip, const QS
         }
         QDir().mkpath(QFileInfo(target).absolutePath());
         QString error;
-        if (!SaveWholeFile(target, bytes, error)) {
+        if (!SaveWholeFile(target, *bytes, error)) {
             QLog::Write(QLog::QLogType::Error,
                 tr("Unable to save template file %1: %2").arg(QDir::toNativeSeparators(target), error));
-            failure = QZipReader::FileError;
+            failed = true;
             continue;
         }
         ++result.written;
@@ -126,8 +121,8 @@ TemplateArchive::Result TemplateArchive::Install(const QByteArray& zip, const QS
 
     if (templates == 0) {
         QLog::Write(QLog::QLogType::Error, tr("The templates archive holds no template; nothing was installed."));
-    } else if (failure != QZipReader::NoError) {
-        QLog::Write(QLog::QLogType::Error, tr("There is a problem with extracting templates zip: %1").arg(int(failure)));
+    } else if (failed) {
+        QLog::Write(QLog::QLogType::Error, tr("There is a problem with extracting templates zip: %1").arg(FileErrorStatus));
     } else {
         QLog::Write(QLog::QLogType::Info, tr("Predefined templates were updated."));
         result.complete = true;

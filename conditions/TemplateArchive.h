@@ -15,7 +15,9 @@ class QByteArray;
 // each whole or not at all (no entry is extracted as such, so a symbolic
 // link in the archive leads nowhere). A predefined template already there
 // (read-only, or unreadable) is replaced; a user's own template of the same
-// name is kept. Every skipped entry and every failure goes to the log.
+// name is kept. An entry is read within MaxTemplateSize whatever size the
+// archive declares, and skipped when its data does not lie inside the
+// archive. Every skipped entry and every failure goes to the log.
 class TemplateArchive
 {
     Q_DECLARE_TR_FUNCTIONS(TemplateArchive)

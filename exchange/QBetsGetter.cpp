@@ -51,17 +51,19 @@ void QBetsGetter::GetBets(const QStringList& marketIDs, bool matched, bool unmat
     QJsonObject params { { QStringLiteral("orderProjection"), OrderProjection(matched, unmatched) } };
     for (const MarketBatch& batch : BatchByJurisdiction(marketIDs, MarketsPerRequest)) {
         params.insert(QStringLiteral("marketIds"), QJsonArray::fromStringList(batch.marketIds));
-        if (!send(params))
+        if (!send(params, 0))
             return;
     }
 }
 
-// The parameters ride along as the request's tag, so that a reply with more
-// orders to come can ask for the next page of the same markets.
-bool QBetsGetter::send(const QJsonObject& params)
+// The parameters and the page's number ride along as the request's tag, so
+// that a reply with more orders to come can ask for the next page of the
+// same markets.
+bool QBetsGetter::send(const QJsonObject& params, int page)
 {
     const QString marketId = params.value(QLatin1String("marketIds")).toArray().first().toString();
-    QBetFairRequest* request = CreateJsonRequest(BettingUrl.arg(JurisdictionOf(marketId)), params);
+    QBetFairRequest* request
+        = CreateJsonRequest(BettingUrl.arg(JurisdictionOf(marketId)), QVariantList { params, page });
     if (!request)
         return false;
     connect(request, &QBetFairRequest::finished, this, &QBetsGetter::GetBetsFinished);
@@ -83,15 +85,18 @@ void QBetsGetter::GetBetsFinished(
     }
 
     if (data.value(QLatin1String("moreAvailable")).toBool()) {
-        // A page that claims more but brings nothing would be asked for forever.
-        if (orders.isEmpty()) {
+        const QVariantList tag = Something.toList();
+        const int next = tag.value(1).toInt() + 1;
+        // A page that claims more but brings nothing, or a server that never
+        // runs out, would be asked for ever.
+        if (orders.isEmpty() || next >= MaxPagesPerBatch) {
             emit Done(QBetFairRequest::tr("Server response error"));
             return;
         }
-        QJsonObject params = Something.toJsonObject();
+        QJsonObject params = tag.value(0).toJsonObject();
         params.insert(QStringLiteral("fromRecord"),
             params.value(QLatin1String("fromRecord")).toInt() + orders.size());
-        if (!send(params))
+        if (!send(params, next))
             return;
     }
 

@@ -30,6 +30,9 @@ public:
 
     // Markets per listCurrentOrders request.
     static constexpr int MarketsPerRequest = 250;
+    // Pages of orders asked for one batch of markets; no real account comes
+    // near, a server that always has more would be asked for ever.
+    static constexpr int MaxPagesPerBatch = 100;
 
     explicit QBetsGetter(QObject* parent = nullptr);
 
@@ -47,7 +50,7 @@ public slots:
     void GetBets(const QStringList& marketIDs, bool matched, bool unmatched);
 
 private:
-    bool send(const QJsonObject& params);
+    bool send(const QJsonObject& params, int page);
 
     int count = 0;
     QHash<QString, QList<QBetsGetter::QBet>> bets;

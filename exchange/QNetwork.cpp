@@ -1,13 +1,12 @@
 #include "QNetwork.h"
 
+#include "Inflate.h"
 #include "QMarkedRequest.h"
 
 #include <QCoreApplication>
 #include <QList>
 #include <QNetworkReply>
 #include <QTimer>
-
-#include <zlib.h>
 
 int QNetwork::TransferTimeout = 60000;
 
@@ -102,38 +101,7 @@ QByteArray QNetwork::ReadReply(QNetworkReply* reply)
     if (reply->rawHeader("Content-Encoding") != "gzip" || !reply->request().hasRawHeader("Accept-Encoding"))
         return reply->readAll();
 
-    QByteArray body = reply->readAll();
-    if (body.size() <= 4)
-        return QByteArray();
-
-    z_stream stream {};
-    stream.next_in = reinterpret_cast<Bytef*>(body.data());
-    stream.avail_in = static_cast<uInt>(body.size());
-    if (inflateInit2(&stream, 15 + 32) != Z_OK)
-        return QByteArray();
-
-    QByteArray inflated;
-    constexpr int WindowSize = 1024;
-    constexpr int MaxInflatedSize = 64 * 1024 * 1024;
-    Bytef window[WindowSize];
-    for (;;) {
-        stream.next_out = window;
-        stream.avail_out = WindowSize;
-        const int status = inflate(&stream, Z_NO_FLUSH);
-        if (status == Z_NEED_DICT || status == Z_DATA_ERROR || status == Z_MEM_ERROR) {
-            inflateEnd(&stream);
-            return QByteArray();
-        }
-        const int produced = WindowSize - static_cast<int>(stream.avail_out);
-        // A small body may inflate without end; no real reply comes near this.
-        if (inflated.size() > MaxInflatedSize - produced) {
-            inflateEnd(&stream);
-            return QByteArray();
-        }
-        inflated.append(reinterpret_cast<const char*>(window), produced);
-        if (stream.avail_out != 0)
-            break;
-    }
-    inflateEnd(&stream);
-    return inflated;
+    // A small body may inflate without end; no real reply comes near this.
+    constexpr qint64 MaxInflatedSize = 64 * 1024 * 1024;
+    return Inflate::Bounded(reply->readAll(), Inflate::GzipOrZlib, MaxInflatedSize).value_or(QByteArray());
 }

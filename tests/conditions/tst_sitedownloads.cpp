@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDirIterator>
 #include <QLineEdit>
+#include <QtEndian>
 #include <private/qzipwriter_p.h>
 
 #include <optional>
@@ -31,17 +32,51 @@ const QString Updated = "I Predefined templates were updated.";
 const QString NoTemplate = "E The templates archive holds no template; nothing was installed.";
 const QString NotAZip = "E The templates archive is not a zip file or is empty.";
 
-// Archive entries: path and contents, or "@path" and the target of a symbolic link.
+// Archive entries: path and contents (deflated), "=path" and contents (stored), or "@path" and the target
+// of a symbolic link.
 using ZipEntry = QPair<QString, QByteArray>;
 QByteArray makeZip(const QList<ZipEntry>& entries)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QZipWriter writer(&buffer);
-    for (const auto& [path, data] : entries)
-        path.startsWith('@') ? writer.addSymLink(path.mid(1), QString::fromUtf8(data)) : writer.addFile(path, data);
+    for (const auto& [path, data] : entries) {
+        writer.setCompressionPolicy(
+            path.startsWith('=') ? QZipWriter::NeverCompress : QZipWriter::AlwaysCompress);
+        if (path.startsWith('@'))
+            writer.addSymLink(path.mid(1), QString::fromUtf8(data));
+        else
+            writer.addFile(path.startsWith('=') ? path.mid(1) : path, data);
+    }
     writer.close();
     return buffer.data();
+}
+
+// Where the n-th record (from 0) of the archive's directory starts; its flags lie at 8 and its method at
+// 10 (2 bytes each), its compressed size at 20, its size at 24 and its local header's offset at 42.
+int directoryRecord(const QByteArray& zip, int n)
+{
+    int at = -1;
+    for (int i = 0; i <= n; ++i)
+        at = zip.indexOf("PK\x01\x02", at + 1);
+    return at;
+}
+
+quint32 fieldAt(const QByteArray& zip, int at)
+{
+    return qFromLittleEndian<quint32>(zip.constData() + at);
+}
+
+QByteArray patched(QByteArray zip, int at, quint32 value, int width = 4)
+{
+    width == 2 ? qToLittleEndian(quint16(value), zip.data() + at) : qToLittleEndian(value, zip.data() + at);
+    return zip;
+}
+
+// A template of exactly size bytes.
+QByteArray padded(const QByteArray& content, int size)
+{
+    return content + QByteArray(size - content.size(), ' ');
 }
 
 // The log records from construction on, each "I|W|E text".
@@ -225,6 +260,19 @@ private slots:
         QTest::addColumn<QString>("outcome");
         const ZipEntry good { "a.twt", Predefined };
         const QByteArray oversized = "{\"x\": \"" + QByteArray(TemplateArchive::MaxTemplateSize, 'x') + "\"}";
+        const int limit = 1024 * 1024;
+        const QByteArray atLimit = makeZip({ { "big.twt", padded(Predefined, limit) } });
+        const QByteArray pastLimit = makeZip({ good, { "big.twt", padded(Predefined, limit + 1) } });
+        const QByteArray fourMiB = makeZip({ good, { "big.twt", padded(Predefined, 4 * limit) } });
+        const QByteArray storedPast = makeZip({ good, { "=big.twt", padded(Predefined, limit + 1) } });
+        const QByteArray two = makeZip({ good, { "b.twt", Predefined } });
+        const QByteArray twoStored = makeZip({ good, { "=b.twt", Predefined } });
+        const int second = directoryRecord(two, 1);
+        const QByteArray reproducer = QByteArray::fromHex("504b03041400000008004319875d43bfa6a304000000020000"
+                                                          "0005000000612e747774abae0500504b0102140314000000"
+                                                          "08004319875d43bfa6a3000000800200000005000000000000"
+                                                          "0000000000800100000000612e747774504b050600000000"
+                                                          "0100010033000000270000000000");
         // clang-format off
         QTest::newRow("templates") << makeZip({good, {"sub/b.twt", Predefined}}) << QStringList{"a.twt", "sub/b.twt"} << 0 << Updated;
         QTest::newRow("leading out") << makeZip({good, {"../up.twt", Predefined}, {outside + "/abs.twt", Predefined}}) << QStringList{"a.twt"} << 2 << Updated;
@@ -235,6 +283,28 @@ private slots:
             << QStringList{"a.twt"} << 3 << Updated;
         QTest::newRow("nothing usable") << makeZip({{"readme.txt", "hello"}, {"../up.twt", Predefined}}) << QStringList() << 2 << NoTemplate;
         QTest::newRow("cut short") << makeZip({good}).left(40) << QStringList() << 0 << NotAZip;
+        QTest::newRow("last byte missing") << makeZip({good}).chopped(1) << QStringList() << 0 << NotAZip;
+        QTest::newRow("directory past the end") << patched(two, two.size() - 6, two.size()) << QStringList() << 0 << NotAZip;
+        // Entry data is read within the archive and the size limit, whatever size the directory declares.
+        QTest::newRow("declares 2 GiB of data") << reproducer << QStringList() << 1 << NoTemplate;
+        QTest::newRow("deflated at the size limit") << atLimit << QStringList{"big.twt"} << 0 << Updated;
+        QTest::newRow("deflated one past") << pastLimit << QStringList{"a.twt"} << 1 << Updated;
+        QTest::newRow("stored at the size limit") << makeZip({{"=big.twt", padded(Predefined, limit)}}) << QStringList{"big.twt"} << 0 << Updated;
+        QTest::newRow("stored one past") << patched(storedPast, directoryRecord(storedPast, 1) + 24, 100) << QStringList{"a.twt"} << 1 << Updated;
+        QTest::newRow("declares 100 bytes, inflates to the limit") << patched(atLimit, directoryRecord(atLimit, 0) + 24, 100)
+            << QStringList{"big.twt"} << 0 << Updated;
+        QTest::newRow("declares 100 bytes, inflates one past") << patched(pastLimit, directoryRecord(pastLimit, 1) + 24, 100)
+            << QStringList{"a.twt"} << 1 << Updated;
+        QTest::newRow("declares 100 bytes, inflates to 4 MiB") << patched(fourMiB, directoryRecord(fourMiB, 1) + 24, 100)
+            << QStringList{"a.twt"} << 1 << Updated;
+        QTest::newRow("data running into the directory") << patched(two, second + 20, fieldAt(two, second + 20) + 1)
+            << QStringList{"a.twt"} << 1 << Updated;
+        QTest::newRow("deflated data cut short") << patched(two, second + 20, fieldAt(two, second + 20) - 1)
+            << QStringList{"a.twt"} << 1 << Updated;
+        QTest::newRow("local header past the end") << patched(two, second + 42, two.size()) << QStringList{"a.twt"} << 1 << Updated;
+        QTest::newRow("neither stored nor deflated") << patched(twoStored, directoryRecord(twoStored, 1) + 10, 12, 2)
+            << QStringList{"a.twt"} << 1 << Updated;
+        QTest::newRow("encrypted") << patched(twoStored, directoryRecord(twoStored, 1) + 8, 1, 2) << QStringList{"a.twt"} << 1 << Updated;
         // clang-format on
     }
     void archives()
@@ -247,7 +317,7 @@ private slots:
         const TemplateArchive::Result result = TemplateArchive::Install(zip, templates);
         QCOMPARE(treeOf(templates), installed);
         for (const QString& name : installed)
-            QCOMPARE(contentOf(templates + '/' + name), Predefined);
+            QCOMPARE(contentOf(templates + '/' + name).trimmed(), Predefined);
         QVERIFY(result.written == installed.size() && result.complete == (outcome == Updated));
         QCOMPARE(records.last(), outcome);
         QCOMPARE(records.all().filter(QRegularExpression("^W")).size(), skipped);

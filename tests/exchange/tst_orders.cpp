@@ -199,7 +199,7 @@ struct Cancelling
     QStringList calls; // sorted patterns of Call
     QString done;
     QMap<QString, ScriptedReply> reports = {}; // cancelOrders replies by market id, else success
-    int pageSize = 1000;
+    int pageSize = 1000; // below 0: every page brings a new order and says there are more
 };
 
 } // namespace
@@ -379,11 +379,12 @@ void tst_Orders::cancelling_data()
 {
     QTest::addColumn<Cancelling>("job");
     const QString list = "EXECUTABLE api:1.1";
-    QString many, four;
+    QString many, four, hundred;
     QStringList sixty;
     QString markets;
     for (int i = 0; i < 251; ++i) {
         many += i < 61 ? QStringLiteral("1.1 b%1 10; ").arg(i) : QString();
+        hundred += i < 100 ? QStringLiteral("1.1 b%1 10; ").arg(i) : QString();
         sixty << QStringLiteral("b%1").arg(i);
         markets += QStringLiteral("1.%1:1;").arg(i);
         four += i < 4 ? QStringLiteral("1.%1 b%1 %1; ").arg(i + 1) : QString();
@@ -406,6 +407,12 @@ void tst_Orders::cancelling_data()
         { list, "cancel api:1.1:" + sixty.mid(0, 60).join(','), "cancel api:1.1:b60" }, "" };
     QTest::newRow("more orders on later pages") << Cancelling { many.section(';', 0, 4), "1.1:10", true,
         { list, list + "@2", list + "@4", "cancel api:1.1:b0,b1,b2,b3,b4" }, "", {}, 2 };
+    // A hundred pages of a batch are read, and no more.
+    const QString pages = "(EXECUTABLE api:1\\.1(@\\d+)?\n){99}EXECUTABLE api:1\\.1@\\d+";
+    QTest::newRow("100 pages") << Cancelling { hundred, "1.1:10", true,
+        { pages, "cancel api:1\\.1:b.*", "cancel api:1\\.1:b.*" }, "", {}, 1 };
+    QTest::newRow("more without end")
+        << Cancelling { "1.1 b1 10", "1.1:10", true, { pages }, "Server response error", {}, -1 };
     QTest::newRow("more claimed, none given")
         << Cancelling { "1.1 b1 10", "1.1:10", true, { list }, "Server response error", {}, 0 };
     QTest::newRow("nothing ticked") << Cancelling { "1.1 b1 10", "", true, {}, "No bets" };
@@ -446,6 +453,12 @@ void tst_Orders::cancelling()
                     found << order.toVariant();
             }
             const int from = Params(request).value("fromRecord").toInt();
+            if (pageSize < 0) {
+                QJsonObject order = orders.first().toObject();
+                order.insert("betId", QStringLiteral("b%1").arg(from));
+                return ScriptedReply::rpcResult(
+                    QJsonObject { { "currentOrders", QJsonArray { order } }, { "moreAvailable", true } });
+            }
             return ScriptedReply::rpcResult(
                 QJsonObject { { "currentOrders", QJsonArray::fromVariantList(found.mid(from, pageSize)) },
                     { "moreAvailable", from + pageSize < found.size() } });

@@ -1,4 +1,5 @@
 #include "ExchangeTest.h"
+#include "Inflate.h"
 #include "TestCertificate.h"
 
 #include <QTemporaryDir>
@@ -72,6 +73,8 @@ private slots:
         const ScriptedReply held = ScriptedReply::text("x").held();
         QTest::newRow("1 MB, a multiple of 1024") << gzip(large) << true << "Success " << large;
         // A small body that would inflate without end is refused as a whole.
+        QTest::newRow("inflates to 64 MiB") << gzip(QByteArray(64 * 1024 * 1024, '\0')) << true << "Success "
+                                            << QByteArray(64 * 1024 * 1024, '\0');
         QTest::newRow("inflates past 64 MiB") << gzip(QByteArray(64 * 1024 * 1024 + 1, '\0')) << true << "Success "
                                               << QByteArray();
         QTest::newRow("damaged") << ScriptedReply::text(damaged).withHeader("Content-Encoding", "gzip")
@@ -108,6 +111,41 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(sent.isNull() && answer.isNull(), Patience);
         QCOMPARE(outcome.reports.join(" / "), "finishedOrCancelled / " + report);
         QVERIFY(outcome.body == body);
+    }
+
+    // Gzip bodies and zip entries alike: the whole stream up to the limit, nothing past it or cut short.
+    void boundedInflate_data()
+    {
+        QTest::addColumn<QByteArray>("compressed");
+        QTest::addColumn<int>("windowBits");
+        QTest::addColumn<qint64>("limit");
+        QTest::addColumn<QByteArray>("inflated");
+        const QByteArray text = QByteArray("0123456789").repeated(100);
+        const QByteArray gzip = ScriptedReply::gzipCompress(text);
+        // A gzip member is a 10-byte header, the bare deflate stream and an 8-byte trailer.
+        const QByteArray deflate = gzip.mid(10, gzip.size() - 18);
+        const int Gzip = Inflate::GzipOrZlib, Raw = Inflate::RawDeflate;
+        const QByteArray refused = "<refused>";
+        // clang-format off
+        QTest::newRow("gzip at the limit") << gzip << Gzip << qint64(1000) << text;
+        QTest::newRow("gzip one past the limit") << gzip << Gzip << qint64(999) << refused;
+        QTest::newRow("deflate at the limit") << deflate << Raw << qint64(1000) << text;
+        QTest::newRow("deflate one past the limit") << deflate << Raw << qint64(999) << refused;
+        QTest::newRow("empty, limit 0") << ScriptedReply::gzipCompress("") << Gzip << qint64(0) << QByteArray("");
+        QTest::newRow("gzip without its trailer") << gzip.chopped(4) << Gzip << qint64(1000) << refused;
+        QTest::newRow("deflate cut short") << deflate.chopped(1) << Raw << qint64(1000) << refused;
+        QTest::newRow("deflate read as gzip") << deflate << Gzip << qint64(1000) << refused;
+        QTest::newRow("gzip read as deflate") << gzip << Raw << qint64(1000) << refused;
+        QTest::newRow("nothing") << QByteArray() << Gzip << qint64(1000) << refused;
+        // clang-format on
+    }
+    void boundedInflate()
+    {
+        QFETCH(QByteArray, compressed);
+        QFETCH(int, windowBits);
+        QFETCH(qint64, limit);
+        QFETCH(QByteArray, inflated);
+        QCOMPARE(Inflate::Bounded(compressed, windowBits, limit).value_or("<refused>"), inflated);
     }
 
     // A reply the program did not make is deleted, its originator left alone.
