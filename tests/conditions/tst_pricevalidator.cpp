@@ -41,13 +41,14 @@ private slots:
             QCOMPARE(price, row.at(0).toDouble());
     }
 
-    // Per band: the top of the band below, then the band's lower edge, a price inside it and its upper edge, each
-    // shown with the band's decimals; one step up from the band below lands on the lower edge and one step down
-    // goes back (the ladder's foot holds).
+    // Per band: the top of the band below, then the band's lower edge, a price inside it and its upper edge,
+    // each shown with the band's decimals; one step up from the band below lands on the lower edge and one
+    // step down goes back (the ladder's foot holds).
     void ladder_data()
     {
-        textRows({ "1.0 1.01 1.50 2.00", "2.00 2.02 2.50 3.00", "3.00 3.05 3.50 4.00", "4.00 4.1 5.0 6.0", "6.0 6.2 8.0 10.0",
-            "10.0 10.5 15.5 20.0", "20.0 21 25 30", "30 32 40 50", "50 55 75 100", "100 110 500 1000" });
+        textRows({ "1.0 1.01 1.50 2.00", "2.00 2.02 2.50 3.00", "3.00 3.05 3.50 4.00", "4.00 4.1 5.0 6.0",
+            "6.0 6.2 8.0 10.0", "10.0 10.5 15.5 20.0", "20.0 21 25 30", "30 32 40 50", "50 55 75 100",
+            "100 110 500 1000" });
     }
     void ladder()
     {

@@ -254,7 +254,8 @@ private slots:
         QVERIFY(result.written == installed.size() && result.complete == (outcome == Updated));
         QCOMPARE(records.last(), outcome);
         QCOMPARE(records.all().filter(QRegularExpression("^W")),
-            skipped.replaceInStrings(QRegularExpression("^(.*)$"), "W '\\1' in the templates archive is not a template file and was skipped."));
+            skipped.replaceInStrings(QRegularExpression("^(.*)$"),
+                "W '\\1' in the templates archive is not a template file and was skipped."));
     }
 
     // Names taken by a link outside, a folder or a subfolder linked to a sibling whose name starts with the
