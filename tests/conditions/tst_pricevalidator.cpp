@@ -41,6 +41,32 @@ private slots:
             QCOMPARE(price, row.at(0).toDouble());
     }
 
+    // Per band: the top of the band below, then the band's lower edge, a price inside it and its upper edge,
+    // each shown with the band's decimals; one step up from the band below lands on the lower edge and one
+    // step down goes back (the ladder's foot holds).
+    void ladder_data()
+    {
+        textRows({ "1.0 1.01 1.50 2.00", "2.00 2.02 2.50 3.00", "3.00 3.05 3.50 4.00", "4.00 4.1 5.0 6.0",
+            "6.0 6.2 8.0 10.0", "10.0 10.5 15.5 20.0", "20.0 21 25 30", "30 32 40 50", "50 55 75 100",
+            "100 110 500 1000" });
+    }
+    void ladder()
+    {
+        const QStringList row = fields();
+        for (const QString& text : row.mid(1)) {
+            double price = text.toDouble();
+            short decimals = -1;
+            QVERIFY2(QPriceValidator::RoundPrice(price, decimals), qPrintable(text));
+            QCOMPARE(shown(price, decimals), text);
+        }
+        float price = row.at(0).toFloat();
+        short decimals = -1;
+        QPriceValidator::Step(price, true, decimals, 1);
+        QCOMPARE(shown(price, decimals), row.at(1));
+        QPriceValidator::Step(price, false, decimals, 1);
+        QCOMPARE(shown(price, decimals), row.at(0) == "1.0" ? row.at(1) : row.at(0));
+    }
+
     // Validator, text, state under English and Russian locales, repair: accepted text reads as the same number.
     void validate_data()
     {

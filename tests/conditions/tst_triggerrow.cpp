@@ -104,6 +104,23 @@ private slots:
             R(O::AnySelection, S::Lay, N::Less, {"3"}), R(O::Favourite, S::Last, N::InList, {}, {"2"}), R(O::Favourite, S::Last, N::InList, {}, {"4"})}
             << R"({"sel": [{"sel": "any", "backPrice": {"from": 1.5, "to": 2, "invert": true}}, {"sel": "any", "layPrice": {"from": 0, "to": 2.99}},
                            {"sel": "fav", "lastPrice": {"list": [2], "invert": false}}, {"sel": "fav", "lastPrice": {"list": [4], "invert": false}}]})";
+        QTest::newRow("every number form") << Rows{R(O::Home, S::Back, N::Equal, {"2"}), R(O::Home, S::Back, N::NotEqual, {"2"}),
+            R(O::Home, S::Back, N::Between, {"1.5", "3"}), R(O::Home, S::Back, N::NotInList, {}, {"2", "3.5"}), R(O::Home, S::Back, 45, {"2"}),
+            R(O::Market, M::NumSel, N::InList, {}, {"3"}), R(O::Market, M::NumSel, N::NotInList, {}, {"5"})}
+            << R"({"sel": [{"sel": "home", "backPrice": {"from": 2, "to": 2}}, {"sel": "home", "backPrice": {"from": 2, "to": 2, "invert": true}},
+                           {"sel": "home", "backPrice": {"from": 1.5, "to": 3}}, {"sel": "home", "backPrice": {"list": [2, 3.5], "invert": true}},
+                           {"sel": "home", "backPrice": {}}], "numberOfSelections": {"list": [3, 5], "invert": true}})";
+        QTest::newRow("every text form") << Rows{R(O::Draw, S::Name, T::Equal, {"F*"}), R(O::Draw, S::Name, T::NotEqual, {"F"}),
+            R(O::Draw, S::Name, T::Contains, {"F"}), R(O::Draw, S::Name, T::NotContains, {"F"}), R(O::Draw, S::Name, T::StartsWith, {"F"}),
+            R(O::Draw, S::Name, T::EndsWith, {"F"}), R(O::Draw, S::Name, T::InList, {}, {"F"}), R(O::Draw, S::Name, T::NotInList, {}, {"F"}),
+            R(O::Draw, S::Silks, T::NotInList, {}, {"F"}, P::TrainerName), R(O::Event, E::Name, T::EndsWith, {"*Utd*"}),
+            R(O::Market, M::Name, T::InList, {}, {"A"}), R(O::Market, M::Name, T::NotInList, {}, {"B"})}
+            << R"({"sel": [{"sel": "draw", "selName": {"text": "F*"}}, {"sel": "draw", "selName": {"text": "F", "invert": true}},
+                           {"sel": "draw", "selName": {"text": "F", "contains": true}}, {"sel": "draw", "selName": {"text": "F", "contains": true, "invert": true}},
+                           {"sel": "draw", "selName": {"text": "F", "start": true}}, {"sel": "draw", "selName": {"text": "F", "start": true, "invert": true}},
+                           {"sel": "draw", "selName": {"text": {"list": ["F"], "invert": false}}}, {"sel": "draw", "selName": {"text": {"list": ["F"], "invert": true}}},
+                           {"sel": "draw", "silks": {"TRAINER_NAME": {"list": ["F"], "invert": true, "type": "STRING"}}}], "silks": true,
+                "eventName": {"text": "Utd", "start": true, "invert": true}, "marketName": {"text": {"list": ["A", "B"], "invert": true}}})";
         QTest::newRow("metadata") << Rows{R(O::Favourite, S::Silks, SequenceComparison::NotMatches, {"^0"}, {}, P::Form),
             R(O::AnySelection, S::Silks, N::Greater, {"5"}, {}, P::Age)}
             << R"({"sel": [{"sel": "fav", "silks": {"FORM": {"type": "FORM", "regexp": "^0", "invert": true}}},

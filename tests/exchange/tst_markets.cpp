@@ -50,11 +50,11 @@ struct Search
     QJsonObject searchData { { "eventTypeIds", QJsonArray { "7" } } };
 };
 
-QStringList Ids(int count)
+QStringList Ids(int count, const QString& prefix = "1.")
 {
     QStringList ids;
     for (int i = 0; i < count; ++i)
-        ids << QStringLiteral("1.%1").arg(i);
+        ids << prefix + QString::number(i);
     return ids;
 }
 
@@ -185,11 +185,21 @@ void tst_Markets::fetching_data()
         return QByteArray(R"({"orderProjection": "ALL", "priceProjection": {"priceData": [)") + priceData
             + R"(], "virtualise": true, "exBestOffersOverrides": {"bestPricesDepth": 1}}})";
     };
-    const QStringList two { "data:#0", "data:#1", "done:" };
+    const QStringList two { "data:#0", "data:#1", "done:" },
+        three { "data:#0", "data:#1", "data:#2", "done:" };
     const bool pl = false, book = true;
-    // Batches as the exchange sees them: endpoint, markets and exact parameters.
-    QTest::newRow("41 ids: 40 and 1") << Fetch { book, Ids(41), two, {}, {}, 4,
-        { "api:" + Ids(40).join(','), "api:1.40" }, books(R"("EX_BEST_OFFERS")") };
+    // Batches as the exchange sees them: endpoint, markets and exact parameters. Each projection's limit is
+    // met by the main exchange's markets and passed by one on the other's.
+    const auto limit = [&](const char* name, int options, int most, const char* priceData) {
+        QTest::newRow(name) << Fetch { book, Ids(most) + Ids(most + 1, "2."), three, {}, {}, options,
+            { "api:" + Ids(most).join(','), "api-au:" + Ids(most, "2.").join(','),
+                "api-au:2." + QString::number(most) },
+            books(priceData) };
+    };
+    limit("best offers: 40, 41", 4, 40, R"("EX_BEST_OFFERS")");
+    limit("starting prices: 25, 26", 1, 25, R"("EX_BEST_OFFERS", "SP_AVAILABLE")");
+    limit("traded volumes: 9, 10", 2, 9, R"("EX_BEST_OFFERS", "EX_TRADED")");
+    limit("both: 8, 9", 3, 8, R"("EX_BEST_OFFERS", "EX_TRADED", "SP_AVAILABLE")");
     QTest::newRow("jurisdictions, malformed and empty ids to api-au") << Fetch { book,
         { "1.10", "10.5", "", "1.1", " 1.2", "2.1", "2.1" }, two, {}, {}, 1,
         { "api:1.10,1.1", "api-au:10.5,, 1.2,2.1,2.1" }, books(R"("EX_BEST_OFFERS", "SP_AVAILABLE")") };
@@ -203,8 +213,8 @@ void tst_Markets::fetching_data()
     QTest::newRow("the receiver of data cancels while the fourth waits")
         << Fetch { book, Ids(161), { "data:#0", "done:Cancelled" }, {}, "cancel" };
     // The receiver of the first data shows a box, in which the other replies arrive.
-    QTest::newRow("a box, P&L in 50s") << Fetch { pl, Ids(101), { "data:#0", "data:#1", "data:#2", "done:" },
-        {}, "box", 0, { "api:" + Ids(50).join(','), "api:" + Ids(100).mid(50).join(','), "api:1.100" },
+    QTest::newRow("a box, P&L in 50s") << Fetch { pl, Ids(101), three, {}, "box", 0,
+        { "api:" + Ids(50).join(','), "api:" + Ids(100).mid(50).join(','), "api:1.100" },
         R"({"netOfCommission": true})" };
 }
 

@@ -109,8 +109,7 @@ struct Exchange
         placed.insert("instruction",
             QJsonObject { { "selectionId", order.selection }, { "side", order.back ? "BACK" : "LAY" },
                 { "limitOrder",
-                    QJsonObject { { "size", CentsText(order.cents).toDouble() },
-                        { "price", order.price.toDouble() } } } });
+                    QJsonObject { { "size", order.cents / 100.0 }, { "price", order.price.toDouble() } } } });
         if (fault != "refuse") {
             const QString id = QString::number(nextBetId++);
             order.named = fault != "nobetid";
@@ -214,6 +213,8 @@ class tst_Orders : public QObject
 
 private slots:
     void init() { server.clearRequests(); }
+    void stakeCents_data();
+    void stakeCents();
     void placing_data();
     void placing();
     void cancelling_data();
@@ -235,6 +236,23 @@ private:
     LocalExchange local { server };
 };
 
+// A stake as typed, and the size it is sent as: half a cent rounds up, whatever the float holds (1.005 is
+// stored just below it); beyond a thousand million, or below zero, it is no stake (-1).
+void tst_Orders::stakeCents_data()
+{
+    QTest::addColumn<QString>("size");
+    for (const char* row : { "0.005 0.01", "1.005 1.01", "2.675 2.68", "99.995 100.00", "1.0049 1.00",
+             "1.0051 1.01", "1000000000 1000000000.00", "1000000064 -1", "-0.01 -1" })
+        QTest::newRow(row) << QString(row).section(' ', 1);
+}
+
+void tst_Orders::stakeCents()
+{
+    QFETCH(QString, size);
+    const qint64 cents = CentsOf(QString(QTest::currentDataTag()).section(' ', 0, 0).toFloat());
+    QCOMPARE(cents < 0 ? QString::number(cents) : CentsText(cents), size);
+}
+
 void tst_Orders::placing_data()
 {
     QTest::addColumn<Placing>("job");
@@ -249,7 +267,7 @@ void tst_Orders::placing_data()
     const auto wire = [](const char* name, const char* currency, const char* bet, const char* requests) {
         QTest::newRow(name) << Placing { bet, currency, "A id ^$", "^$", requests };
     };
-    wire("1.996 is the minimum", "", "1.5 A back 1.996 25 MARKET_ON_CLOSE",
+    wire("1.995 is the minimum", "", "1.5 A back 1.995 25 MARKET_ON_CLOSE",
         "api place LIMIT BACK 2.00@25 MARKET_ON_CLOSE");
     wire("Australian market, SEK", "SEK", "2.31 A back 30 1000", "api-au place LIMIT BACK 30.00@1000 LAPSE");
     wire("back 0.5", "", "1.5 A back 0.5 3.05",
@@ -362,7 +380,8 @@ void tst_Orders::placing()
         const Exchange::Order placed = exchange->book.value(result.id);
         QCOMPARE(placed.selection, bet.selectionId);
         QCOMPARE(Bet3(placed.back, placed.price.toDouble(), placed.cents), result.bet);
-        QCOMPARE(Bet3(bet.back, bet.price.toDouble(), CentsOf(bet.stake)), result.bet);
+        // Plain rounding of the float: the stakes are whole cents, or a float just above the half (1.995).
+        QCOMPARE(Bet3(bet.back, bet.price.toDouble(), qRound64(bet.stake * 100.0)), result.bet);
     }
     for (auto order = exchange->book.cbegin(); order != exchange->book.cend(); ++order) {
         QVERIFY2(!order->named || reported.value(order.key()) == order->selection,
@@ -379,22 +398,25 @@ void tst_Orders::cancelling_data()
 {
     QTest::addColumn<Cancelling>("job");
     const QString list = "EXECUTABLE api:1.1";
-    QString many, four, hundred;
-    QStringList sixty;
-    QString markets;
+    QString many, sixtyOnTwo, four, hundred, markets;
+    QStringList sixty, others;
     for (int i = 0; i < 251; ++i) {
         many += i < 61 ? QStringLiteral("1.1 b%1 10; ").arg(i) : QString();
+        sixtyOnTwo += i < 60 ? QStringLiteral("1.2 c%1 10; ").arg(i) : QString();
         hundred += i < 100 ? QStringLiteral("1.1 b%1 10; ").arg(i) : QString();
         sixty << QStringLiteral("b%1").arg(i);
-        markets += QStringLiteral("1.%1:1;").arg(i);
+        others << QStringLiteral("c%1").arg(i);
+        markets
+            += (i < 250 ? QStringLiteral("1.%1:1;").arg(i) : QString()) + QStringLiteral("2.%1:1;").arg(i);
         four += i < 4 ? QStringLiteral("1.%1 b%1 %1; ").arg(i + 1) : QString();
     }
     const QString ticked = "1.1:1; 1.2:2; 1.3:3";
     const QStringList three { "EXECUTABLE api:1.1,1.2,1.3", "cancel api:1.1:b1", "cancel api:1.2:b2",
         "cancel api:1.3:b3" };
-    // The listing in batches of 250 markets, each to its market's exchange.
-    QTest::newRow("251 markets") << Cancelling { "", markets, true,
-        { "EXECUTABLE api:1\\.\\d+", "EXECUTABLE api:250 items" }, "No bets" };
+    // The listing in batches of 250 markets, each to its market's exchange: 250 in one, 251 in two.
+    QTest::newRow("250 and 251 markets") << Cancelling { "", markets, true,
+        { "EXECUTABLE api-au:2\\.\\d+", "EXECUTABLE api-au:250 items", "EXECUTABLE api:250 items" },
+        "No bets" };
     // Only unmatched bets of ticked selections (64-bit ids) on the chosen side.
     QTest::newRow("lay side, ids beyond 32 bits") << Cancelling {
         "1.1 b1 4294967297; 1.1 b2 4294967297 LAY; 1.1 b3 1 LAY; 1.1 b4 4294967297 LAY MATCHED",
@@ -403,8 +425,12 @@ void tst_Orders::cancelling_data()
     QTest::newRow("endpoints by market id, a bet listed twice cancelled once")
         << Cancelling { "1.1 b1 10; 2.1 b2 20 LAY; 2.1 b3 21; 2.1 b2 20 LAY", "1.1:10; 2.1:20,21", true,
                { "EXECUTABLE api-au:2.1", list, "cancel api-au:2.1:b2,b3", "cancel api:1.1:b1" }, "" };
-    QTest::newRow("61 bets in two requests") << Cancelling { many, "1.1:10", true,
-        { list, "cancel api:1.1:" + sixty.mid(0, 60).join(','), "cancel api:1.1:b60" }, "" };
+    // At most 60 bets a request, and never a request without one: that would cancel every bet of the market.
+    QTest::newRow("60 bets in one request, 61 in two")
+        << Cancelling { many + sixtyOnTwo, "1.1:10; 1.2:10", true,
+               { "EXECUTABLE api:1.1,1.2", "cancel api:1.1:" + sixty.mid(0, 60).join(','),
+                   "cancel api:1.1:b60", "cancel api:1.2:" + others.mid(0, 60).join(',') },
+               "" };
     QTest::newRow("more orders on later pages") << Cancelling { many.section(';', 0, 4), "1.1:10", true,
         { list, list + "@2", list + "@4", "cancel api:1.1:b0,b1,b2,b3,b4" }, "", {}, 2 };
     // A hundred pages of a batch are read, and no more.
