@@ -205,6 +205,76 @@
     </message>
 </context>
 <context>
+    <name>QBetFairChart</name>
+    <message>
+        <source>Chart</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Loading...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The chart was too large and was not loaded.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The chart site did not answer in time.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The chart could not be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete all charts of this market?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete all charts of this market</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QBetFairCharts</name>
+    <message>
+        <source>BetFair Charts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Auto-update:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> sec.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update all charts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+R, F5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There are some charts. Delete all?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete all charts?</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QBetFairRequest</name>
     <message>
         <source>Server response error</source>

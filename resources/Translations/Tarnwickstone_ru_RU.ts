@@ -205,6 +205,76 @@
     </message>
 </context>
 <context>
+    <name>QBetFairChart</name>
+    <message>
+        <source>Chart</source>
+        <translation>График</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <source>Loading...</source>
+        <translation>Загрузка...</translation>
+    </message>
+    <message>
+        <source>The chart was too large and was not loaded.</source>
+        <translation>График слишком велик и не был загружен.</translation>
+    </message>
+    <message>
+        <source>The chart site did not answer in time.</source>
+        <translation>Сайт графиков не ответил вовремя.</translation>
+    </message>
+    <message>
+        <source>The chart could not be read.</source>
+        <translation>Не удалось прочитать график.</translation>
+    </message>
+    <message>
+        <source>Delete all charts of this market?</source>
+        <translation>Удалить все графики этого рынка?</translation>
+    </message>
+    <message>
+        <source>Delete all charts of this market</source>
+        <translation>Удалить все графики этого рынка</translation>
+    </message>
+</context>
+<context>
+    <name>QBetFairCharts</name>
+    <message>
+        <source>BetFair Charts</source>
+        <translation>Графики BetFair</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Очистить</translation>
+    </message>
+    <message>
+        <source>Auto-update:</source>
+        <translation>Автообновление:</translation>
+    </message>
+    <message>
+        <source> sec.</source>
+        <translation> сек.</translation>
+    </message>
+    <message>
+        <source>Update all charts</source>
+        <translation>Обновить все графики</translation>
+    </message>
+    <message>
+        <source>Ctrl+R, F5</source>
+        <translation>Ctrl+R, F5</translation>
+    </message>
+    <message>
+        <source>There are some charts. Delete all?</source>
+        <translation>Уже есть графики. Удалить все?</translation>
+    </message>
+    <message>
+        <source>Delete all charts?</source>
+        <translation>Удалить все графики?</translation>
+    </message>
+</context>
+<context>
     <name>QBetFairRequest</name>
     <message>
         <source>Server response error</source>

@@ -1,0 +1,194 @@
+#include "ChartTest.h"
+#include "QBetFair.h"
+
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTcpServer>
+
+// One chart tile against a local chart site.
+class tst_Chart : public QObject
+{
+    Q_OBJECT
+
+    HttpTestServer server;
+    LocalExchange exchange { server };
+    const QString address = QBetFair::ChartUrl("1.123", 456);
+
+    // What Qt itself reports when a download of url fails.
+    static QString referenceError(const QString& url)
+    {
+        QNetworkAccessManager manager;
+        std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(QUrl(url))));
+        QSignalSpy finished(reply.get(), &QNetworkReply::finished);
+        if (!reply->isFinished())
+            finished.wait(Patience);
+        return reply->errorString();
+    }
+
+private slots:
+    void initTestCase() { QConfirm::Init(); }
+
+    void init()
+    {
+        server.clearRequests();
+        server.setReply("GET", ChartPath, chartReply());
+        SetInteractiveLevel(QConfirm::All);
+    }
+
+    void cleanup() { server.releaseAll(); }
+
+    // The image shown whole or with the wrong bands cut off; an error text cut by that crop.
+    void showsCroppedImage()
+    {
+        QBetFairChart tile(nullptr, "1.123");
+        tile.ShowChart(address, "Winner: Red Rum");
+        QLabel* label = part(&tile, "label");
+        QCOMPARE(label->text(), QString("Loading..."));
+        QCOMPARE(part(&tile, "title")->text(), QString("Winner: Red Rum"));
+        QCOMPARE(tile.property("url").toString(), address);
+        QTRY_VERIFY_WITH_TIMEOUT(showsImage(&tile), Patience);
+        QCOMPARE(server.lastRequest().path(), ChartPath);
+        QCOMPARE(server.lastRequest().query().toString(), QString("marketId=123&selectionId=456"));
+        QCOMPARE(label->pixmap(Qt::ReturnByValue).size(), QSize(300, 200));
+        QCOMPARE(label->sizeHint(), QSize(250, 161));
+
+        tile.show();
+        QCOMPARE(label->size(), QSize(250, 161));
+        const QImage shown = label->grab().toImage();
+        QCOMPARE(QColor(shown.pixel(0, 0)), QColor(24, 25, 0)); // 24 cut off the left, 25 off the top
+        QCOMPARE(QColor(shown.pixel(249, 160)), QColor(273 & 0xff, 185, 1)); // 26 off the right, 14 off the bottom
+
+        server.setReply("GET", ChartPath, ScriptedReply::error(404));
+        tile.Update();
+        QTRY_VERIFY_WITH_TIMEOUT(!showsImage(&tile), Patience);
+        QCOMPARE(label->text(), referenceError(address));
+        QCOMPARE(label->contentsMargins(), QMargins());
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<ScriptedReply>("reply");
+        QTest::addColumn<QString>("shown"); // empty: the image; "<reference>": Qt's own error text
+        const QByteArray notImage(QBetFairChart::MaxChartBytes, 'x');
+        const int side = QBetFairChart::MaxChartSide;
+        const QString unreadable = "The chart could not be read.";
+        QTest::newRow("404") << ScriptedReply::error(404) << "<reference>";
+        QTest::newRow("refused") << ScriptedReply() << "<reference>"; // no server listens
+        QTest::newRow("no image") << ScriptedReply::text("<html>moved</html>", "text/html") << unreadable;
+        QTest::newRow("bytes at the limit") << ScriptedReply::text(notImage) << unreadable;
+        QTest::newRow("bytes past the limit")
+            << ScriptedReply::text(notImage + 'x') << "The chart was too large and was not loaded.";
+        QTest::newRow("width at the limit") << chartReply(QSize(side, 2)) << "";
+        QTest::newRow("width past the limit") << chartReply(QSize(side + 1, 2)) << unreadable;
+        QTest::newRow("height past the limit") << chartReply(QSize(2, side + 1)) << unreadable;
+        QTest::newRow("silent") << chartReply().held() << "The chart site did not answer in time.";
+    }
+
+    // A failure shown as an empty tile or as "Loading..." for ever; a huge image decoded.
+    void failures()
+    {
+        QFETCH(ScriptedReply, reply);
+        QFETCH(QString, shown);
+        QString url = address;
+        QTcpServer closed;
+        if (QByteArray(QTest::currentDataTag()) == "refused") {
+            QVERIFY(closed.listen(QHostAddress::LocalHost));
+            url = QString("http://127.0.0.1:%1/chart").arg(closed.serverPort());
+            closed.close();
+        }
+        if (reply.hold)
+            QNetwork::TransferTimeout = 300; // LocalExchange restores it
+        server.setReply("GET", ChartPath, reply);
+        QBetFairChart tile(nullptr, "1.123");
+        tile.ShowChart(url, "Title");
+        QLabel* label = part(&tile, "label");
+        QTRY_VERIFY_WITH_TIMEOUT(label->text() != "Loading...", Patience);
+        QCOMPARE(showsImage(&tile), shown.isEmpty());
+        QCOMPARE(label->text(), shown == "<reference>" ? referenceError(url) : shown);
+    }
+
+    // Refreshes piling up on a slow site.
+    void refreshWhileWaiting()
+    {
+        server.enqueueReply("GET", ChartPath, chartReply().held());
+        QBetFairChart tile(nullptr, "1.123");
+        tile.ShowChart(address, "Title");
+        QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 1, Patience);
+        tile.Update();
+        tile.Update();
+        server.release();
+        QTRY_VERIFY_WITH_TIMEOUT(showsImage(&tile), Patience);
+
+        // The next refresh goes out again; by its arrival a stray one would have come too.
+        server.enqueueReply("GET", ChartPath, chartReply().held());
+        tile.Update();
+        QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 1, Patience);
+        QCOMPARE(server.requestCount(), 2);
+    }
+
+    void closeMark()
+    {
+        QBetFairChart tile(nullptr, "1.123");
+        tile.ShowChart(address, "Title");
+        tile.show();
+        QSignalSpy deleteMe(&tile, &QBetFairChart::DeleteMe);
+        QTest::mousePress(&tile, Qt::LeftButton, {}, part(&tile, "close")->geometry().center());
+        tile.Close();
+        QCOMPARE(deleteMe, QList<QVariantList>({ { address }, { address } }));
+    }
+
+    void hoverShowsCloseMark()
+    {
+        const QString icon = ":/icons/status_CLOSED.png";
+        if (!QFile::exists(icon))
+            QSKIP("the close icon is not among the resources yet");
+        QBetFairChart tile(nullptr, "1.123");
+        QLabel* close = part(&tile, "close");
+        QEvent enter(QEvent::Enter), leave(QEvent::Leave);
+        QApplication::sendEvent(&tile, &enter);
+        QCOMPARE(close->pixmap(Qt::ReturnByValue).toImage(), QPixmap(icon).toImage());
+        QApplication::sendEvent(&tile, &leave);
+        QVERIFY(close->pixmap(Qt::ReturnByValue).isNull());
+    }
+
+    void deleteMarket_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("all, yes") << int(QConfirm::All) << true << true;
+        QTest::newRow("all, no") << int(QConfirm::All) << false << true;
+        QTest::newRow("critical only") << int(QConfirm::Critical) << false << false;
+        QTest::newRow("none") << int(QConfirm::None) << false << false;
+    }
+
+    // A market's charts removed against the user's no, or a question shown at a level that hides it.
+    void deleteMarket()
+    {
+        QFETCH(int, level);
+        QFETCH(bool, answer);
+        QFETCH(bool, asked);
+        SetInteractiveLevel(level);
+        Questions questions({ answer });
+        QBetFairChart tile(nullptr, "1.123");
+        tile.show();
+        QSignalSpy market(&tile, &QBetFairChart::DeleteMarket);
+
+        // The context menu's one entry, chosen while the menu runs.
+        QTimer::singleShot(0, &tile, [] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QCOMPARE(menu->actions().size(), 1);
+            QCOMPARE(menu->actions().at(0)->text(), QString("Delete all charts of this market"));
+            menu->actions().at(0)->trigger();
+            menu->close();
+        });
+        QTest::mousePress(&tile, Qt::RightButton, {}, QPoint(5, 5));
+
+        QCOMPARE(questions.asked, asked ? QStringList { "Delete all charts of this market?" } : QStringList());
+        QCOMPARE(market, answer || !asked ? QList<QVariantList> { { "1.123" } } : QList<QVariantList>());
+    }
+};
+
+QTEST_MAIN(tst_Chart)
+#include "tst_chart.moc"

@@ -1,0 +1,438 @@
+#include "ChartTest.h"
+#include "QBetFair.h"
+#include "QBetFairCharts.h"
+#include "common/TestFiles.h"
+
+#include <QCheckBox>
+#include <QEventLoop>
+#include <QLayout>
+#include <QMimeData>
+#include <QPointer>
+#include <QSpinBox>
+#include <QToolButton>
+
+namespace {
+
+// The window's parts, found by the names its form gives them.
+struct Parts
+{
+    QBetFairCharts& window;
+    QWidget* viewport = window.findChild<QWidget*>("viewport");
+    QPushButton* clear = window.findChild<QPushButton*>("clear");
+    QToolButton* refresh = window.findChild<QToolButton*>("refresh");
+    QCheckBox* autoupdate = window.findChild<QCheckBox*>("autoupdate");
+    QSpinBox* interval = window.findChild<QSpinBox*>("updateInterval");
+    QTimer* timer = window.findChild<QTimer*>("refreshTimer");
+
+    // In layout order.
+    QList<QBetFairChart*> tiles() const
+    {
+        QList<QBetFairChart*> shown;
+        for (int i = 0; i < viewport->layout()->count(); ++i)
+            shown << qobject_cast<QBetFairChart*>(viewport->layout()->itemAt(i)->widget());
+        return shown;
+    }
+    QStringList urls() const
+    {
+        QStringList all;
+        for (QBetFairChart* tile : tiles())
+            all << tile->property("url").toString();
+        return all;
+    }
+    bool allShowing(int width) const
+    {
+        const QList<QBetFairChart*> all = tiles();
+        return std::all_of(all.cbegin(), all.cend(),
+            [width](QBetFairChart* tile) { return part(tile, "label")->pixmap(Qt::ReturnByValue).width() == width; });
+    }
+    // Clear and refresh, enabled exactly while tiles exist.
+    bool buttonsMatch() const
+    {
+        const bool any = !tiles().isEmpty();
+        return clear->isEnabled() == any && refresh->isEnabled() == any;
+    }
+};
+
+QStringList chartsKeys()
+{
+    return SettingsStore()->allKeys().filter(QRegularExpression("^Charts/"));
+}
+
+QString chart(const QString& market, qlonglong selection)
+{
+    return QBetFair::ChartUrl(market, selection);
+}
+
+} // namespace
+
+// The charts window: tiles, questions, timer, stored keys and drops.
+class tst_ChartsWindow : public QObject
+{
+    Q_OBJECT
+
+    HttpTestServer server;
+    LocalExchange exchange { server };
+
+    // Both chart sites answer with an image this wide.
+    void answerCharts(int width = 300)
+    {
+        server.setReply("GET", ChartPath, chartReply(QSize(width, 200)));
+        server.setReply("GET", "/au/betting/LoadRunnerInfoChartAction.do", chartReply(QSize(width, 200)));
+    }
+
+private slots:
+    void initTestCase() { QConfirm::Init(); }
+
+    void init()
+    {
+        answerCharts();
+        server.clearRequests();
+        SetInteractiveLevel(QConfirm::All);
+    }
+
+    void restored_data()
+    {
+        QTest::addColumn<QVariant>("interval"); // invalid: not stored
+        QTest::addColumn<QVariant>("autoupdate");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("first start") << QVariant() << QVariant() << 1;
+        QTest::newRow("5, auto") << QVariant(5) << QVariant(true) << 5;
+        QTest::newRow("5, by hand") << QVariant(5) << QVariant(false) << 5;
+        QTest::newRow("0 is raised") << QVariant(0) << QVariant(true) << 1;
+        QTest::newRow("at the top") << QVariant(300) << QVariant(true) << 300;
+        QTest::newRow("past the top") << QVariant(301) << QVariant(true) << 300;
+        QTest::newRow("no number") << QVariant("soon") << QVariant(true) << 1;
+    }
+
+    // A restored choice written back, a timer off its interval, a first start at the form's size.
+    void restored()
+    {
+        QFETCH(QVariant, interval);
+        QFETCH(QVariant, autoupdate);
+        QFETCH(int, shown);
+        TempSettings settings;
+        if (interval.isValid())
+            settings.store()->setValue("Charts/Interval", interval);
+        if (autoupdate.isValid())
+            settings.store()->setValue("Charts/Auto", autoupdate);
+        const QStringList before = chartsKeys();
+        QBetFairCharts window;
+        Parts parts { window };
+        const bool running = autoupdate.toBool();
+        QCOMPARE(parts.interval->value(), shown);
+        QCOMPARE(parts.interval->isEnabled(), running);
+        QCOMPARE(parts.autoupdate->isChecked(), running);
+        QCOMPARE(parts.timer->isActive(), running);
+        if (running)
+            QCOMPARE(parts.timer->interval(), shown * 1000);
+        QCOMPARE(chartsKeys(), before);
+        QCOMPARE(settings.store()->value("Charts/Interval"), interval);
+        QCOMPARE(window.size(), QSize(360, 360));
+        QCOMPARE(window.pos(), QPoint(0, 0));
+        QCOMPARE(window.windowState(), Qt::WindowNoState);
+        QVERIFY(!window.isVisible());
+        QVERIFY(parts.buttonsMatch());
+    }
+
+    void timerFollowsChoice_data()
+    {
+        QTest::addColumn<bool>("store");
+        QTest::newRow("stored") << true;
+        QTest::newRow("store closed") << false; // as in the main window's teardown
+    }
+
+    // The timer not following the user's choice, stopping while the window is hidden, or a closed store used.
+    void timerFollowsChoice()
+    {
+        QFETCH(bool, store);
+        TempSettings settings;
+        if (!store)
+            CloseSettingsStore();
+        const auto storedAs = [&](const QString& key, const QVariant& value) {
+            return !store || SettingsStore()->value(key) == value;
+        };
+        QBetFairCharts window;
+        Parts parts { window };
+        parts.autoupdate->setChecked(true);
+        QVERIFY(parts.timer->isActive());
+        QCOMPARE(parts.timer->interval(), 1000);
+        QVERIFY(parts.interval->isEnabled());
+        QVERIFY(storedAs("Charts/Auto", true));
+
+        parts.interval->setValue(7);
+        QVERIFY(storedAs("Charts/Interval", 7));
+        QCOMPARE(parts.timer->interval(), 7000);
+        QVERIFY(parts.timer->isActive());
+        QVERIFY(!window.isVisible());
+
+        parts.autoupdate->setChecked(false);
+        QVERIFY(!parts.timer->isActive());
+        QVERIFY(!parts.interval->isEnabled());
+        QVERIFY(storedAs("Charts/Auto", false));
+        parts.interval->setValue(9);
+        QCOMPARE(parts.timer->interval(), 9000);
+        QVERIFY(!parts.timer->isActive());
+        window.show();
+        window.close();
+        QCOMPARE(bool(SettingsStore()), store);
+    }
+
+    // Geometry stored when the window is only hidden, or not restored.
+    void geometryOnClose()
+    {
+        TempSettings settings;
+        {
+            QBetFairCharts window;
+            window.show();
+            window.resize(500, 420);
+            window.move(30, 40);
+            window.hide();
+            QCOMPARE(chartsKeys(), QStringList());
+            window.show();
+            window.close();
+            QVERIFY(!window.isVisible());
+            QCOMPARE(settings.store()->value("Charts/size").toSize(), QSize(500, 420));
+            QCOMPARE(settings.store()->value("Charts/pos").toPoint(), QPoint(30, 40));
+            QCOMPARE(settings.store()->value("Charts/maximized"), QVariant(false));
+        }
+        settings.reopen();
+        {
+            QBetFairCharts window;
+            QCOMPARE(window.size(), QSize(500, 420));
+            QCOMPARE(window.pos(), QPoint(30, 40));
+            QCOMPARE(window.windowState(), Qt::WindowNoState);
+            window.showMaximized();
+            window.close();
+            QCOMPARE(settings.store()->value("Charts/maximized"), QVariant(true));
+        }
+        settings.reopen();
+        QBetFairCharts window;
+        QVERIFY(window.windowState().testFlag(Qt::WindowMaximized));
+    }
+
+    // A chart shown twice or downloaded again when asked for again; refreshes not reaching every tile.
+    void adding()
+    {
+        QBetFairCharts window;
+        Parts parts { window };
+        window.ShowChart("1.10", 1, "One", true);
+        QVERIFY(window.isVisible());
+        QVERIFY(parts.buttonsMatch());
+        QTRY_VERIFY_WITH_TIMEOUT(parts.allShowing(300), Patience);
+
+        window.hide();
+        window.ShowChart("1.10", 1, "One again", true);
+        QVERIFY(window.isVisible());
+        QCOMPARE(parts.urls(), QStringList { chart("1.10", 1) });
+        QCOMPARE(part(parts.tiles().at(0), "title")->text(), QString("One"));
+
+        window.ShowChart("1.10", 2, "Two", true);
+        window.ShowChart("2.10", 2, "Australian", true);
+        QCOMPARE(parts.urls(), QStringList({ chart("1.10", 1), chart("1.10", 2), chart("2.10", 2) }));
+        QTRY_VERIFY_WITH_TIMEOUT(parts.allShowing(300), Patience);
+        QStringList sites;
+        for (const RecordedRequest& request : server.requests())
+            sites << request.path().section('/', 1, 1);
+        std::sort(sites.begin(), sites.end());
+        QCOMPARE(sites, QStringList({ "au", "uk", "uk" }));
+
+        // Each refresh brings a wider image, so its end can be seen.
+        answerCharts(310);
+        parts.refresh->click();
+        QTRY_VERIFY_WITH_TIMEOUT(parts.allShowing(310), Patience);
+        answerCharts(320);
+        QVERIFY(QMetaObject::invokeMethod(parts.timer, "timeout"));
+        QTRY_VERIFY_WITH_TIMEOUT(parts.allShowing(320), Patience);
+        QCOMPARE(server.requestCount(), 9);
+    }
+
+    void replace_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("before");
+        QTest::addColumn<QList<bool>>("answers");
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<bool>("cleared");
+        const QString some = "There are some charts. Delete all?", all = "Delete all charts?";
+        const int level0 = QConfirm::All, level1 = QConfirm::Critical, level2 = QConfirm::None;
+        QTest::newRow("one, yes") << level0 << 1 << QList<bool> { true } << QStringList { all } << true;
+        QTest::newRow("one, no") << level0 << 1 << QList<bool> { false } << QStringList { all } << false;
+        QTest::newRow("two, yes, yes") << level0 << 2 << QList<bool> { true, true } << QStringList { some, all } << true;
+        QTest::newRow("two, no") << level0 << 2 << QList<bool> { false } << QStringList { some } << false;
+        QTest::newRow("two, yes, no") << level0 << 2 << QList<bool> { true, false } << QStringList { some, all } << false;
+        QTest::newRow("one, level 1") << level1 << 1 << QList<bool>() << QStringList() << true;
+        QTest::newRow("two, level 2") << level2 << 2 << QList<bool>() << QStringList() << true;
+    }
+
+    // Charts replaced against the user's no, questions out of order, tiles deleted at once.
+    void replace()
+    {
+        QFETCH(int, level);
+        QFETCH(int, before);
+        QFETCH(QList<bool>, answers);
+        QFETCH(QStringList, asked);
+        QFETCH(bool, cleared);
+        TempSettings settings;
+        QBetFairCharts window;
+        Parts parts { window };
+        for (int i = 0; i < before; ++i)
+            window.ShowChart("1.10", i, "Old", true);
+        const QStringList old = parts.urls();
+        const QList<QPointer<QBetFairChart>> oldTiles(parts.tiles().cbegin(), parts.tiles().cend());
+        window.resize(500, 500);
+
+        SetInteractiveLevel(level);
+        Questions questions(answers);
+        window.ShowChart("1.20", 7, "New", false);
+        QCOMPARE(questions.asked, asked);
+        QCOMPARE(parts.urls(), (cleared ? QStringList() : old) + QStringList { chart("1.20", 7) });
+        QVERIFY(window.isVisible());
+        QVERIFY(parts.buttonsMatch());
+        QCOMPARE(window.size(), QSize(360, 360));
+        // Clearing closes the window, which stores its size.
+        QCOMPARE(settings.store()->value("Charts/size").toSize(), cleared ? QSize(500, 500) : QSize());
+
+        QVERIFY(std::all_of(oldTiles.cbegin(), oldTiles.cend(), [](auto& tile) { return tile; }));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(std::all_of(oldTiles.cbegin(), oldTiles.cend(), [&](auto& tile) { return bool(tile) != cleared; }));
+    }
+
+    // Another market's charts removed (one whose id the first begins with), the window left open with none.
+    void removal()
+    {
+        SetInteractiveLevel(QConfirm::None);
+        TempSettings settings;
+        QBetFairCharts window;
+        Parts parts { window };
+        window.ShowChart("1.10", 1, "A", true);
+        window.ShowChart("1.10", 2, "B", true);
+        window.ShowChart("1.1", 3, "C", true);
+        window.ShowChart("1.100", 4, "D", true);
+        const QPointer<QBetFairChart> first = parts.tiles().at(0);
+
+        window.DeleteChart(chart("9.9", 9));
+        QCOMPARE(parts.urls().size(), 4);
+
+        first->deleteMarket();
+        QCOMPARE(parts.urls(), QStringList({ chart("1.1", 3), chart("1.100", 4) }));
+        QVERIFY(first);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!first);
+        QVERIFY(window.isVisible());
+        QVERIFY(parts.buttonsMatch());
+
+        window.DeleteCharts("1.1");
+        QCOMPARE(parts.urls(), QStringList { chart("1.100", 4) });
+        QVERIFY(window.isVisible());
+
+        window.resize(410, 390);
+        parts.tiles().at(0)->Close();
+        QCOMPARE(parts.urls(), QStringList());
+        QVERIFY(!window.isVisible());
+        QVERIFY(parts.buttonsMatch());
+        QCOMPARE(settings.store()->value("Charts/size").toSize(), QSize(410, 390));
+
+        window.ShowChart("1.10", 1, "A", true);
+        parts.clear->click();
+        QCOMPARE(parts.urls(), QStringList());
+        QVERIFY(!window.isVisible());
+        QVERIFY(parts.buttonsMatch());
+    }
+
+    void drops_data()
+    {
+        QTest::addColumn<QString>("dragged"); // a tile's name, or a text of its own
+        QTest::addColumn<QString>("target"); // "<part> <tile>", "viewport" or "nothing"
+        QTest::addColumn<QString>("order");
+        QTest::newRow("on an image") << "A" << "label B" << "BAC";
+        QTest::newRow("on a title, backwards") << "C" << "title A" << "CAB";
+        QTest::newRow("on a tile's edge") << "C" << "edge B" << "ACB";
+        QTest::newRow("on the viewport") << "A" << "viewport" << "BCA";
+        QTest::newRow("on a close mark") << "A" << "close B" << "BCA";
+        QTest::newRow("on itself") << "B" << "label B" << "ABC";
+        QTest::newRow("on no child") << "A" << "nothing" << "ABC";
+        QTest::newRow("foreign text") << "some text" << "label B" << "ABC";
+        QTest::newRow("no text") << "" << "label B" << "ABC";
+    }
+
+    // A drop that moves the wrong tile, crashes on a gap, or takes text from another program.
+    void drops()
+    {
+        QFETCH(QString, dragged);
+        QFETCH(QString, target);
+        QFETCH(QString, order);
+        QBetFairCharts window;
+        Parts parts { window };
+        const QString names = "ABC";
+        for (int i = 0; i < names.size(); ++i)
+            window.ShowChart("1.10", i + 1, names.mid(i, 1), true);
+        window.resize(600, 600);
+        QTRY_VERIFY_WITH_TIMEOUT(parts.allShowing(300), Patience);
+        QCoreApplication::processEvents();
+        const auto tile = [&](const QString& name) { return parts.tiles().at(names.indexOf(name)); };
+
+        QPoint at;
+        const QString kind = target.section(' ', 0, 0), on = target.section(' ', 1);
+        if (kind == "viewport")
+            at = parts.viewport->mapTo(&window, QPoint(parts.viewport->width() - 3, parts.viewport->height() - 3));
+        else if (kind == "nothing") // the gap in the top row
+            at = QPoint((parts.clear->geometry().right() + parts.autoupdate->geometry().left()) / 2,
+                parts.clear->geometry().center().y());
+        else if (kind == "edge")
+            at = tile(on)->mapTo(&window, QPoint(1, 1));
+        else
+            at = part(tile(on), qPrintable(kind))->mapTo(&window, QPoint(3, 3));
+        QWidget* hit = window.childAt(at);
+        QCOMPARE(hit ? hit->objectName() : "nothing", kind == "edge" ? "QBetFairChart" : kind);
+
+        QMimeData mime;
+        if (dragged.size() == 1)
+            mime.setText(tile(dragged)->property("url").toString());
+        else if (!dragged.isEmpty())
+            mime.setText(dragged);
+        else
+            mime.setData("application/octet-stream", "A");
+        QDragEnterEvent enter(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &enter);
+        QVERIFY(enter.isAccepted());
+
+        QDropEvent drop(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        drop.setAccepted(false);
+        QApplication::sendEvent(&window, &drop);
+        QCOMPARE(drop.isAccepted(), order != names);
+        QCOMPARE(drop.dropAction(), Qt::MoveAction);
+        QString now;
+        for (QBetFairChart* shown : parts.tiles())
+            now += part(shown, "title")->text();
+        QCOMPARE(now, order);
+    }
+
+    // A tile deleted under its own question when the main window clears the charts meanwhile.
+    void clearedWhileAsking()
+    {
+        QBetFairCharts window;
+        Parts parts { window };
+        window.ShowChart("1.10", 1, "Old", true);
+        const QPointer<QBetFairChart> old = parts.tiles().at(0);
+
+        Questions questions;
+        questions.during = [&] {
+            // The box's own event loop, in which a chart cell of the results is clicked.
+            QEventLoop loop;
+            QTimer::singleShot(0, &loop, [&] {
+                window.ShowChart("1.20", 5, "New", false);
+                QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+            });
+            loop.exec();
+        };
+        old->deleteMarket();
+        QVERIFY(!old);
+        QCOMPARE(questions.asked, QStringList({ "Delete all charts of this market?", "Delete all charts?" }));
+        QCOMPARE(parts.urls(), QStringList { chart("1.20", 5) });
+        QVERIFY(window.isVisible());
+        QVERIFY(parts.buttonsMatch());
+    }
+};
+
+QTEST_MAIN(tst_ChartsWindow)
+#include "tst_chartswindow.moc"
