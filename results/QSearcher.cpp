@@ -3,6 +3,7 @@
 #include "QActionWorker.h"
 #include "QChartedTreeItem.h"
 #include "QSearcherModel.h"
+#include "QSelection.h"
 #include "SettingsStore.h"
 
 #include <QHeaderView>
@@ -179,6 +180,18 @@ void QSearcher::LanguageChanged()
 void QSearcher::setIncludeWithdrawns(bool val)
 {
     includeWithdrawns = val;
+    for (int row = 0; row < Count(); ++row)
+        ApplyWithdrawnRows(MarketRow(row));
+}
+
+void QSearcher::ApplyWithdrawnRows(QStandardItem* market)
+{
+    const QModelIndex parent = market->index();
+    for (int row = 0; row < market->rowCount(); ++row) {
+        const auto* selection = dynamic_cast<const QSelection*>(market->child(row));
+        if (selection && selection->IsWithdrawn())
+            setRowHidden(row, parent, !includeWithdrawns);
+    }
 }
 
 void QSearcher::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const

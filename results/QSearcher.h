@@ -236,6 +236,8 @@ protected:
     // when rows were added by other means than the catalogue step.
     QMarket* MarketById(const QString& marketId);
     QStringList MarketIds() const;
+    // Hides or shows the market's withdrawn selection rows by the option.
+    void ApplyWithdrawnRows(QStandardItem* market);
     // Removes market rows that never had a market book applied.
     void RemoveUntestedMarkets();
     // Whether the book of a market meets the filter's conditions on it.
@@ -271,7 +273,7 @@ private:
     }
 
     bool IsShown(ColumnType column);
-    void ApplyWithdrawnRows();
+
     void SetHeaderLabels();
     void SaveHeaderState();
     void RestoreHeaderState();

@@ -621,6 +621,41 @@
     </message>
 </context>
 <context>
+    <name>QSelection</name>
+    <message>
+        <source>BACK: %1 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LAY: %1 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Click to view silks data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>withdrawn</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&apos;at&apos; HH:mm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>d MMM &apos;at&apos; HH:mm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Withdrawn %1, reduction factor: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Withdrawn</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QSilksTooltip</name>
     <message>
         <source>SEX_TYPE</source>

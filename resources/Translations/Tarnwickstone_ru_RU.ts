@@ -623,6 +623,41 @@
     </message>
 </context>
 <context>
+    <name>QSelection</name>
+    <message>
+        <source>BACK: %1 %2</source>
+        <translation>ЗА: %1 %2</translation>
+    </message>
+    <message>
+        <source>LAY: %1 %2</source>
+        <translation>ПРОТИВ: %1 %2</translation>
+    </message>
+    <message>
+        <source>Click to view silks data</source>
+        <translation>Нажмите, чтобы увидеть данные участника</translation>
+    </message>
+    <message>
+        <source>withdrawn</source>
+        <translation>снят</translation>
+    </message>
+    <message>
+        <source>&apos;at&apos; HH:mm</source>
+        <translation>&apos;в&apos; HH:mm</translation>
+    </message>
+    <message>
+        <source>d MMM &apos;at&apos; HH:mm</source>
+        <translation>d MMM &apos;в&apos; HH:mm</translation>
+    </message>
+    <message>
+        <source>Withdrawn %1, reduction factor: %2</source>
+        <translation>Снят %1, коэффициент снижения: %2</translation>
+    </message>
+    <message>
+        <source>Withdrawn</source>
+        <translation>Снят</translation>
+    </message>
+</context>
+<context>
     <name>QSilksTooltip</name>
     <message>
         <source>SEX_TYPE</source>

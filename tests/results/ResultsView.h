@@ -5,6 +5,25 @@
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QSignalSpy>
+#include <QStandardItem>
+
+Q_DECLARE_METATYPE(QStandardItem*)
+
+// The check-change notices of a model: its itemChanged with a null item.
+struct CheckNotices : QSignalSpy
+{
+    explicit CheckNotices(QStandardItemModel& model)
+        : QSignalSpy((qRegisterMetaType<QStandardItem*>(), &model), &QStandardItemModel::itemChanged)
+    {
+    }
+    int count() const
+    {
+        return int(std::count_if(cbegin(), cend(), [](const QVariantList& args) {
+            return args.at(0).value<QStandardItem*>() == nullptr;
+        }));
+    }
+};
 
 // The view as the main window's form makes it: the same properties, so that
 // sorting and the header behave as in the program.
