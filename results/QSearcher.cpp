@@ -2,6 +2,7 @@
 
 #include "QActionWorker.h"
 #include "QChartedTreeItem.h"
+#include "QMarket.h"
 #include "QSearcherModel.h"
 #include "QSelection.h"
 #include "SettingsStore.h"
@@ -65,6 +66,11 @@ int QSearcher::Count() const
 QStandardItem* QSearcher::MarketRow(int i) const
 {
     return model->invisibleRootItem()->child(i, ColName);
+}
+
+QMarket* QSearcher::Market(int i) const
+{
+    return dynamic_cast<QMarket*>(MarketRow(i));
 }
 
 void QSearcher::SetWorkerHook(WorkerHook hook)

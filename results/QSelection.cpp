@@ -5,14 +5,13 @@
 #include "QPriceValidator.h"
 #include "QSearcher.h"
 #include "ResultTexts.h"
+#include "RowCells.h"
 
 #include <QBrush>
 #include <QFont>
 #include <QIcon>
 #include <QJsonArray>
 #include <QStandardItemModel>
-
-#include <functional>
 
 QString QSelection::Currency;
 
@@ -35,19 +34,6 @@ double OnLadder(double& price, short& decimals)
     QPriceValidator::RoundPrice(price, decimals);
     price = Fixed(price, decimals).toDouble();
     return price;
-}
-
-// Changes the cell's font, a default one when it holds none. A cell that
-// would only get the default font keeps none: a font per cell is costly.
-void SetFont(QStandardItem* cell, const std::function<void(QFont&)>& change)
-{
-    const QVariant stored = cell->data(Qt::FontRole);
-    const bool held = stored.userType() == QMetaType::QFont;
-    QFont font = held ? stored.value<QFont>() : QFont();
-    const QFont before = font;
-    change(font);
-    if (font != before || (!held && stored.isValid()))
-        cell->QStandardItem::setData(font, Qt::FontRole);
 }
 
 QString SideAmounts(double back, double lay)
@@ -162,7 +148,7 @@ void QSelection::ApplyWeight(int weight)
 {
     for (int column = 0; column < QSearcher::ColumnCount; ++column) {
         if (QStandardItem* cell = Cell(column))
-            SetFont(cell, [weight](QFont& font) { font.setWeight(weight); });
+            ChangeFont(cell, [weight](QFont& font) { font.setWeight(weight); });
     }
 }
 
@@ -252,7 +238,7 @@ bool QSelection::ShowPrice(QStandardItem* cell, const QJsonObject& offer, double
             QStringLiteral("%1 %2").arg(Fixed(offer.value(QLatin1String("size")).toDouble(), 2), Currency),
             Qt::ToolTipRole);
         const bool traded = qFuzzyCompare(price, lastTraded);
-        SetFont(cell, [traded](QFont& font) { font.setUnderline(traded); });
+        ChangeFont(cell, [traded](QFont& font) { font.setUnderline(traded); });
     } else {
         cell->setData(QString(), Qt::DisplayRole);
         cell->setData(QString(), Qt::ToolTipRole);

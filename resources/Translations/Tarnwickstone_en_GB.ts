@@ -400,6 +400,13 @@
     </message>
 </context>
 <context>
+    <name>QMarket</name>
+    <message>
+        <source>%1 total - %2 withdrawn</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QMultiSelectDialog</name>
     <message>
         <source>Dialog</source>

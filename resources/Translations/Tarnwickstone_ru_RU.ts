@@ -400,6 +400,13 @@
     </message>
 </context>
 <context>
+    <name>QMarket</name>
+    <message>
+        <source>%1 total - %2 withdrawn</source>
+        <translation>Всего %1, снято %2</translation>
+    </message>
+</context>
+<context>
     <name>QMultiSelectDialog</name>
     <message>
         <source>Dialog</source>

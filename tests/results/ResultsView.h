@@ -10,6 +10,9 @@
 
 Q_DECLARE_METATYPE(QStandardItem*)
 
+// A column of the current data row, where it is read once.
+#define FETCH(Type, name) ([] { QFETCH(Type, name); return name; }())
+
 // The check-change notices of a model: its itemChanged with a null item.
 struct CheckNotices : QSignalSpy
 {

@@ -9,9 +9,6 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-// A column of the current data row, where it is read once.
-#define FETCH(Type, name) ([] { QFETCH(Type, name); return name; }())
-
 namespace {
 
 using C = QSearcher::ColumnType;
