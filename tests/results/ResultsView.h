@@ -5,6 +5,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QStandardItem>
 
@@ -12,6 +14,16 @@ Q_DECLARE_METATYPE(QStandardItem*)
 
 // A column of the current data row, where it is read once.
 #define FETCH(Type, name) ([] { QFETCH(Type, name); return name; }())
+
+// A fixture written as JSON text; a typo in it stops the test.
+inline QJsonObject json(const QString& text)
+{
+    QJsonParseError error {};
+    const QJsonObject object = QJsonDocument::fromJson(text.toUtf8(), &error).object();
+    if (error.error != QJsonParseError::NoError)
+        qFatal("fixture: %s in %s", qPrintable(error.errorString()), qPrintable(text));
+    return object;
+}
 
 // The check-change notices of a model: its itemChanged with a null item.
 struct CheckNotices : QSignalSpy

@@ -16,15 +16,6 @@ namespace {
 
 using C = QSearcher::ColumnType;
 
-QJsonObject json(const QString& text)
-{
-    QJsonParseError error {};
-    const QJsonObject object = QJsonDocument::fromJson(text.toUtf8(), &error).object();
-    if (error.error != QJsonParseError::NoError)
-        qFatal("fixture: %s in %s", qPrintable(error.errorString()), qPrintable(text));
-    return object;
-}
-
 // A catalogue record of a horse race at Ascot with three runners (ids 11, 12, 13).
 QJsonObject Catalogue(const QString& changes = QString())
 {

@@ -13,15 +13,6 @@ namespace {
 
 using C = QSearcher::ColumnType;
 
-QJsonObject json(const QString& text)
-{
-    QJsonParseError error {};
-    const QJsonObject object = QJsonDocument::fromJson(text.toUtf8(), &error).object();
-    if (error.error != QJsonParseError::NoError)
-        qFatal("fixture: %s in %s", qPrintable(error.errorString()), qPrintable(text));
-    return object;
-}
-
 const char* const Runner = R"({"selectionId": 3000000000, "runnerName": "Desert Crown", "sortPriority": 2,
     "metadata": {"JOCKEY_NAME": "R Moore", "AGE": "4"}})";
 
