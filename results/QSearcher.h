@@ -242,6 +242,9 @@ protected:
     void RemoveUntestedMarkets();
     // Whether the book of a market meets the filter's conditions on it.
     bool BookPasses(QMarket* market, const QJsonObject& book);
+    // Starts what follows a successful price step with rows left (scores,
+    // profit and loss); true when a worker started there ends the pass.
+    bool FollowPrices();
 
     bool expand = false;
     bool updating = false;
@@ -279,7 +282,9 @@ private:
     void RestoreHeaderState();
     void MarketsAboutToBeRemoved(const QModelIndex& parent, int first, int last);
     bool PriceFlag(const QStringList& selectionKeys) const;
-    void StartPriceUpdater(bool matched, bool unmatched);
+    void StartPriceUpdater(const QStringList& ids, bool matched, bool unmatched);
+    void SortRows(int column, Qt::SortOrder order);
+    void LogInfo(const QString& text);
 
     std::unique_ptr<QChartedTreeItem> barDelegate;
     Stage stage = Stage::Idle;

@@ -626,6 +626,36 @@
         <source>XML (*.xml)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Performing the search...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Retrieving markets information...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing found. Please change your conditions or repeat the search later.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Got %n intermediate result(s). Getting more info...</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Nothing found. Please change your conditions or reload the search later.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Search done. Displaying %n market(s)</source>
+        <translation>
+            <numerusform>Search done. Displaying %n market</numerusform>
+            <numerusform>Search done. Displaying %n markets</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>QSelection</name>

@@ -628,6 +628,38 @@
         <source>XML (*.xml)</source>
         <translation>XML (*.xml)</translation>
     </message>
+    <message>
+        <source>Performing the search...</source>
+        <translation>Выполняется поиск...</translation>
+    </message>
+    <message>
+        <source>Retrieving markets information...</source>
+        <translation>Получение информации о рынках...</translation>
+    </message>
+    <message>
+        <source>Nothing found. Please change your conditions or repeat the search later.</source>
+        <translation>Ничего не найдено. Измените условия или повторите поиск позже.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Got %n intermediate result(s). Getting more info...</source>
+        <translation>
+            <numerusform>Получен %n промежуточный результат. Получение подробностей...</numerusform>
+            <numerusform>Получено %n промежуточных результата. Получение подробностей...</numerusform>
+            <numerusform>Получено %n промежуточных результатов. Получение подробностей...</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Nothing found. Please change your conditions or reload the search later.</source>
+        <translation>Ничего не найдено. Измените условия или обновите поиск позже.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Search done. Displaying %n market(s)</source>
+        <translation>
+            <numerusform>Поиск завершён. Показан %n рынок</numerusform>
+            <numerusform>Поиск завершён. Показано %n рынка</numerusform>
+            <numerusform>Поиск завершён. Показано %n рынков</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>QSelection</name>
