@@ -2,7 +2,9 @@
 
 #include "QActionWorker.h"
 #include "QChartedTreeItem.h"
+#include "QMarket.h"
 #include "QSearcherModel.h"
+#include "QSelection.h"
 #include "SettingsStore.h"
 
 #include <QHeaderView>
@@ -64,6 +66,11 @@ int QSearcher::Count() const
 QStandardItem* QSearcher::MarketRow(int i) const
 {
     return model->invisibleRootItem()->child(i, ColName);
+}
+
+QMarket* QSearcher::Market(int i) const
+{
+    return dynamic_cast<QMarket*>(MarketRow(i));
 }
 
 void QSearcher::SetWorkerHook(WorkerHook hook)
@@ -179,6 +186,18 @@ void QSearcher::LanguageChanged()
 void QSearcher::setIncludeWithdrawns(bool val)
 {
     includeWithdrawns = val;
+    for (int row = 0; row < Count(); ++row)
+        ApplyWithdrawnRows(MarketRow(row));
+}
+
+void QSearcher::ApplyWithdrawnRows(QStandardItem* market)
+{
+    const QModelIndex parent = market->index();
+    for (int row = 0; row < market->rowCount(); ++row) {
+        const auto* selection = dynamic_cast<const QSelection*>(market->child(row));
+        if (selection && selection->IsWithdrawn())
+            setRowHidden(row, parent, !includeWithdrawns);
+    }
 }
 
 void QSearcher::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const

@@ -236,10 +236,15 @@ protected:
     // when rows were added by other means than the catalogue step.
     QMarket* MarketById(const QString& marketId);
     QStringList MarketIds() const;
+    // Hides or shows the market's withdrawn selection rows by the option.
+    void ApplyWithdrawnRows(QStandardItem* market);
     // Removes market rows that never had a market book applied.
     void RemoveUntestedMarkets();
     // Whether the book of a market meets the filter's conditions on it.
     bool BookPasses(QMarket* market, const QJsonObject& book);
+    // Starts what follows a successful price step with rows left (scores,
+    // profit and loss); true when a worker started there ends the pass.
+    bool FollowPrices();
 
     bool expand = false;
     bool updating = false;
@@ -271,13 +276,15 @@ private:
     }
 
     bool IsShown(ColumnType column);
-    void ApplyWithdrawnRows();
+
     void SetHeaderLabels();
     void SaveHeaderState();
     void RestoreHeaderState();
     void MarketsAboutToBeRemoved(const QModelIndex& parent, int first, int last);
     bool PriceFlag(const QStringList& selectionKeys) const;
-    void StartPriceUpdater(bool matched, bool unmatched);
+    void StartPriceUpdater(const QStringList& ids, bool matched, bool unmatched);
+    void SortRows(int column, Qt::SortOrder order);
+    void LogInfo(const QString& text);
 
     std::unique_ptr<QChartedTreeItem> barDelegate;
     Stage stage = Stage::Idle;

@@ -3,6 +3,11 @@
 // In-play scores and profit and loss are not built yet: a search goes
 // straight to the catalogue and a price pass ends without them.
 
+bool QSearcher::FollowPrices()
+{
+    return false;
+}
+
 void QSearcher::handleScores(const QJsonArray&) { }
 
 void QSearcher::ScoresDone(const QString& error)

@@ -470,6 +470,13 @@
     </message>
 </context>
 <context>
+    <name>QMarket</name>
+    <message>
+        <source>%1 total - %2 withdrawn</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QMultiSelectDialog</name>
     <message>
         <source>Dialog</source>
@@ -687,6 +694,71 @@
     </message>
     <message>
         <source>XML (*.xml)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Performing the search...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Retrieving markets information...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing found. Please change your conditions or repeat the search later.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Got %n intermediate result(s). Getting more info...</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Nothing found. Please change your conditions or reload the search later.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Search done. Displaying %n market(s)</source>
+        <translation>
+            <numerusform>Search done. Displaying %n market</numerusform>
+            <numerusform>Search done. Displaying %n markets</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>QSelection</name>
+    <message>
+        <source>BACK: %1 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LAY: %1 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Click to view silks data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>withdrawn</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&apos;at&apos; HH:mm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>d MMM &apos;at&apos; HH:mm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Withdrawn %1, reduction factor: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Withdrawn</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

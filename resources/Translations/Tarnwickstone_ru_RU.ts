@@ -470,6 +470,13 @@
     </message>
 </context>
 <context>
+    <name>QMarket</name>
+    <message>
+        <source>%1 total - %2 withdrawn</source>
+        <translation>Всего %1, снято %2</translation>
+    </message>
+</context>
+<context>
     <name>QMultiSelectDialog</name>
     <message>
         <source>Dialog</source>
@@ -690,6 +697,73 @@
     <message>
         <source>XML (*.xml)</source>
         <translation>XML (*.xml)</translation>
+    </message>
+    <message>
+        <source>Performing the search...</source>
+        <translation>Выполняется поиск...</translation>
+    </message>
+    <message>
+        <source>Retrieving markets information...</source>
+        <translation>Получение информации о рынках...</translation>
+    </message>
+    <message>
+        <source>Nothing found. Please change your conditions or repeat the search later.</source>
+        <translation>Ничего не найдено. Измените условия или повторите поиск позже.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Got %n intermediate result(s). Getting more info...</source>
+        <translation>
+            <numerusform>Получен %n промежуточный результат. Получение подробностей...</numerusform>
+            <numerusform>Получено %n промежуточных результата. Получение подробностей...</numerusform>
+            <numerusform>Получено %n промежуточных результатов. Получение подробностей...</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Nothing found. Please change your conditions or reload the search later.</source>
+        <translation>Ничего не найдено. Измените условия или обновите поиск позже.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Search done. Displaying %n market(s)</source>
+        <translation>
+            <numerusform>Поиск завершён. Показан %n рынок</numerusform>
+            <numerusform>Поиск завершён. Показано %n рынка</numerusform>
+            <numerusform>Поиск завершён. Показано %n рынков</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>QSelection</name>
+    <message>
+        <source>BACK: %1 %2</source>
+        <translation>ЗА: %1 %2</translation>
+    </message>
+    <message>
+        <source>LAY: %1 %2</source>
+        <translation>ПРОТИВ: %1 %2</translation>
+    </message>
+    <message>
+        <source>Click to view silks data</source>
+        <translation>Нажмите, чтобы увидеть данные участника</translation>
+    </message>
+    <message>
+        <source>withdrawn</source>
+        <translation>снят</translation>
+    </message>
+    <message>
+        <source>&apos;at&apos; HH:mm</source>
+        <translation>&apos;в&apos; HH:mm</translation>
+    </message>
+    <message>
+        <source>d MMM &apos;at&apos; HH:mm</source>
+        <translation>d MMM &apos;в&apos; HH:mm</translation>
+    </message>
+    <message>
+        <source>Withdrawn %1, reduction factor: %2</source>
+        <translation>Снят %1, коэффициент снижения: %2</translation>
+    </message>
+    <message>
+        <source>Withdrawn</source>
+        <translation>Снят</translation>
     </message>
 </context>
 <context>

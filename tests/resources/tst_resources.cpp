@@ -30,12 +30,22 @@ private slots:
         for (const char* name : { "status_OPEN", "status_WILL-IN-PLAY", "status_SUSPENDED", "status_IN-PLAY",
                  "status_CLOSED", "betfair", "card_green" })
             QTest::newRow(name) << QStringLiteral(":/icons/%1.png").arg(QLatin1String(name));
+        // Flags under the exchange's upper-case codes, and the blank of no country.
+        QTest::newRow("flag GB") << QStringLiteral(":/countries/GB.png");
+        QTest::newRow("flag RU") << QStringLiteral(":/countries/RU.png");
+        QTest::newRow("no country") << QStringLiteral(":/countries/.png");
     }
 
     void iconsAreEmbedded()
     {
         QFETCH(QString, path);
         QVERIFY(QFile::exists(path));
+    }
+
+    void flagsAreUpperCaseOnly()
+    {
+        QVERIFY(!QFile::exists(":/countries/gb.png"));
+        QVERIFY(!QFile::exists(":/countries/ENGLAND.png"));
     }
 };
 

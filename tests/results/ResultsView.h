@@ -5,6 +5,40 @@
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QStandardItem>
+
+Q_DECLARE_METATYPE(QStandardItem*)
+
+// A column of the current data row, where it is read once.
+#define FETCH(Type, name) ([] { QFETCH(Type, name); return name; }())
+
+// A fixture written as JSON text; a typo in it stops the test.
+inline QJsonObject json(const QString& text)
+{
+    QJsonParseError error {};
+    const QJsonObject object = QJsonDocument::fromJson(text.toUtf8(), &error).object();
+    if (error.error != QJsonParseError::NoError)
+        qFatal("fixture: %s in %s", qPrintable(error.errorString()), qPrintable(text));
+    return object;
+}
+
+// The check-change notices of a model: its itemChanged with a null item.
+struct CheckNotices : QSignalSpy
+{
+    explicit CheckNotices(QStandardItemModel& model)
+        : QSignalSpy((qRegisterMetaType<QStandardItem*>(), &model), &QStandardItemModel::itemChanged)
+    {
+    }
+    int count() const
+    {
+        return int(std::count_if(cbegin(), cend(), [](const QVariantList& args) {
+            return args.at(0).value<QStandardItem*>() == nullptr;
+        }));
+    }
+};
 
 // The view as the main window's form makes it: the same properties, so that
 // sorting and the header behave as in the program.

@@ -1,0 +1,36 @@
+#include "RowCells.h"
+
+#include <QStandardItemModel>
+
+void ChangeFont(QStandardItem* cell, const std::function<void(QFont&)>& change)
+{
+    const QVariant stored = cell->data(Qt::FontRole);
+    const bool held = stored.userType() == QMetaType::QFont;
+    QFont font = held ? stored.value<QFont>() : QFont();
+    const QFont before = font;
+    change(font);
+    if (font != before || (!held && stored.isValid()))
+        cell->QStandardItem::setData(font, Qt::FontRole);
+}
+
+RowRewrite::RowRewrite(QStandardItem* market)
+    : market(market)
+    , model(market->model())
+    , wasBlocked(model && model->blockSignals(true))
+{
+}
+
+RowRewrite::~RowRewrite()
+{
+    if (!model || wasBlocked)
+        return;
+    model->blockSignals(false);
+    const QModelIndex first = market->index();
+    const int lastColumn = model->columnCount(first.parent()) - 1;
+    emit model->dataChanged(first, first.sibling(first.row(), lastColumn));
+    const int rows = market->rowCount();
+    if (rows > 0) {
+        emit model->dataChanged(
+            model->index(0, 0, first), model->index(rows - 1, market->columnCount() - 1, first));
+    }
+}

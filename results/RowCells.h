@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QFont>
+#include <QStandardItem>
+
+#include <functional>
+
+// Changes a cell's font, starting from a default font when it holds none.
+// A cell holding no font keeps none when the change leaves the default:
+// a font per cell is costly on large results.
+void ChangeFont(QStandardItem* cell, const std::function<void(QFont&)>& change);
+
+// Holds back the model's signals while a market row and its selection rows
+// are rewritten, then tells the views once per block of cells: one data
+// change for the market row and one for its selection rows. Rows must not
+// be added or removed meanwhile.
+class RowRewrite
+{
+public:
+    explicit RowRewrite(QStandardItem* market);
+    ~RowRewrite();
+
+private:
+    Q_DISABLE_COPY(RowRewrite)
+
+    QStandardItem* const market;
+    QStandardItemModel* const model;
+    const bool wasBlocked;
+};
