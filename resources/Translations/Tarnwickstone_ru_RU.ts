@@ -769,6 +769,13 @@
     </message>
 </context>
 <context>
+    <name>Settings</name>
+    <message>
+        <source>LanguageName</source>
+        <translation>Русский</translation>
+    </message>
+</context>
+<context>
     <name>SettingsStore</name>
     <message>
         <source>The settings file %1 is damaged; a copy of it was kept as %2</source>
