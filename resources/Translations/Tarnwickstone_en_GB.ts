@@ -909,6 +909,285 @@
     </message>
 </context>
 <context>
+    <name>Settings</name>
+    <message>
+        <source>LanguageName</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>%1 (version %2.%3.%4.%5)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1/</source>
+        <extracomment>%1 is the English web site, %2 the Russian one: each language names its own.</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copyright &amp;copy; 2015&amp;ndash;%1 &lt;a href=&quot;%2&quot; style=&quot;color:#0000ff; text-decoration:underline;&quot;&gt;The Tarnwickstone developers&lt;/a&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Last checked %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Number of selections</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Back price</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Lay price</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Near SP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Far SP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Actual SP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status / P/L</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Matched amount</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unmatched amount</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Starting time / rank</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Silks</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SettingsForm</name>
+    <message>
+        <source>General</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Language:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restart program to see changes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Interactive level:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show popups and confirm every action</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show popups on errors and confirm important actions only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Take default action and log all messages</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Expand all markets by default</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Include withdrawn selections into the list</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show country flags for each market in search results</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show country name in market tooltip</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open BetFair chart on price click (hold Shift to add)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Automatically save template when performing a search</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop placing bets on first error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show columns:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BetFair</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You have logged in to BetFair already.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Log Out</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select login scheme:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Embedded page interactive login (recommended)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Username/password API login (default)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;If your login procedure doesn&apos;t require any additional procedures (like two-factor authorization or additional data required by BetFair) you can use this method. Otherwise please select interactive one below.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter your BetFair credentials:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Username</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Login</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remember username</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connection</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Type:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Use system preferences</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Direct connect (no proxy)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Server:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Port:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Username:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Password:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Test your connection</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>E-mail</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>From:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>To:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Use SSL:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Send test message</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Current version</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check for program updates</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>and templates</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Daily</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Weekly</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Monthly</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check now</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>SettingsStore</name>
     <message>
         <source>The settings file %1 is damaged; a copy of it was kept as %2</source>

@@ -913,6 +913,285 @@
     </message>
 </context>
 <context>
+    <name>Settings</name>
+    <message>
+        <source>LanguageName</source>
+        <translation>Русский</translation>
+    </message>
+    <message>
+        <source>%1 (version %2.%3.%4.%5)</source>
+        <translation>%1 (версия %2.%3.%4.%5)</translation>
+    </message>
+    <message>
+        <source>%1/</source>
+        <extracomment>%1 is the English web site, %2 the Russian one: each language names its own.</extracomment>
+        <translation>%2/</translation>
+    </message>
+    <message>
+        <source>Copyright &amp;copy; 2015&amp;ndash;%1 &lt;a href=&quot;%2&quot; style=&quot;color:#0000ff; text-decoration:underline;&quot;&gt;The Tarnwickstone developers&lt;/a&gt;</source>
+        <translation>&amp;copy; 2015&amp;ndash;%1 &lt;a href=&quot;%2&quot; style=&quot;color:#0000ff; text-decoration:underline;&quot;&gt;Разработчики Tarnwickstone&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>Last checked %1</source>
+        <translation>Последняя проверка: %1</translation>
+    </message>
+    <message>
+        <source>Number of selections</source>
+        <translation>Число вариантов</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Объём</translation>
+    </message>
+    <message>
+        <source>Back price</source>
+        <translation>Коэффициент «за»</translation>
+    </message>
+    <message>
+        <source>Lay price</source>
+        <translation>Коэффициент «против»</translation>
+    </message>
+    <message>
+        <source>Near SP</source>
+        <translation>Ближний SP</translation>
+    </message>
+    <message>
+        <source>Far SP</source>
+        <translation>Дальний SP</translation>
+    </message>
+    <message>
+        <source>Actual SP</source>
+        <translation>Фактический SP</translation>
+    </message>
+    <message>
+        <source>Status / P/L</source>
+        <translation>Статус / прибыль</translation>
+    </message>
+    <message>
+        <source>Matched amount</source>
+        <translation>Сумма сведённых ставок</translation>
+    </message>
+    <message>
+        <source>Unmatched amount</source>
+        <translation>Сумма несведённых ставок</translation>
+    </message>
+    <message>
+        <source>Starting time / rank</source>
+        <translation>Время начала / место</translation>
+    </message>
+    <message>
+        <source>Silks</source>
+        <translation>Цвета жокеев</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsForm</name>
+    <message>
+        <source>General</source>
+        <translation>Общие</translation>
+    </message>
+    <message>
+        <source>Language:</source>
+        <translation>Язык:</translation>
+    </message>
+    <message>
+        <source>Restart program to see changes</source>
+        <translation>Перезапустите программу, чтобы увидеть изменения</translation>
+    </message>
+    <message>
+        <source>Interactive level:</source>
+        <translation>Уровень взаимодействия:</translation>
+    </message>
+    <message>
+        <source>Show popups and confirm every action</source>
+        <translation>Показывать сообщения и подтверждать каждое действие</translation>
+    </message>
+    <message>
+        <source>Show popups on errors and confirm important actions only</source>
+        <translation>Показывать сообщения об ошибках и подтверждать только важные действия</translation>
+    </message>
+    <message>
+        <source>Take default action and log all messages</source>
+        <translation>Действовать по умолчанию и записывать все сообщения в журнал</translation>
+    </message>
+    <message>
+        <source>Expand all markets by default</source>
+        <translation>Раскрывать все рынки по умолчанию</translation>
+    </message>
+    <message>
+        <source>Include withdrawn selections into the list</source>
+        <translation>Включать снятых участников в список</translation>
+    </message>
+    <message>
+        <source>Show country flags for each market in search results</source>
+        <translation>Флаги стран у рынков в результатах</translation>
+    </message>
+    <message>
+        <source>Show country name in market tooltip</source>
+        <translation>Название страны в подсказке рынка</translation>
+    </message>
+    <message>
+        <source>Open BetFair chart on price click (hold Shift to add)</source>
+        <translation>График BetFair по щелчку на цене (Shift — добавить)</translation>
+    </message>
+    <message>
+        <source>Automatically save template when performing a search</source>
+        <translation>Сохранять шаблон при каждом поиске</translation>
+    </message>
+    <message>
+        <source>Stop placing bets on first error</source>
+        <translation>Прекращать ставки при первой ошибке</translation>
+    </message>
+    <message>
+        <source>Show columns:</source>
+        <translation>Столбцы:</translation>
+    </message>
+    <message>
+        <source>BetFair</source>
+        <translation>BetFair</translation>
+    </message>
+    <message>
+        <source>You have logged in to BetFair already.</source>
+        <translation>Вы уже вошли в BetFair.</translation>
+    </message>
+    <message>
+        <source>Log Out</source>
+        <translation>Выйти</translation>
+    </message>
+    <message>
+        <source>Select login scheme:</source>
+        <translation>Способ входа:</translation>
+    </message>
+    <message>
+        <source>Embedded page interactive login (recommended)</source>
+        <translation>Вход через встроенную страницу (рекомендуется)</translation>
+    </message>
+    <message>
+        <source>Username/password API login (default)</source>
+        <translation>Вход по имени и паролю через API (по умолчанию)</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;If your login procedure doesn&apos;t require any additional procedures (like two-factor authorization or additional data required by BetFair) you can use this method. Otherwise please select interactive one below.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Если для входа не нужны дополнительные шаги (например, двухфакторная аутентификация или дополнительные данные, которые запрашивает BetFair), можно использовать этот способ. Иначе выберите выше вход через встроенную страницу.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Enter your BetFair credentials:</source>
+        <translation>Введите данные для входа в BetFair:</translation>
+    </message>
+    <message>
+        <source>Username</source>
+        <translation>Имя пользователя</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Пароль</translation>
+    </message>
+    <message>
+        <source>Login</source>
+        <translation>Войти</translation>
+    </message>
+    <message>
+        <source>Remember username</source>
+        <translation>Запомнить имя пользователя</translation>
+    </message>
+    <message>
+        <source>Connection</source>
+        <translation>Соединение</translation>
+    </message>
+    <message>
+        <source>Type:</source>
+        <translation>Тип:</translation>
+    </message>
+    <message>
+        <source>Use system preferences</source>
+        <translation>Системные настройки</translation>
+    </message>
+    <message>
+        <source>Direct connect (no proxy)</source>
+        <translation>Напрямую (без прокси)</translation>
+    </message>
+    <message>
+        <source>Server:</source>
+        <translation>Сервер:</translation>
+    </message>
+    <message>
+        <source>Port:</source>
+        <translation>Порт:</translation>
+    </message>
+    <message>
+        <source>Username:</source>
+        <translation>Логин:</translation>
+    </message>
+    <message>
+        <source>Password:</source>
+        <translation>Пароль:</translation>
+    </message>
+    <message>
+        <source>Test your connection</source>
+        <translation>Проверить</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Применить</translation>
+    </message>
+    <message>
+        <source>E-mail</source>
+        <translation>Почта</translation>
+    </message>
+    <message>
+        <source>From:</source>
+        <translation>От:</translation>
+    </message>
+    <message>
+        <source>To:</source>
+        <translation>Кому:</translation>
+    </message>
+    <message>
+        <source>Use SSL:</source>
+        <translation>Использовать SSL:</translation>
+    </message>
+    <message>
+        <source>Send test message</source>
+        <translation>Отправить тестовое письмо</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>О программе</translation>
+    </message>
+    <message>
+        <source>Current version</source>
+        <translation>Текущая версия</translation>
+    </message>
+    <message>
+        <source>Check for program updates</source>
+        <translation>Проверять обновления</translation>
+    </message>
+    <message>
+        <source>and templates</source>
+        <translation>и шаблонов</translation>
+    </message>
+    <message>
+        <source>Daily</source>
+        <translation>Ежедневно</translation>
+    </message>
+    <message>
+        <source>Weekly</source>
+        <translation>Еженедельно</translation>
+    </message>
+    <message>
+        <source>Monthly</source>
+        <translation>Ежемесячно</translation>
+    </message>
+    <message>
+        <source>Check now</source>
+        <translation>Проверить сейчас</translation>
+    </message>
+</context>
+<context>
     <name>SettingsStore</name>
     <message>
         <source>The settings file %1 is damaged; a copy of it was kept as %2</source>

@@ -5,7 +5,7 @@ TW_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 # Packages needed to build and run the program.
 TW_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config zlib1g-dev
   qtbase5-dev qtbase5-private-dev qttools5-dev qttools5-dev-tools
-  libqt5webkit5-dev famfamfam-flag-png)
+  libqt5webkit5-dev famfamfam-flag-png qttranslations5-l10n)
 
 # Further packages the tests use (local HTTPS and SMTP servers, the mail
 # parser, a display for screenshots).

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "QSearcher.h"
+#include "QSearcherModel.h"
+#include "Settings.h"
+
+#include "common/TestFiles.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSettings>
+#include <QtTest>
+
+// The settings tab wired to a real results view as the main window wires
+// them, with every option signal also written down in order.
+struct SettingsTab
+{
+    QSearcher results;
+    Settings tab;
+    QStringList sent;
+
+    SettingsTab()
+    {
+        QObject::connect(&tab, &Settings::setExpand, &results, &QSearcher::setExpand);
+        QObject::connect(&tab, &Settings::setShowCharts, &results, &QSearcher::setShowCharts);
+        QObject::connect(&tab, &Settings::setSaveOnSearch, &results, &QSearcher::setSaveOnSearch);
+        QObject::connect(&tab, &Settings::setShowCountryFlags, &results, &QSearcher::setShowCountryFlags);
+        QObject::connect(&tab, &Settings::setShowCountryNames, &results, &QSearcher::setShowCountryName);
+        QObject::connect(&tab, &Settings::setIncludeWithdrawns, &results, &QSearcher::setIncludeWithdrawns);
+        QObject::connect(&tab, &Settings::setShowColumn, &results, &QSearcher::setShowColumn);
+        QObject::connect(&tab, &Settings::setColumnColor, &results, &QSearcher::setColumnColor);
+
+        record(&Settings::setExpand, "setExpand");
+        record(&Settings::setShowCharts, "setShowCharts");
+        record(&Settings::setSaveOnSearch, "setSaveOnSearch");
+        record(&Settings::setShowCountryFlags, "setShowCountryFlags");
+        record(&Settings::setShowCountryNames, "setShowCountryNames");
+        record(&Settings::setIncludeWithdrawns, "setIncludeWithdrawns");
+        QObject::connect(&tab, &Settings::setShowColumn, &tab, [this](QSearcher::ColumnType column, bool show) {
+            sent << QString("setShowColumn(%1,%2)").arg(column).arg(show ? "true" : "false");
+        });
+        QObject::connect(&tab, &Settings::setColumnColor, &tab, [this](QSearcher::ColumnType column, QColor color) {
+            sent << QString("setColumnColor(%1,%2)").arg(column).arg(color.name());
+        });
+    }
+
+    template<typename T>
+    T* find(const char* name)
+    {
+        T* widget = tab.findChild<T*>(name);
+        if (!widget)
+            qFatal("no widget %s", name);
+        return widget;
+    }
+    QCheckBox* box(const char* name) { return find<QCheckBox>(name); }
+    QComboBox* combo(const char* name) { return find<QComboBox>(name); }
+    QLineEdit* edit(const char* name) { return find<QLineEdit>(name); }
+
+    // Makes the widget's page current and the tab visible, as a user sees it.
+    void showPageOf(QWidget* widget)
+    {
+        for (int page = 0; page < tab.count(); ++page) {
+            if (tab.widget(page)->isAncestorOf(widget))
+                tab.setCurrentIndex(page);
+        }
+        tab.show();
+    }
+
+    void click(QCheckBox* box)
+    {
+        showPageOf(box);
+        QTest::mouseClick(box, Qt::LeftButton);
+    }
+    // Types into the field and leaves it with Return, as a user ends an edit.
+    void type(QLineEdit* edit, const QString& text)
+    {
+        showPageOf(edit);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+    // Moves the combo one row down with the keyboard.
+    void stepDown(QComboBox* combo)
+    {
+        showPageOf(combo);
+        QTest::keyClick(combo, Qt::Key_Down);
+    }
+
+private:
+    void record(void (Settings::*signal)(bool), const QString& name)
+    {
+        QObject::connect(&tab, signal, &tab,
+            [this, name](bool value) { sent << QString("%1(%2)").arg(name, value ? "true" : "false"); });
+    }
+};
+
+// Every key of the store with its value, to see exactly what an action wrote.
+inline QMap<QString, QVariant> StoreContents()
+{
+    QMap<QString, QVariant> contents;
+    QSettings* store = SettingsStore();
+    for (const QString& key : store->allKeys())
+        contents.insert(key, store->value(key));
+    return contents;
+}
+
+// The keys whose values differ between two snapshots (added, changed or removed).
+inline QStringList ChangedKeys(const QMap<QString, QVariant>& before, const QMap<QString, QVariant>& after)
+{
+    QStringList keys;
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        if (!before.contains(it.key()) || before.value(it.key()) != it.value())
+            keys << it.key();
+    }
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        if (!after.contains(it.key()))
+            keys << it.key();
+    }
+    return keys;
+}
