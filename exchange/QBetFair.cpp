@@ -27,6 +27,8 @@ QString QBetFair::LoginUrlTemplate = QStringLiteral("https://identitysso.betfair
                                                     "?product=%1&locale=en_GB&url=https://www.betfair.com/");
 QStringList QBetFair::ChartSites = { QStringLiteral("http://uk.site.sports.betfair.com"),
     QStringLiteral("http://au.site.sports.betfair.com") };
+QString QBetFair::SilkImageUrl
+    = QStringLiteral("http://content-cache.betfair.com/feeds_images/Horses/SilkColours/%1");
 
 namespace {
 

@@ -37,6 +37,8 @@ public:
     static QString LoginUrlTemplate;
     // Runner chart sites: the main exchange's, then the Australian one's.
     static QStringList ChartSites;
+    // A runner's silk image; %1 is the file name, already percent-encoded.
+    static QString SilkImageUrl;
 
     static void SetLocale(const QString& locale);
     static void SetStopOnError(bool stop);

@@ -2,8 +2,11 @@
 
 #include <QStyledItemDelegate>
 
-// The delegate of the Volume column. It paints cells as the default delegate
-// does until the value bars are drawn here.
+// The delegate of the Volume column: each value as a bar behind its number.
+// A selection's share of its market's volume grows from the left, with a
+// faint " %" after the number; a market's share of the volume of all markets
+// shown (the model's "allMatched") grows from the right. The whole cell is
+// painted here: no check box, icon or focus frame.
 class QChartedTreeItem : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -11,4 +14,6 @@ class QChartedTreeItem : public QStyledItemDelegate
 
 public:
     explicit QChartedTreeItem(QObject* parent = nullptr);
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };

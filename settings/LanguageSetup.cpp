@@ -1,9 +1,9 @@
 #include "LanguageSetup.h"
 
 #include "DataFolder.h"
-#include "MetadataLabels.h"
 #include "QBetFair.h"
 #include "QConfirm.h"
+#include "QSilksTooltip.h"
 #include "QStatus.h"
 #include "SettingsStore.h"
 
@@ -100,7 +100,7 @@ void InitLanguage()
     QLocale::setDefault(QLocale(chosen.code));
 
     QStatus::InitStatuses();
-    MetadataLabels::Init();
+    QSilksTooltip::InitMetadataNames();
 
     // Also when nothing changed: the key then always names a language that
     // has a translation file.

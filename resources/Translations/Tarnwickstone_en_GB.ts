@@ -726,6 +726,13 @@
             <numerusform>Search done. Displaying %n markets</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Added %n chart(s).</source>
+        <translation>
+            <numerusform>Added %n chart.</numerusform>
+            <numerusform>Added %n charts.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>QSelection</name>
@@ -871,6 +878,14 @@
     <message>
         <source>DAM_SIRE_BRED</source>
         <translation>Horse&apos;s grandfather birth country</translation>
+    </message>
+    <message>
+        <source>the image is larger than %1 KB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Silk image load error: %1</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

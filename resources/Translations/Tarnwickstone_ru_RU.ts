@@ -730,6 +730,14 @@
             <numerusform>Поиск завершён. Показано %n рынков</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Added %n chart(s).</source>
+        <translation>
+            <numerusform>Добавлен %n график.</numerusform>
+            <numerusform>Добавлено %n графика.</numerusform>
+            <numerusform>Добавлено %n графиков.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>QSelection</name>
@@ -875,6 +883,14 @@
     <message>
         <source>DAM_SIRE_BRED</source>
         <translation>Страна рождения дедушки лошади</translation>
+    </message>
+    <message>
+        <source>the image is larger than %1 KB</source>
+        <translation>изображение больше %1 КБ</translation>
+    </message>
+    <message>
+        <source>Silk image load error: %1</source>
+        <translation>Ошибка загрузки изображения: %1</translation>
     </message>
 </context>
 <context>

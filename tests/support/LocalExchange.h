@@ -11,7 +11,8 @@
 // Points every exchange endpoint at a local test server for its lifetime,
 // then restores them and the transfer timeout. Betting, account and identity
 // answer at the paths below; scores, login, charts (/uk, /au) and country at
-// paths named after them; the product sites at / and /ru.
+// paths named after them; silk images at silkImagePath(); the product sites
+// at / and /ru.
 class LocalExchange
 {
 public:
@@ -25,6 +26,7 @@ public:
         point(QBetFair::LoginUrlTemplate,
             server.url("/view/login?product=%1&locale=en_GB&url=") + server.url("/"));
         point(QBetFair::ChartSites, QStringList { server.url("/uk"), server.url("/au") });
+        point(QBetFair::SilkImageUrl, server.url(silkImagePath("%1")));
         point(QCheckConnection::CountryUrl, server.url("/country"));
         point(ProductSite::English, server.url());
         point(ProductSite::Russian, server.url("/ru"));
@@ -42,6 +44,10 @@ public:
     }
     static QString accountPath() { return "/exchange/account/json-rpc/v1"; }
     static QString identityPath(const QString& operation) { return "/api/" + operation; }
+    static QString silkImagePath(const QString& encodedName)
+    {
+        return "/feeds_images/Horses/SilkColours/" + encodedName;
+    }
 
 private:
     Q_DISABLE_COPY(LocalExchange)
