@@ -10,6 +10,7 @@
 
 #include "HttpTestServer.h"
 #include "LocalExchange.h"
+#include "MarketData.h"
 #include "QPriceUpdater.h"
 
 #include <QCoreApplication>
@@ -20,11 +21,8 @@
 #include <QProcess>
 #include <QTextStream>
 
-#include <sys/resource.h>
-
 #include <atomic>
 #include <cstdio>
-#include <random>
 
 namespace {
 
@@ -40,106 +38,6 @@ QStringList MarketIds()
                                          : QStringLiteral("1.%1").arg(223000000 + i * 13));
     }
     return ids;
-}
-
-// The next price on the exchange's ladder.
-double NextTick(double price)
-{
-    static const struct
-    {
-        double upTo;
-        double step;
-    } bands[] = { { 2, 0.01 }, { 3, 0.02 }, { 4, 0.05 }, { 6, 0.1 }, { 10, 0.2 }, { 20, 0.5 }, { 30, 1 },
-        { 50, 2 }, { 100, 5 }, { 1000, 10 } };
-    for (const auto& band : bands) {
-        if (price < band.upTo - 1e-9)
-            return qMin(1000.0, price + band.step);
-    }
-    return 1000;
-}
-
-double Round2(double value)
-{
-    return qRound64(value * 100) / 100.0;
-}
-
-QJsonObject PriceSize(double price, double size)
-{
-    return QJsonObject { { "price", Round2(price) }, { "size", Round2(size) } };
-}
-
-// A market book as the exchange sends it, 3 to 20 runners, the same for the
-// same id every time.
-QJsonObject MarketBook(const QString& id, bool traded, bool sp)
-{
-    std::mt19937 random(qHash(id));
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    const int runners = 3 + static_cast<int>(random() % 18);
-
-    QJsonArray runnerBooks;
-    double marketMatched = 0;
-    double marketAvailable = 0;
-    for (int r = 0; r < runners; ++r) {
-        double back = 1.01;
-        const int ticks = 5 + static_cast<int>(random() % 200);
-        for (int t = 0; t < ticks; ++t)
-            back = NextTick(back);
-        const double lay = NextTick(back);
-        const double backSize = 2 + unit(random) * 800;
-        const double laySize = 2 + unit(random) * 800;
-        const double matched = unit(random) * 25000;
-        marketMatched += matched;
-        marketAvailable += backSize + laySize;
-
-        QJsonObject ex { { "availableToBack", QJsonArray { PriceSize(back, backSize) } },
-            { "availableToLay", QJsonArray { PriceSize(lay, laySize) } } };
-        if (traded) {
-            QJsonArray volume;
-            double price = back;
-            for (int i = 0; i < 3; ++i)
-                price = qMax(1.01, price - 0.05 * price);
-            const int levels = 5 + static_cast<int>(random() % 36);
-            for (int level = 0; level < levels; ++level, price = NextTick(price))
-                volume.append(PriceSize(price, unit(random) * 3000));
-            ex.insert("tradedVolume", volume);
-        } else {
-            ex.insert("tradedVolume", QJsonArray());
-        }
-        QJsonObject runner { { "selectionId", static_cast<qint64>(1000000 + (random() % 50000000)) },
-            { "handicap", 0.0 }, { "status", "ACTIVE" }, { "lastPriceTraded", Round2(back) },
-            { "totalMatched", Round2(matched) }, { "ex", ex } };
-        if (sp) {
-            runner.insert("sp",
-                QJsonObject { { "nearPrice", Round2(back * 1.02) }, { "farPrice", Round2(back * 0.97) },
-                    { "backStakeTaken", QJsonArray { PriceSize(1.01, unit(random) * 500) } },
-                    { "layLiabilityTaken", QJsonArray { PriceSize(1000, unit(random) * 300) } },
-                    { "actualSP", "NaN" } });
-        }
-        runnerBooks.append(runner);
-    }
-    return QJsonObject { { "marketId", id }, { "isMarketDataDelayed", false }, { "status", "OPEN" },
-        { "betDelay", 0 }, { "bspReconciled", false }, { "complete", true }, { "inplay", false },
-        { "numberOfWinners", 1 }, { "numberOfRunners", runners }, { "numberOfActiveRunners", runners },
-        { "lastMatchTime", "2024-05-18T14:02:31.512Z" }, { "totalMatched", Round2(marketMatched) },
-        { "totalAvailable", Round2(marketAvailable) }, { "crossMatching", true },
-        { "runnersVoidable", false },
-        { "version", static_cast<qint64>(5000000000LL + (random() % 100000000)) },
-        { "runners", runnerBooks } };
-}
-
-long PeakRssKb()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-double CpuSeconds()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
-        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 int RunConfiguration(bool full)

@@ -9,6 +9,7 @@
 
 #include "HttpTestServer.h"
 #include "LocalExchange.h"
+#include "MarketData.h"
 #include "QSearchWorker.h"
 
 #include <QCoreApplication>
@@ -18,8 +19,6 @@
 #include <QJsonArray>
 #include <QPointer>
 #include <QTextStream>
-
-#include <sys/resource.h>
 
 #include <memory>
 #include <vector>
@@ -79,35 +78,8 @@ struct Jurisdiction
     void addMarket(const QString& marketPrefix, const QString& country, int minute)
     {
         const int serial = int(markets.size());
-        QJsonArray runners;
-        QJsonArray runnersWithMetadata;
-        for (int r = 0; r < RunnersPerMarket; ++r) {
-            QJsonObject runner { { "selectionId", 1000000 + serial * RunnersPerMarket + r },
-                { "runnerName", QStringLiteral("Runner %1 of market %2").arg(r + 1).arg(serial) },
-                { "sortPriority", r + 1 }, { "handicap", 0 } };
-            runners.append(runner);
-            runner.insert("metadata",
-                QJsonObject { { "COLOURS_FILENAME", QStringLiteral("c%1.jpg").arg(serial * 10 + r) },
-                    { "JOCKEY_NAME", QStringLiteral("Jockey %1").arg(r) },
-                    { "TRAINER_NAME", QStringLiteral("Trainer %1").arg(r) }, { "AGE", "5" },
-                    { "WEIGHT_VALUE", "126" }, { "FORM", "1-23" }, { "CLOTH_NUMBER", QString::number(r + 1) },
-                    { "STALL_DRAW", QString::number(r + 2) } });
-            runnersWithMetadata.append(runner);
-        }
-        QJsonObject market { { "marketId",
-                                 QStringLiteral("%1.%2").arg(marketPrefix).arg(200000000 + serial) },
-            { "marketName", QStringLiteral("Race %1").arg(serial) },
-            { "marketStartTime", MinuteText(minute) }, { "totalMatched", 0 },
-            { "description", QJsonObject { { "marketType", "WIN" }, { "turnInPlayEnabled", true } } },
-            { "event",
-                QJsonObject { { "id", QString::number(30000000 + serial / 8) },
-                    { "name", QStringLiteral("Meeting %1").arg(serial / 8) }, { "venue", "Newmarket" },
-                    { "countryCode", country } } },
-            { "eventType", QJsonObject { { "id", "7" }, { "name", "Horse Racing" } } } };
-        market.insert("runners", runners);
-        markets.push_back(market);
-        market.insert("runners", runnersWithMetadata);
-        withMetadata.push_back(market);
+        markets.push_back(CatalogueRecord(serial, marketPrefix, country, MinuteText(minute), RunnersPerMarket, false));
+        withMetadata.push_back(CatalogueRecord(serial, marketPrefix, country, MinuteText(minute), RunnersPerMarket, true));
     }
 
     // The first maxResults markets starting in [from, to).
@@ -135,13 +107,6 @@ void Serve(HttpTestServer& server, const QString& prefix, const std::shared_ptr<
     });
 }
 
-long PeakMemoryKiB()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -156,7 +121,7 @@ int main(int argc, char* argv[])
         std::make_shared<const Jurisdiction>(QStringLiteral("1"), QStringLiteral("GB")));
     Serve(server, QStringLiteral("api-au"),
         std::make_shared<const Jurisdiction>(QStringLiteral("2"), QStringLiteral("AU")));
-    const long memoryBefore = PeakMemoryKiB();
+    const long memoryBefore = PeakRssKb();
 
     auto* worker
         = new QSearchWorker(QJsonObject { { "eventTypeIds", QJsonArray { "7" } }, { "silks", silks } });
@@ -192,7 +157,7 @@ int main(int argc, char* argv[])
         << "requests: " << rangeRequests + catalogueRequests << " (" << rangeRequests << " time ranges, "
         << catalogueRequests << " catalogue)\n"
         << "wall time: " << elapsed << " ms\n"
-        << "peak memory: " << PeakMemoryKiB() << " KiB (" << memoryBefore
+        << "peak memory: " << PeakRssKb() << " KiB (" << memoryBefore
         << " KiB before the search, local server included)\n";
     return error.isEmpty() && received == 2 * MarketsPerJurisdiction ? 0 : 1;
 }

@@ -169,7 +169,7 @@ void QMarket::Update(const QJsonObject& book)
     statusCell->setData(SharedIcon(QStringLiteral(":/icons/status_%1.png").arg(status)), Qt::DecorationRole);
     statusCell->setData(status, QSearcher::SortRole);
     statusCell->setData(QStatus::StatusText(status), Qt::DisplayRole);
-    statusCell->setData(QBrush(QStatus::StatusColor(status), Qt::SolidPattern), Qt::ForegroundRole);
+    statusCell->setData(SharedBrush(QStatus::StatusColor(status)), Qt::ForegroundRole);
 
     const double total = book.value(QLatin1String("totalMatched")).toDouble();
     QStandardItem* volume = Cell(QSearcher::ColVolume);
@@ -193,7 +193,7 @@ void QMarket::Update(const QJsonObject& book)
     counted->setData(count - withdrawn, QSearcher::SortRole);
     if (withdrawn > 0) {
         counted->setData(tr("%1 total - %2 withdrawn").arg(count).arg(withdrawn), Qt::ToolTipRole);
-        counted->setData(QBrush(QColor::fromHsl(190, 255, 100, 255), Qt::SolidPattern), Qt::ForegroundRole);
+        counted->setData(SharedBrush(QColor::fromHsl(190, 255, 100, 255)), Qt::ForegroundRole);
     }
 
     if (numberOfWinners == 0) {

@@ -2,6 +2,7 @@
 
 #include "QSearcher.h"
 #include "QSelection.h"
+#include "RowCells.h"
 
 #include <QBrush>
 #include <QVector>
@@ -47,6 +48,7 @@ void QMarket::UpdateRanks()
     // not keep an old one (a favourite whose offer went would stay rank 1).
     QVector<Ranked> prices;
     QVector<Ranked> volumes;
+    QVector<int> running;
     double matched = 0;
     double unmatched = 0;
     double backBook = 0;
@@ -62,9 +64,7 @@ void QMarket::UpdateRanks()
             selection->ShowRank(0);
             continue;
         }
-        QStandardItem* rank = child(row, QSearcher::ColTimeRank);
-        rank->setData(9999, QSearcher::SortRole);
-        rank->setData(QVariant(), Qt::DisplayRole);
+        running.append(row);
 
         const double back = Value(selection, QSearcher::ColBackPrice);
         if (back > 1.0)
@@ -80,8 +80,18 @@ void QMarket::UpdateRanks()
 
     std::sort(prices.begin(), prices.end());
     backRanked = 0;
-    for (const Ranked& entry : qAsConst(prices))
+    QVector<bool> ranked(rowCount(), false);
+    for (const Ranked& entry : qAsConst(prices)) {
         entry.selection->ShowRank(++backRanked);
+        ranked[entry.row] = true;
+    }
+    for (const int row : qAsConst(running)) {
+        if (ranked.at(row))
+            continue;
+        QStandardItem* rank = child(row, QSearcher::ColTimeRank);
+        rank->setData(9999, QSearcher::SortRole);
+        rank->setData(QVariant(), Qt::DisplayRole);
+    }
     std::sort(volumes.begin(), volumes.end());
     volumeRanked = 0;
     for (const Ranked& entry : qAsConst(volumes))
@@ -105,5 +115,5 @@ void QMarket::ShowBook(int column, double book, bool valueAbove)
     cell->setData(shown ? QStringLiteral("%L1 %").arg(book * 100, 0, 'f', 2) : QString(), Qt::DisplayRole);
     // A back book under 100 % or a lay book over it offers value.
     const bool value = shown && (valueAbove ? normalized > 1.0 : normalized < 1.0);
-    cell->setData(value ? QVariant(QBrush(Qt::yellow)) : QVariant(), Qt::BackgroundRole);
+    cell->setData(value ? QVariant(SharedBrush(Qt::yellow)) : QVariant(), Qt::BackgroundRole);
 }

@@ -54,6 +54,7 @@ QSearcher::QSearcher(QWidget* parent)
 QSearcher::~QSearcher()
 {
     // The view lets go of the model and the delegate before they are deleted.
+    ClearRows();
     setItemDelegateForColumn(ColVolume, nullptr);
     setModel(nullptr);
 }

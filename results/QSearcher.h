@@ -74,6 +74,8 @@ public:
         KindRole = Qt::UserRole + 104,
         EventTypeRole = Qt::UserRole + 105,
         EventRole = Qt::UserRole + 107,
+        // On a market row's column 0: the order in which the rows came.
+        ArrivalRole = Qt::UserRole + 110,
     };
 
     explicit QSearcher(QWidget* parent = nullptr);
@@ -284,12 +286,14 @@ private:
     bool PriceFlag(const QStringList& selectionKeys) const;
     void StartPriceUpdater(const QStringList& ids, bool matched, bool unmatched);
     void SortRows(int column, Qt::SortOrder order);
+    void ClearRows();
     void LogInfo(const QString& text);
 
     std::unique_ptr<QChartedTreeItem> barDelegate;
     Stage stage = Stage::Idle;
     quint64 passSerial = 0;
     bool refreshPending = false;
+    int arrivals = 0;
     bool checkedCountStale = false;
     QHash<QString, QStandardItem*> marketIndex;
 

@@ -63,7 +63,7 @@ void QSearcher::Update(bool update)
 {
     updating = update;
     BeginPass(Stage::Catalogue);
-    model->clear();
+    ClearRows();
     setUpdatesEnabled(false);
     SetHeaderLabels();
     RestoreHeaderState();
@@ -110,6 +110,7 @@ void QSearcher::FoundMarkets(const QJsonArray& v)
         if (MarketById(id))
             continue;
         auto* row = new QMarket;
+        row->setData(arrivals++, ArrivalRole);
         row->AppendTo(model->invisibleRootItem(), market);
         marketIndex.insert(id, row);
     }
@@ -221,6 +222,21 @@ void QSearcher::SortRows(int column, Qt::SortOrder order)
     if (unchanged || !isSortingEnabled())
         model->sort(column, order);
     header()->setSortIndicator(column, order);
+}
+
+void QSearcher::ClearRows()
+{
+    // Sorted rows are found again by a search from where each row last was
+    // (Qt's cache of a row's place); taking them down so would cost a search
+    // per cell, seconds on large results. Back in their order of arrival the
+    // cache is right again.
+    if (Count() > 1) {
+        model->setSortRole(ArrivalRole);
+        model->sort(ColName, Qt::AscendingOrder);
+        model->setSortRole(SortRole);
+    }
+    model->clear();
+    arrivals = 0;
 }
 
 void QSearcher::SearchError(const QString& error)

@@ -111,7 +111,9 @@ void QSelection::Fill(const QJsonObject& runner, QStandardItem* const cells[])
     setCheckable(true);
 
     QStandardItem* rank = cells[QSearcher::ColTimeRank];
-    rank->setData(QBrush(Qt::gray), Qt::ForegroundRole);
+    rank->setData(SharedBrush(Qt::gray), Qt::ForegroundRole);
+    // Read by the value bar: this volume cell is a selection's share.
+    cells[QSearcher::ColVolume]->setData(true, QSearcher::KindRole);
     rank->setData(9999, QSearcher::SortRole);
     for (const int column : RightAligned)
         cells[column]->setData(int(Qt::AlignRight), Qt::TextAlignmentRole);
@@ -178,7 +180,7 @@ void QSelection::ShowRank(int rank)
     }
     cell->setData(0, QSearcher::SortRole);
     cell->setData(tr("withdrawn"), Qt::DisplayRole);
-    cell->setData(QBrush(Qt::lightGray), Qt::ForegroundRole);
+    cell->setData(SharedBrush(Qt::lightGray), Qt::ForegroundRole);
 }
 
 void QSelection::Update(const QJsonObject& runner, double marketMatched)
@@ -208,7 +210,7 @@ void QSelection::Update(const QJsonObject& runner, double marketMatched)
 
 void QSelection::Withdraw(const QJsonObject& runner)
 {
-    QStandardItem::setData(QBrush(Qt::lightGray), Qt::ForegroundRole);
+    QStandardItem::setData(SharedBrush(Qt::lightGray), Qt::ForegroundRole);
     setEnabled(false);
     // A disabled row cannot be unticked by hand, and no action may use it:
     // the tick goes, without the hand-tick notice.
@@ -222,7 +224,7 @@ void QSelection::Withdraw(const QJsonObject& runner)
     QStandardItem::setData(tr("Withdrawn %1, reduction factor: %2").arg(moment, reduction), Qt::ToolTipRole);
 
     QStandardItem* status = Cell(QSearcher::ColStatus);
-    status->setData(QBrush(Qt::lightGray), Qt::ForegroundRole);
+    status->setData(SharedBrush(Qt::lightGray), Qt::ForegroundRole);
     status->setData(tr("Withdrawn"), Qt::DisplayRole);
     status->setData(int(Qt::AlignLeft), Qt::TextAlignmentRole);
 }
@@ -240,8 +242,8 @@ bool QSelection::ShowPrice(QStandardItem* cell, const QJsonObject& offer, double
         const bool traded = qFuzzyCompare(price, lastTraded);
         ChangeFont(cell, [traded](QFont& font) { font.setUnderline(traded); });
     } else {
-        cell->setData(QString(), Qt::DisplayRole);
-        cell->setData(QString(), Qt::ToolTipRole);
+        PutText(cell, Qt::DisplayRole, QString());
+        PutText(cell, Qt::ToolTipRole, QString());
     }
     cell->setData(price, QSearcher::SortRole);
     return shown;
@@ -257,7 +259,7 @@ void QSelection::ShowStartingPrices(const QJsonObject& sp, short decimals)
     for (const auto& guide : guides) {
         QStandardItem* cell = Cell(guide.column);
         const double value = sp.value(QLatin1String(guide.key)).toDouble();
-        cell->setData(value > 0 ? Fixed(value, decimals) : QString(), Qt::DisplayRole);
+        PutText(cell, Qt::DisplayRole, value > 0 ? Fixed(value, decimals) : QString());
         cell->setData(value, QSearcher::SortRole);
     }
     QStandardItem* actual = Cell(QSearcher::ColActualSP);
@@ -266,7 +268,7 @@ void QSelection::ShowStartingPrices(const QJsonObject& sp, short decimals)
         OnLadder(value, decimals);
         actual->setData(Fixed(value, decimals), Qt::DisplayRole);
     } else {
-        actual->setData(QString(), Qt::DisplayRole);
+        PutText(actual, Qt::DisplayRole, QString());
     }
     actual->setData(value, QSearcher::SortRole);
 }
@@ -276,14 +278,13 @@ void QSelection::ShowVolume(const QJsonObject& runner, double marketMatched)
     QStandardItem* cell = Cell(QSearcher::ColVolume);
     if (withdrawn) {
         cell->setData(0, QSearcher::SortRole);
-        cell->setData(QString(), Qt::DisplayRole);
+        PutText(cell, Qt::DisplayRole, QString());
         return;
     }
     const double matched = runner.value(QLatin1String("totalMatched")).toDouble();
     const double share = marketMatched > 0 ? matched / marketMatched : 0;
     cell->setData(Fixed(matched, 1) + QBetFair::GetCurrency(), Qt::ToolTipRole);
     cell->setData(share, QSearcher::SortRole);
-    cell->setData(true, QSearcher::KindRole);
     cell->setData(Fixed(share * 100, share <= 0.01 ? 2 : 0), Qt::DisplayRole);
 }
 
@@ -320,7 +321,7 @@ void QSelection::ShowOrders(const QJsonObject& runner)
         QStandardItem* cell = Cell(amount.column);
         const double total = amount.total;
         cell->setData(total, QSearcher::SortRole);
-        cell->setData(total > 0 ? Fixed(total, 2) : QString(), Qt::DisplayRole);
-        cell->setData(total > 0 ? SideAmounts(amount.back, amount.lay) : QString(), Qt::ToolTipRole);
+        PutText(cell, Qt::DisplayRole, total > 0 ? Fixed(total, 2) : QString());
+        PutText(cell, Qt::ToolTipRole, total > 0 ? SideAmounts(amount.back, amount.lay) : QString());
     }
 }

@@ -1,5 +1,6 @@
 #include "RowCells.h"
 
+#include <QHash>
 #include <QStandardItemModel>
 
 void ChangeFont(QStandardItem* cell, const std::function<void(QFont&)>& change)
@@ -11,6 +12,24 @@ void ChangeFont(QStandardItem* cell, const std::function<void(QFont&)>& change)
     change(font);
     if (font != before || (!held && stored.isValid()))
         cell->QStandardItem::setData(font, Qt::FontRole);
+}
+
+void PutText(QStandardItem* cell, int role, const QString& text)
+{
+    if (!text.isEmpty())
+        cell->setData(text, role);
+    else if (cell->data(role).isValid())
+        cell->setData(QVariant(), role);
+}
+
+const QBrush& SharedBrush(const QColor& color)
+{
+    static QHash<QPair<int, quint64>, QBrush> brushes;
+    const QPair<int, quint64> key(color.spec(), quint64(color.rgba64()));
+    auto found = brushes.find(key);
+    if (found == brushes.end())
+        found = brushes.insert(key, QBrush(color, Qt::SolidPattern));
+    return found.value();
 }
 
 RowRewrite::RowRewrite(QStandardItem* market)

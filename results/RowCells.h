@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBrush>
 #include <QFont>
 #include <QStandardItem>
 
@@ -9,6 +10,13 @@
 // A cell holding no font keeps none when the change leaves the default:
 // a font per cell is costly on large results.
 void ChangeFont(QStandardItem* cell, const std::function<void(QFont&)>& change);
+
+// Stores a text; an empty one removes the role instead (nothing is stored
+// for a cell that never held it): one value less per cell on large results.
+void PutText(QStandardItem* cell, int role, const QString& text);
+
+// Brushes shared by all cells (a brush made per cell is an allocation each).
+const QBrush& SharedBrush(const QColor& color);
 
 // Holds back the model's signals while a market row and its selection rows
 // are rewritten, then tells the views once per block of cells: one data

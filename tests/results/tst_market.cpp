@@ -440,7 +440,7 @@ private slots:
         QVERIFY(!row.market->HasOrders());
     }
 
-    // The spec-order set-up (append, then Set) builds the same row.
+    // Appended first, then set up, the row comes out the same.
     void setAfterAppend()
     {
         ResultsView results;

@@ -11,6 +11,7 @@
 
 #include "common/TestFiles.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QPointer>
 #include <QtTest>
@@ -206,6 +207,28 @@ private slots:
         // The header as the program sets it, the columns as the options say.
         QCOMPARE(flow.results.model().headerData(QSearcher::ColBackPrice, Qt::Horizontal).toString(), "BACK");
         QCOMPARE(ShownColumns(flow.view), (QList<int> { 0, 2, 3, 4, 5, 6 }));
+    }
+
+    // What the user sees after a search: titles, statuses, books and ranks
+    // on screen. TW_SHOT_DIR keeps the picture.
+    void shownResults()
+    {
+        Flow flow;
+        flow.view.setExpand(true);
+        flow.view.setShowColumn(QSearcher::ColNumSelections, true);
+        flow.view.resize(1100, 420);
+        flow.view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&flow.view));
+        flow.searchTo({ 1, 2 });
+        flow.view.Market(0)->Selection(12)->setCheckState(Qt::Checked);
+        const QImage shot = flow.view.grab().toImage();
+        if (!qEnvironmentVariableIsEmpty("TW_SHOT_DIR"))
+            shot.save(QDir(qEnvironmentVariable("TW_SHOT_DIR")).filePath("results_search_en.png"));
+        const QModelIndex first = flow.view.MarketRow(0)->index();
+        QVERIFY(flow.view.isExpanded(first));
+        QCOMPARE(first.sibling(0, QSearcher::ColBackPrice).data().toString(), "100.00 %");
+        QCOMPARE(first.sibling(0, QSearcher::ColStatus).data().toString(), "Open");
+        QVERIFY(flow.view.visualRect(flow.results.model().index(2, QSearcher::ColTimeRank, first)).isValid());
     }
 
     void emptyCatalogue()
