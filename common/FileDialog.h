@@ -16,6 +16,8 @@ public:
         QString caption;
         QString directory;
         QString filter;
+        // The filter shown first; empty for the dialog's own choice.
+        QString selectedFilter;
     };
 
     // For tests only: the responder answers in place of the modal dialog; an
@@ -23,10 +25,11 @@ public:
     using Responder = std::function<QString(const Request& request)>;
     static void SetResponder(Responder responder);
 
-    // QFileDialog::getSaveFileName with the default options; empty when the
-    // user cancelled.
-    static QString GetSaveFileName(
-        QWidget* parent, const QString& caption, const QString& directory, const QString& filter);
+    // QFileDialog::getSaveFileName with the default options, showing
+    // selectedFilter first when it is one of filter's; empty when the user
+    // cancelled. The filter the user ends on is not reported.
+    static QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& directory,
+        const QString& filter, const QString& selectedFilter = QString());
     // QFileDialog::getOpenFileName likewise.
     static QString GetOpenFileName(
         QWidget* parent, const QString& caption, const QString& directory, const QString& filter);

@@ -583,6 +583,16 @@
     </message>
 </context>
 <context>
+    <name>QObject</name>
+    <message numerus="yes">
+        <source>Send the selected %n selection(s) by e-mail?</source>
+        <translation>
+            <numerusform>Send the selected %n selection by e-mail?</numerusform>
+            <numerusform>Send the selected %n selections by e-mail?</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>QPriceUpdater</name>
     <message>
         <source>Nothing to update</source>
@@ -732,6 +742,52 @@
             <numerusform>Added %n chart.</numerusform>
             <numerusform>Added %n charts.</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Where to save the file to?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unable to save file: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File &apos;%1 saved</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tarnwickstone search results</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Message succesfully sent</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>SMTP ERROR: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Market</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Selection</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1/</source>
+        <extracomment>%1 is the English web site, %2 the Russian one: each language names its own.</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%3&lt;br&gt;
+&lt;br&gt;
+-- &lt;br&gt;
+Yours faithfully,&lt;br&gt;
+ %1&lt;br&gt;
+http://%2/</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

@@ -583,6 +583,17 @@
     </message>
 </context>
 <context>
+    <name>QObject</name>
+    <message numerus="yes">
+        <source>Send the selected %n selection(s) by e-mail?</source>
+        <translation>
+            <numerusform>Отправить %n выбранного участника по e-mail?</numerusform>
+            <numerusform>Отправить %n выбранных участника по e-mail?</numerusform>
+            <numerusform>Отправить %n выбранных участников по e-mail?</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>QPriceUpdater</name>
     <message>
         <source>Nothing to update</source>
@@ -737,6 +748,57 @@
             <numerusform>Добавлено %n графика.</numerusform>
             <numerusform>Добавлено %n графиков.</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Where to save the file to?</source>
+        <translation>Куда сохранить файл?</translation>
+    </message>
+    <message>
+        <source>Unable to save file: %1</source>
+        <translation>Невозможно сохранить файл: %1</translation>
+    </message>
+    <message>
+        <source>File &apos;%1 saved</source>
+        <translation>Файл &apos;%1&apos; сохранен</translation>
+    </message>
+    <message>
+        <source>Tarnwickstone search results</source>
+        <translation>Результаты поиска Tarnwickstone</translation>
+    </message>
+    <message>
+        <source>Message succesfully sent</source>
+        <translation>Сообщение успешно отправлено</translation>
+    </message>
+    <message>
+        <source>SMTP ERROR: %1</source>
+        <translation>ОШИБКА SMTP: %1</translation>
+    </message>
+    <message>
+        <source>Market</source>
+        <translation>Рынок</translation>
+    </message>
+    <message>
+        <source>Selection</source>
+        <translation>Участник</translation>
+    </message>
+    <message>
+        <source>%1/</source>
+        <extracomment>%1 is the English web site, %2 the Russian one: each language names its own.</extracomment>
+        <translation>%2/</translation>
+    </message>
+    <message>
+        <source>%3&lt;br&gt;
+&lt;br&gt;
+-- &lt;br&gt;
+Yours faithfully,&lt;br&gt;
+ %1&lt;br&gt;
+http://%2/</source>
+        <translation>%3&lt;br&gt;
+&lt;br&gt;
+-- &lt;br&gt;
+С уважением,&lt;br&gt;
+ %1&lt;br&gt;
+http://%2/</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,7 @@
 #include "MimeMessage.h"
 #include "MimeMultiPart.h"
 #include "QuotedPrintable.h"
+#include "ScriptedSmtp.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,18 +20,6 @@ Part made(MimePart* part, int encoding = -1)
     if (encoding >= 0)
         part->setTransferEncoding(MimePart::TransferEncoding(encoding));
     return Part(part);
-}
-
-// What Python's own mail parser makes of a message (see mail_referee.py).
-QJsonObject referee(const QByteArray& message)
-{
-    QProcess python;
-    python.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    python.start("/usr/bin/python3", { MAIL_REFEREE_SCRIPT });
-    python.write(message);
-    python.closeWriteChannel();
-    python.waitForFinished(60000);
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
 }
 
 } // namespace
@@ -162,7 +151,7 @@ private slots:
             tree.append(part->contentType());
         }
 
-        const QJsonObject report = referee(message.toMimeString().toUtf8());
+        const QJsonObject report = MailReferee(MAIL_REFEREE_SCRIPT, message.toMimeString().toUtf8());
         QCOMPARE(report.value("problems").toString(), QString());
         QCOMPARE(report.value("headerNames").toArray(), QJsonArray({ "From", "To", "Subject", "Date", "Message-ID", "MIME-Version",
                                                             "Content-Type", "Content-Transfer-Encoding" }));

@@ -1,7 +1,7 @@
 #include "EmailAddress.h"
 #include "SMTPThread.h"
 #include "SmtpClient.h"
-#include "TestCertificate.h"
+#include "ScriptedSmtp.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -67,40 +67,15 @@ class tst_Smtp : public QObject
 {
     Q_OBJECT
 
-    // smtp_server.py, with a certificate for 127.0.0.1 (not for localhost) signed by
-    // a test authority that clients trust only when told to.
     QTemporaryDir m_folder;
-    QProcess m_servers;
-    TestCertificate m_authority;
-
-    // The port of a new server that plays script to one client.
-    int scripted(const QStringList& script)
-    {
-        m_servers.write(QJsonDocument(QJsonObject { { "script", QJsonArray::fromStringList(script) } }).toJson(QJsonDocument::Compact) + '\n');
-        return next("port").value("port").toInt();
-    }
-
-    // The next record that holds key: a new server's "port", a closed connection's "lines".
-    QJsonObject next(const QString& key)
-    {
-        while (m_servers.canReadLine() || m_servers.waitForReadyRead(30000)) {
-            const QJsonObject record = m_servers.canReadLine() ? QJsonDocument::fromJson(m_servers.readLine()).object() : QJsonObject();
-            if (record.contains(key))
-                return record;
-        }
-        return {};
-    }
+    ScriptedSmtpServers m_servers;
 
 private slots:
     void initTestCase()
     {
-        m_authority = TestCertificate::createAuthority(m_folder.path());
-        const TestCertificate server = TestCertificate::createSigned(m_folder.path(), "server", "IP:127.0.0.1", m_authority);
-        m_servers.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_servers.start("/usr/bin/python3", { "-B", SMTP_SERVER_SCRIPT, server.certificatePath, server.keyPath });
-        QVERIFY(m_servers.waitForStarted());
+        QVERIFY(m_servers.start(SMTP_SERVER_SCRIPT, m_folder.path()));
         SmtpClient::setTestSetup(&setUpClient);
-        trusted = { m_authority.certificate };
+        trusted = { m_servers.authority().certificate };
         logged = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
             see(text);
             logged(type, context, text);
@@ -110,8 +85,7 @@ private slots:
     // No credential, in any form, ever reached a log or a result.
     void cleanupTestCase()
     {
-        m_servers.closeWriteChannel();
-        m_servers.waitForFinished(5000);
+        m_servers.stop();
         const QStringList secrets { Password, Password.toUtf8().toBase64(), User.toUtf8().toBase64(), "AUTH" };
         const QMutexLocker lock(&seenLock);
         for (const QString& secret : secrets)
@@ -147,10 +121,10 @@ private slots:
         if (result.startsWith("The issuer"))
             trusted.clear();
         const bool login = script.contains("235 ok\r\n") || script.contains("535 no\r\n");
-        const QStringList results = runThread(scripted(script), script.value(0) == "tls", login ? Password : QString());
-        trusted = { m_authority.certificate };
+        const QStringList results = runThread(m_servers.scripted(script), script.value(0) == "tls", login ? Password : QString());
+        trusted = { m_servers.authority().certificate };
         QVERIFY2(results.size() == 1 && results.first().startsWith(result), qPrintable(results.join('|')));
-        const QJsonObject conversation = next("lines");
+        const QJsonObject conversation = m_servers.next("lines");
         QCOMPARE(conversation.value("lines").toString(), lines);
         QCOMPARE(conversation.value("data").toString().toLatin1().contains(Stuffed.toUtf8()), result == "OK");
     }
@@ -158,15 +132,15 @@ private slots:
     // A wrong host name, an out-of-range port or an address that adds commands: refused before any mail.
     void refusedBeforeMail()
     {
-        SmtpClient wrongName("localhost", scripted({ "tls" }), SmtpClient::SslConnection);
+        SmtpClient wrongName("localhost", m_servers.scripted({ "tls" }), SmtpClient::SslConnection);
         QVERIFY(!wrongName.connectToServer());
         QVERIFY2(wrongName.lastError().startsWith("The host name did not match"), qPrintable(wrongName.lastError()));
-        QCOMPARE(next("lines").value("lines").toString(), "<no tls>");
+        QCOMPARE(m_servers.next("lines").value("lines").toString(), "<no tls>");
         for (const int port : { 0, 65536 + 25 })
             QCOMPARE(runThread(port), QStringList { QStringLiteral("Invalid SMTP port: %1").arg(port) });
         const QString bad = "to@example.org>\r\nDATA";
-        QCOMPARE(runThread(scripted(Greeted), false, {}, bad), QStringList { EmailAddress(bad).validationError() });
-        QCOMPARE(next("lines").value("lines").toString(), Hello + "QUIT");
+        QCOMPARE(runThread(m_servers.scripted(Greeted), false, {}, bad), QStringList { EmailAddress(bad).validationError() });
+        QCOMPARE(m_servers.next("lines").value("lines").toString(), Hello + "QUIT");
     }
 
     // Threads still waiting on a server when the program exits are ended, each with its one result.
