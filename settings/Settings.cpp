@@ -3,6 +3,7 @@
 #include "ui_SettingsForm.h"
 
 #include "LanguageSetup.h"
+#include "MyWebPage.h"
 #include "ProductSite.h"
 #include "ProgramVersion.h"
 #include "QBetFair.h"
@@ -12,6 +13,7 @@
 #include "QLog.h"
 #include "SettingsStore.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QGroupBox>
 #include <QIntValidator>
@@ -81,10 +83,13 @@ Settings::Settings(QWidget* parent)
 
     connect(ui->Language, qOverload<int>(&QComboBox::currentIndexChanged), this,
         &Settings::AlertLanguageChanges);
+    if (QCoreApplication* application = QCoreApplication::instance())
+        connect(application, &QCoreApplication::aboutToQuit, this, &Settings::LogOutAtExit);
 }
 
 Settings::~Settings()
 {
+    delete loginPage;
     delete ui;
 }
 

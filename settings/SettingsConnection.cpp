@@ -2,6 +2,8 @@
 
 #include "ui_SettingsForm.h"
 
+#include "QBetFair.h"
+
 #include <QNetworkProxy>
 
 bool Settings::GetProxy(QNetworkProxy&)
@@ -23,6 +25,7 @@ void Settings::ApplyConnectionSettings()
 
 bool Settings::ApplyProxy()
 {
+    UpdateLoginState(QBetFair::IsSessionValid());
     return true;
 }
 

@@ -183,6 +183,17 @@
     </message>
 </context>
 <context>
+    <name>MyWebPage</name>
+    <message>
+        <source>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style=&apos;padding:0;margin:0;&apos;&gt;&lt;div style=&apos;text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;&apos;&gt;Loading, please wait...&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style=&apos;padding:0;margin:0;&apos;&gt;&lt;div style=&apos;text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;color: red;&apos;&gt;%1&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Prompt</name>
     <message>
         <source>OK</source>
@@ -835,6 +846,30 @@
     </message>
     <message>
         <source>Silks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Successfully logged in to BetFair</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Logging in to BetFair...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Login failed: no session was opened</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Are you sure you want to log out?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Logged out from BetFair.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please log in to BetFair to proceed with your search</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

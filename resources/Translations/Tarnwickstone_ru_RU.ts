@@ -183,6 +183,17 @@
     </message>
 </context>
 <context>
+    <name>MyWebPage</name>
+    <message>
+        <source>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style=&apos;padding:0;margin:0;&apos;&gt;&lt;div style=&apos;text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;&apos;&gt;Loading, please wait...&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style=&apos;padding:0;margin:0;&apos;&gt;&lt;div style=&apos;text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;&apos;&gt;Загрузка, подождите...&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style=&apos;padding:0;margin:0;&apos;&gt;&lt;div style=&apos;text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;color: red;&apos;&gt;%1&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style=&apos;padding:0;margin:0;&apos;&gt;&lt;div style=&apos;text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;color: red;&apos;&gt;%1&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+</context>
+<context>
     <name>Prompt</name>
     <message>
         <source>OK</source>
@@ -838,6 +849,30 @@
     <message>
         <source>Silks</source>
         <translation>Цвета жокеев</translation>
+    </message>
+    <message>
+        <source>Successfully logged in to BetFair</source>
+        <translation>Вход в BetFair выполнен</translation>
+    </message>
+    <message>
+        <source>Logging in to BetFair...</source>
+        <translation>Вход в BetFair...</translation>
+    </message>
+    <message>
+        <source>Login failed: no session was opened</source>
+        <translation>Вход не удался: сеанс не открыт</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to log out?</source>
+        <translation>Вы действительно хотите выйти?</translation>
+    </message>
+    <message>
+        <source>Logged out from BetFair.</source>
+        <translation>Выход из BetFair выполнен.</translation>
+    </message>
+    <message>
+        <source>Please log in to BetFair to proceed with your search</source>
+        <translation>Чтобы выполнить поиск, войдите в BetFair</translation>
     </message>
 </context>
 <context>

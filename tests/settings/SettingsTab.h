@@ -6,11 +6,18 @@
 
 #include "common/TestFiles.h"
 
+#include "QConfirm.h"
+
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QMetaEnum>
 #include <QSettings>
 #include <QtTest>
+
+#include <functional>
 
 // The settings tab wired to a real results view as the main window wires
 // them, with every option signal also written down in order.
@@ -121,3 +128,33 @@ inline QStringList ChangedKeys(const QMap<QString, QVariant>& before, const QMap
     }
     return keys;
 }
+
+// Answers every message box: Help when it offers one (the topic is written
+// down), else the chosen answer when the box has it, else OK. Needs QConfirm::Init().
+struct Boxes
+{
+    QMessageBox::StandardButton answer = QMessageBox::Yes;
+    QStringList shown; // "<icon>: <text>"
+    QString topics; // comma-separated
+    std::function<void()> onShow; // runs while the box is up
+    QObject context;
+
+    Boxes()
+    {
+        QConfirm::SetResponder([this](QMessageBox* box) -> QAbstractButton* {
+            shown << QString(QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon())) + ": " + box->text();
+            if (onShow)
+                onShow();
+            for (QAbstractButton* button : box->buttons()) {
+                if (box->buttonRole(button) == QMessageBox::HelpRole)
+                    return button;
+            }
+            if (QAbstractButton* chosen = box->button(answer))
+                return chosen;
+            return box->button(QMessageBox::Ok);
+        });
+        QObject::connect(QConfirm::Instance(), &QConfirm::showHelp, &context,
+            [this](const QString& topic) { topics += (topics.isEmpty() ? "" : ",") + topic; });
+    }
+    ~Boxes() { QConfirm::SetResponder({}); }
+};

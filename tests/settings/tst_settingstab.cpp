@@ -3,6 +3,7 @@
 #include "common/FakeUser.h"
 
 #include "LanguageSetup.h"
+#include "LocalExchange.h"
 #include "ProgramTranslation.h"
 #include "QBetFair.h"
 #include "QCheckBoxWithColor.h"
@@ -51,6 +52,10 @@ const QDateTime Noon(QDate(2023, 3, 15), QTime(12, 0));
 class tst_SettingsTab : public QObject
 {
     Q_OBJECT
+
+    // Nothing leaves the machine: the login page and the sites are local.
+    HttpTestServer server;
+    LocalExchange exchange { server };
 
 private slots:
     void initTestCase()
