@@ -171,7 +171,7 @@ void Settings::Load()
     const bool updateDue = UpdateDue();
     const QDateTime lastChecked = Option(QStringLiteral("LastChecked"), QVariant()).toDateTime();
     if (lastChecked.isValid())
-        ui->LastChecked->setText(tr("Last checked %1").arg(QLocale().toString(lastChecked, QLocale::LongFormat)));
+        ui->LastChecked->setText(LastCheckedText(lastChecked));
     ui->LastChecked->setVisible(lastChecked.isValid());
 
     LoadColumns();

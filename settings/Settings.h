@@ -3,6 +3,7 @@
 #include "QSearcher.h"
 
 #include <QColor>
+#include <QDateTime>
 #include <QJsonObject>
 #include <QPointer>
 #include <QString>
@@ -130,6 +131,7 @@ private:
     bool ApplyProxy();
     // Whether the automatic update check is due now.
     bool UpdateDue() const;
+    static QString LastCheckedText(const QDateTime& moment);
     // Shows the terms until they are accepted; false when they were declined.
     bool TermsAccepted();
     void LogOutAtExit();

@@ -872,6 +872,63 @@
         <source>Please log in to BetFair to proceed with your search</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Checking program version...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You are using the latest version. Thank you for checking.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A newer version has been discovered.&lt;hr&gt;&lt;h4&gt;What&apos;s new:&lt;/h4&gt;%1&lt;hr&gt;Would you like to update?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unable to start setup executable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TERMS_TITLE</source>
+        <translation>You should accept Tarnwickstone terms and conditions:</translation>
+    </message>
+    <message>
+        <source>TERMS</source>
+        <translation>&lt;h3&gt;Tarnwickstone terms and conditions&lt;/h3&gt;
+&lt;ol&gt;
+&lt;li&gt;&lt;b&gt;The program&lt;/b&gt;
+&lt;ol&gt;
+&lt;li&gt;Tarnwickstone searches the markets of the Betfair exchange by the conditions you set, and acts on the selections you choose.&lt;/li&gt;
+&lt;li&gt;It is an independent program: it is not made, endorsed or run by Betfair.&lt;/li&gt;
+&lt;li&gt;It is provided as it is, without a warranty of any kind.&lt;/li&gt;
+&lt;/ol&gt;&lt;/li&gt;
+&lt;li&gt;&lt;b&gt;Your account and your money&lt;/b&gt;
+&lt;ol&gt;
+&lt;li&gt;Every bet the program places is placed on your account, in your name and at your instruction; you alone are responsible for it.&lt;/li&gt;
+&lt;li&gt;Check each bet before you confirm it. Prices move, and the exchange matches, lapses or voids bets by its own rules.&lt;/li&gt;
+&lt;li&gt;You must be of legal age and allowed to bet where you live, and you must keep to the exchange&apos;s own terms.&lt;/li&gt;
+&lt;/ol&gt;&lt;/li&gt;
+&lt;li&gt;&lt;b&gt;Your data&lt;/b&gt;
+&lt;ol&gt;
+&lt;li&gt;Your user name and password go only to the exchange. The password is never stored.&lt;/li&gt;
+&lt;li&gt;A user name or mail credentials you ask the program to remember are kept in its settings file, enciphered with a key built into the program: anyone who can read that file can recover them.&lt;/li&gt;
+&lt;li&gt;Besides the exchange, the program talks only to the product&apos;s web site (updates, catalogs, templates) and, when you test your connection, to a public service that names your country.&lt;/li&gt;
+&lt;/ol&gt;&lt;/li&gt;
+&lt;li&gt;&lt;b&gt;Liability&lt;/b&gt;
+&lt;ol&gt;
+&lt;li&gt;The authors are not liable for any loss that comes from using the program, from a fault in it, or from the exchange or your network being unavailable.&lt;/li&gt;
+&lt;li&gt;If you do not accept these terms, choose Decline: the program closes.&lt;/li&gt;
+&lt;/ol&gt;&lt;/li&gt;
+&lt;/ol&gt;</translation>
+    </message>
+    <message>
+        <source>Accept</source>
+        <translation>Accept</translation>
+    </message>
+    <message>
+        <source>Decline</source>
+        <translation>Decline</translation>
+    </message>
 </context>
 <context>
     <name>SettingsForm</name>

@@ -874,6 +874,63 @@
         <source>Please log in to BetFair to proceed with your search</source>
         <translation>Чтобы выполнить поиск, войдите в BetFair</translation>
     </message>
+    <message>
+        <source>Checking program version...</source>
+        <translation>Проверка версии программы...</translation>
+    </message>
+    <message>
+        <source>You are using the latest version. Thank you for checking.</source>
+        <translation>У вас последняя версия. Спасибо за проверку.</translation>
+    </message>
+    <message>
+        <source>A newer version has been discovered.&lt;hr&gt;&lt;h4&gt;What&apos;s new:&lt;/h4&gt;%1&lt;hr&gt;Would you like to update?</source>
+        <translation>Найдена новая версия.&lt;hr&gt;&lt;h4&gt;Что нового:&lt;/h4&gt;%1&lt;hr&gt;Обновить программу?</translation>
+    </message>
+    <message>
+        <source>Unable to start setup executable</source>
+        <translation>Не удалось запустить программу установки</translation>
+    </message>
+    <message>
+        <source>TERMS_TITLE</source>
+        <translation>Примите условия использования Tarnwickstone:</translation>
+    </message>
+    <message>
+        <source>TERMS</source>
+        <translation>&lt;h3&gt;Условия использования Tarnwickstone&lt;/h3&gt;
+&lt;ol&gt;
+&lt;li&gt;&lt;b&gt;Программа&lt;/b&gt;
+&lt;ol&gt;
+&lt;li&gt;Tarnwickstone ищет рынки биржи Betfair по заданным вами условиям и выполняет действия с выбранными вами вариантами.&lt;/li&gt;
+&lt;li&gt;Это независимая программа: Betfair её не создавал, не одобрял и не поддерживает.&lt;/li&gt;
+&lt;li&gt;Программа предоставляется «как есть», без каких-либо гарантий.&lt;/li&gt;
+&lt;/ol&gt;&lt;/li&gt;
+&lt;li&gt;&lt;b&gt;Ваш счёт и ваши деньги&lt;/b&gt;
+&lt;ol&gt;
+&lt;li&gt;Каждая ставка, которую делает программа, делается с вашего счёта, от вашего имени и по вашему указанию; ответственность за неё несёте только вы.&lt;/li&gt;
+&lt;li&gt;Проверяйте каждую ставку перед подтверждением. Коэффициенты меняются, а биржа сводит, снимает и аннулирует ставки по своим правилам.&lt;/li&gt;
+&lt;li&gt;Вы должны быть совершеннолетним, ставки должны быть разрешены там, где вы живёте, и вы должны соблюдать правила самой биржи.&lt;/li&gt;
+&lt;/ol&gt;&lt;/li&gt;
+&lt;li&gt;&lt;b&gt;Ваши данные&lt;/b&gt;
+&lt;ol&gt;
+&lt;li&gt;Имя пользователя и пароль передаются только бирже. Пароль никогда не сохраняется.&lt;/li&gt;
+&lt;li&gt;Имя пользователя и данные почты, которые вы просите запомнить, хранятся в файле настроек, зашифрованные ключом, встроенным в программу: любой, кто может прочитать этот файл, может их восстановить.&lt;/li&gt;
+&lt;li&gt;Кроме биржи, программа обращается только к сайту продукта (обновления, каталоги, шаблоны) и, когда вы проверяете соединение, к публичной службе, определяющей вашу страну.&lt;/li&gt;
+&lt;/ol&gt;&lt;/li&gt;
+&lt;li&gt;&lt;b&gt;Ответственность&lt;/b&gt;
+&lt;ol&gt;
+&lt;li&gt;Авторы не отвечают за убытки, возникшие при использовании программы, из-за ошибок в ней или из-за недоступности биржи или вашей сети.&lt;/li&gt;
+&lt;li&gt;Если вы не принимаете эти условия, нажмите «Отказаться»: программа закроется.&lt;/li&gt;
+&lt;/ol&gt;&lt;/li&gt;
+&lt;/ol&gt;</translation>
+    </message>
+    <message>
+        <source>Accept</source>
+        <translation>Принять</translation>
+    </message>
+    <message>
+        <source>Decline</source>
+        <translation>Отказаться</translation>
+    </message>
 </context>
 <context>
     <name>SettingsForm</name>

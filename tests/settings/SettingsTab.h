@@ -19,15 +19,28 @@
 
 #include <functional>
 
+// Marks the terms as accepted in the open store unless told otherwise, so
+// that loading does not stop at the terms dialog.
+struct TermsGate
+{
+    explicit TermsGate(bool accepted)
+    {
+        if (accepted && SettingsStore() && !SettingsStore()->contains("TermsAccepted"))
+            SettingsStore()->setValue("TermsAccepted", true);
+    }
+};
+
 // The settings tab wired to a real results view as the main window wires
 // them, with every option signal also written down in order.
 struct SettingsTab
 {
+    TermsGate terms;
     QSearcher results;
     Settings tab;
     QStringList sent;
 
-    SettingsTab()
+    explicit SettingsTab(bool termsAccepted = true)
+        : terms(termsAccepted)
     {
         QObject::connect(&tab, &Settings::setExpand, &results, &QSearcher::setExpand);
         QObject::connect(&tab, &Settings::setShowCharts, &results, &QSearcher::setShowCharts);

@@ -243,7 +243,7 @@ private slots:
         if (!stored) {
             SettingsTab t;
             t.tab.Load();
-            QCOMPARE(store->allKeys(), QStringList());
+            QCOMPARE(store->allKeys(), QStringList { "TermsAccepted" });
             return;
         }
         store->setValue("Options/ShowChart", true);
@@ -261,6 +261,7 @@ private slots:
         store->setValue("Options/SMTPusername", QCipher::EncryptString("user"));
         store->setValue("Options/CheckForUpdates", false);
         store->setValue("Columns/ShowSilks", true);
+        store->setValue("TermsAccepted", true);
         store->sync();
         const QByteArray before = contentOf(settings.path);
 
@@ -622,6 +623,8 @@ private slots:
         });
         SettingsTab t;
         t.tab.Load();
+        types.clear();
+        texts.clear();
         t.tab.setCurrentIndex(page);
         t.tab.setVisible(visible);
         t.tab.Report(error, "<b>x", "Topic");
