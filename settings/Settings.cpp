@@ -72,8 +72,7 @@ Settings::Settings(QWidget* parent)
                                   .arg(ProgramVersion::Minor)
                                   .arg(ProgramVersion::Release)
                                   .arg(ProgramVersion::Build));
-    //: %1 is the English web site, %2 the Russian one: each language names its own.
-    const QString site = ProductSite::Address(tr("%1/"));
+    const QString site = ProductSiteAddress();
     ui->CopyrightLabel->setText(tr("Copyright &copy; 2015&ndash;%1 <a href=\"%2\" style=\"color:#0000ff; "
                                    "text-decoration:underline;\">The Tarnwickstone developers</a>")
                                     .arg(QDate::currentDate().year())
@@ -91,6 +90,12 @@ Settings::~Settings()
 {
     delete loginPage;
     delete ui;
+}
+
+QString Settings::ProductSiteAddress()
+{
+    //: %1 is the English web site, %2 the Russian one: each language names its own.
+    return ProductSite::Address(tr("%1/"));
 }
 
 QVariant Settings::Option(const QString& name, const QVariant& defaultValue)
@@ -166,7 +171,7 @@ void Settings::Load()
     QBetFair::SetStopOnError(ui->Stop->isChecked());
     SetInteractiveLevel(ui->Confirm->currentIndex());
     UpdateLoginState(false);
-    ApplyProxy();
+    ApplyStoredConnection();
 
     const bool updateDue = UpdateDue();
     const QDateTime lastChecked = Option(QStringLiteral("LastChecked"), QVariant()).toDateTime();

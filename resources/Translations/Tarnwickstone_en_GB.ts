@@ -929,6 +929,48 @@
         <source>Decline</source>
         <translation>Decline</translation>
     </message>
+    <message>
+        <source>The proxy settings were not applied: the proxy server or port is not valid.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checking connection failed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your connection looks good.
+Would you like to apply these settings?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your connection looks good</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unable to retrieve system settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>I&apos;m going to send a test e-mail message using the credentials you provided on this page.
+Are you sure?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hello,&lt;br&gt;&lt;br&gt;This is a test message you (or somebody else) sent from &lt;a href=http://%2/&gt;%1&lt;/a&gt;.&lt;br&gt;If you see it then everything works fine.&lt;br&gt;&lt;br&gt;Thank you for using our software.&lt;br&gt;&lt;br&gt;-- &lt;br&gt;Yours faithfully,&lt;br&gt; %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Test message</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Message succesfully sent</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please fill e-mail settings</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>SettingsForm</name>

@@ -931,6 +931,50 @@
         <source>Decline</source>
         <translation>Отказаться</translation>
     </message>
+    <message>
+        <source>The proxy settings were not applied: the proxy server or port is not valid.</source>
+        <translation>Настройки прокси не применены: неверный сервер или порт прокси.</translation>
+    </message>
+    <message>
+        <source>Checking connection failed: %1</source>
+        <translation>Проверка соединения не удалась: %1</translation>
+    </message>
+    <message>
+        <source>Your connection looks good.
+Would you like to apply these settings?</source>
+        <translation>Соединение в порядке.
+Применить эти настройки?</translation>
+    </message>
+    <message>
+        <source>Your connection looks good</source>
+        <translation>Соединение в порядке</translation>
+    </message>
+    <message>
+        <source>Unable to retrieve system settings</source>
+        <translation>Не удалось получить системные настройки</translation>
+    </message>
+    <message>
+        <source>I&apos;m going to send a test e-mail message using the credentials you provided on this page.
+Are you sure?</source>
+        <translation>Будет отправлено тестовое письмо с данными, указанными на этой странице.
+Продолжить?</translation>
+    </message>
+    <message>
+        <source>Hello,&lt;br&gt;&lt;br&gt;This is a test message you (or somebody else) sent from &lt;a href=http://%2/&gt;%1&lt;/a&gt;.&lt;br&gt;If you see it then everything works fine.&lt;br&gt;&lt;br&gt;Thank you for using our software.&lt;br&gt;&lt;br&gt;-- &lt;br&gt;Yours faithfully,&lt;br&gt; %1</source>
+        <translation>Здравствуйте!&lt;br&gt;&lt;br&gt;Это тестовое письмо, которое вы (или кто-то другой) отправили из &lt;a href=http://%2/&gt;%1&lt;/a&gt;.&lt;br&gt;Если вы его видите, всё работает.&lt;br&gt;&lt;br&gt;Спасибо, что пользуетесь нашей программой.&lt;br&gt;&lt;br&gt;-- &lt;br&gt;С уважением,&lt;br&gt; %1</translation>
+    </message>
+    <message>
+        <source>Test message</source>
+        <translation>Тестовое письмо</translation>
+    </message>
+    <message>
+        <source>Message succesfully sent</source>
+        <translation>Письмо отправлено</translation>
+    </message>
+    <message>
+        <source>Please fill e-mail settings</source>
+        <translation>Заполните настройки почты</translation>
+    </message>
 </context>
 <context>
     <name>SettingsForm</name>

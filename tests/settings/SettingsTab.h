@@ -2,6 +2,7 @@
 
 #include "QSearcher.h"
 #include "QSearcherModel.h"
+#include "LanguageSetup.h"
 #include "Settings.h"
 
 #include "common/TestFiles.h"
@@ -15,9 +16,38 @@
 #include <QMessageBox>
 #include <QMetaEnum>
 #include <QSettings>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QtTest>
 
 #include <functional>
+
+// The table of languages as at start-up, with no store left open: each test
+// opens one of its own.
+inline void LoadLanguageTable()
+{
+    InitLanguage();
+    CloseSettingsStore();
+}
+
+// Screenshot tests run in both languages and keep their pictures only when
+// TW_SHOT_DIR names a folder.
+inline void AddShotLanguages()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("English") << QString();
+    QTest::newRow("Russian") << QString("ru_RU");
+}
+
+inline QString ShotPath(const QString& name, const QString& language)
+{
+    return QString("%1/%2_%3.png")
+        .arg(qEnvironmentVariable("TW_SHOT_DIR"), name, language.isEmpty() ? QString("en") : language);
+}
+
+#define SKIP_WITHOUT_SHOT_FOLDER()                                                                           \
+    if (qEnvironmentVariableIsEmpty("TW_SHOT_DIR"))                                                          \
+    QSKIP("TW_SHOT_DIR is not set")
 
 // Marks the terms as accepted in the open store unless told otherwise, so
 // that loading does not stop at the terms dialog.
@@ -87,10 +117,14 @@ struct SettingsTab
         tab.show();
     }
 
+    // Clicks the box's indicator (a wide box without text is not hit elsewhere).
     void click(QCheckBox* box)
     {
         showPageOf(box);
-        QTest::mouseClick(box, Qt::LeftButton);
+        QStyleOptionButton option;
+        option.initFrom(box);
+        const QRect indicator = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+        QTest::mouseClick(box, Qt::LeftButton, {}, indicator.center());
     }
     // Types into the field and leaves it with Return, as a user ends an edit.
     void type(QLineEdit* edit, const QString& text)

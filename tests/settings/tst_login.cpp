@@ -90,8 +90,7 @@ class tst_Login : public QObject
 private slots:
     void initTestCase()
     {
-        InitLanguage();
-        CloseSettingsStore();
+        LoadLanguageTable();
         connect(&log, &QLog::Logged, this, [this](QLog::QLogType, const QString& text) { records << text; });
         server.setRpcReply(LocalExchange::accountPath(), "AccountAPING/v1.0/getAccountDetails",
             ScriptedReply::rpcResult(QJsonObject { { "currencyCode", "GBP" } }));
@@ -539,9 +538,7 @@ private slots:
     {
         QFETCH(QString, language);
         QFETCH(int, scheme);
-        const QString folder = qEnvironmentVariable("TW_SHOT_DIR");
-        if (folder.isEmpty())
-            QSKIP("TW_SHOT_DIR is not set");
+        SKIP_WITHOUT_SHOT_FOLDER();
         server.setReply("GET", "/view/login",
             ScriptedReply::text("<html><body style='font-family:sans-serif;text-align:center'><h2>Log in</h2>"
                                 "<p><input placeholder='Email/Username'></p><p><input type='password' "
@@ -555,11 +552,7 @@ private slots:
         if (scheme == 0)
             QVERIFY(QSignalSpy(view(t)->page(), &QWebPage::loadFinished).wait(Patience));
         QTest::qWait(100);
-        const QString name = QString("%1/login_scheme%2_%3.png")
-                                 .arg(folder)
-                                 .arg(scheme)
-                                 .arg(language.isEmpty() ? "en" : language);
-        QVERIFY(t.tab.grab().save(name));
+        QVERIFY(t.tab.grab().save(ShotPath(QString("login_scheme%1").arg(scheme), language)));
     }
 };
 

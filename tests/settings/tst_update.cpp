@@ -104,8 +104,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(tls.error().isEmpty(), qPrintable(tls.error()));
-        InitLanguage();
-        CloseSettingsStore();
+        LoadLanguageTable();
         connect(&log, &QLog::Logged, this, [this](QLog::QLogType, const QString& text) { records << text; });
         FileDialog::SetResponder([this](const FileDialog::Request&) { return downloads.path(); });
     }
@@ -423,15 +422,13 @@ private slots:
     void screenshots()
     {
         QFETCH(QString, language);
-        const QString folder = qEnvironmentVariable("TW_SHOT_DIR");
-        if (folder.isEmpty())
-            QSKIP("TW_SHOT_DIR is not set");
+        SKIP_WITHOUT_SHOT_FOLDER();
         const TempSettings settings;
         settings.store()->setValue("Options/Language", language);
         Terms terms;
         terms.show();
         QTest::qWait(50);
-        QVERIFY(terms.grab().save(QString("%1/terms_%2.png").arg(folder, language)));
+        QVERIFY(terms.grab().save(ShotPath("terms", language)));
     }
 };
 
