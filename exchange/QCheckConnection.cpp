@@ -79,14 +79,18 @@ void QCheckConnection::get(const QUrl& url)
     QNetworkReply* reply = manager->get(QNetworkRequest(url));
     connect(this, &QActionWorker::DoCancel, reply, &QNetworkReply::abort);
     connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+    // A proxy or server that stops answering must not hold the test open.
+    QNetwork::LimitTransfer(reply);
 }
 
 bool QCheckConnection::succeeded(QNetworkReply* reply)
 {
-    if (IsEnded() || reply->error() == QNetworkReply::OperationCanceledError)
+    const bool timedOut = QNetwork::TimedOut(reply);
+    if (IsEnded() || (reply->error() == QNetworkReply::OperationCanceledError && !timedOut))
         return false;
     if (reply->error() != QNetworkReply::NoError) {
-        emit Done(tr("Network error: %1. %2").arg(reply->errorString(), advice()));
+        const QString reason = timedOut ? QNetwork::tr("Transfer timed out") : reply->errorString();
+        emit Done(tr("Network error: %1. %2").arg(reason, advice()));
         return false;
     }
     return true;

@@ -70,6 +70,11 @@ void QNetwork::LimitTransfer(QNetworkReply* reply)
     watchdog->start(TransferTimeout);
 }
 
+bool QNetwork::TimedOut(const QNetworkReply* reply)
+{
+    return reply->property(TimedOutProperty).toBool();
+}
+
 void QNetwork::requestFinished(QNetworkReply* reply)
 {
     auto* request = qobject_cast<QMarkedRequest*>(reply->request().originatingObject());
@@ -80,7 +85,7 @@ void QNetwork::requestFinished(QNetworkReply* reply)
 
     emit request->finishedOrCancelled();
     const QNetworkReply::NetworkError error = reply->error();
-    const bool timedOut = reply->property(TimedOutProperty).toBool();
+    const bool timedOut = TimedOut(reply);
     if (error == QNetworkReply::NoError) {
         emit request->finished(QMarkedRequest::Success, QString(), reply);
     } else if (error == QNetworkReply::OperationCanceledError && !timedOut) {

@@ -28,6 +28,8 @@ public:
     // TransferTimeout milliseconds, so a hung server cannot stall its sender.
     static void LimitTransfer(QNetworkReply* reply);
     static int TransferTimeout;
+    // Whether LimitTransfer aborted the reply.
+    static bool TimedOut(const QNetworkReply* reply);
 
 public slots:
     void requestFinished(QNetworkReply* reply);

@@ -3,6 +3,7 @@
 #include "ui_SettingsForm.h"
 
 #include "LanguageSetup.h"
+#include "MyWebPage.h"
 #include "ProductSite.h"
 #include "ProgramVersion.h"
 #include "QBetFair.h"
@@ -12,6 +13,7 @@
 #include "QLog.h"
 #include "SettingsStore.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QGroupBox>
 #include <QIntValidator>
@@ -70,8 +72,7 @@ Settings::Settings(QWidget* parent)
                                   .arg(ProgramVersion::Minor)
                                   .arg(ProgramVersion::Release)
                                   .arg(ProgramVersion::Build));
-    //: %1 is the English web site, %2 the Russian one: each language names its own.
-    const QString site = ProductSite::Address(tr("%1/"));
+    const QString site = ProductSiteAddress();
     ui->CopyrightLabel->setText(tr("Copyright &copy; 2015&ndash;%1 <a href=\"%2\" style=\"color:#0000ff; "
                                    "text-decoration:underline;\">The Tarnwickstone developers</a>")
                                     .arg(QDate::currentDate().year())
@@ -81,11 +82,20 @@ Settings::Settings(QWidget* parent)
 
     connect(ui->Language, qOverload<int>(&QComboBox::currentIndexChanged), this,
         &Settings::AlertLanguageChanges);
+    if (QCoreApplication* application = QCoreApplication::instance())
+        connect(application, &QCoreApplication::aboutToQuit, this, &Settings::LogOutAtExit);
 }
 
 Settings::~Settings()
 {
+    delete loginPage;
     delete ui;
+}
+
+QString Settings::ProductSiteAddress()
+{
+    //: %1 is the English web site, %2 the Russian one: each language names its own.
+    return ProductSite::Address(tr("%1/"));
 }
 
 QVariant Settings::Option(const QString& name, const QVariant& defaultValue)
@@ -161,12 +171,12 @@ void Settings::Load()
     QBetFair::SetStopOnError(ui->Stop->isChecked());
     SetInteractiveLevel(ui->Confirm->currentIndex());
     UpdateLoginState(false);
-    ApplyProxy();
+    ApplyStoredConnection();
 
     const bool updateDue = UpdateDue();
     const QDateTime lastChecked = Option(QStringLiteral("LastChecked"), QVariant()).toDateTime();
     if (lastChecked.isValid())
-        ui->LastChecked->setText(tr("Last checked %1").arg(QLocale().toString(lastChecked, QLocale::LongFormat)));
+        ui->LastChecked->setText(LastCheckedText(lastChecked));
     ui->LastChecked->setVisible(lastChecked.isValid());
 
     LoadColumns();

@@ -3,6 +3,7 @@
 #include "QSearcher.h"
 
 #include <QColor>
+#include <QDateTime>
 #include <QJsonObject>
 #include <QPointer>
 #include <QString>
@@ -126,10 +127,17 @@ private:
     Widget* StoringSender() const;
 
     void LoadColumns();
-    // Applies the stored proxy, or the page's, to the whole program.
+    // Applies the page's proxy to the whole program; false, with the
+    // fields marked and a warning logged, for an HTTP(S) or SOCKS5 proxy
+    // without a usable server and port, whose proxy stays in force.
     bool ApplyProxy();
+    // The start's apply: as Apply, without storing anything.
+    void ApplyStoredConnection();
     // Whether the automatic update check is due now.
     bool UpdateDue() const;
+    static QString LastCheckedText(const QDateTime& moment);
+    // The product's web site of the language in use.
+    static QString ProductSiteAddress();
     // Shows the terms until they are accepted; false when they were declined.
     bool TermsAccepted();
     void LogOutAtExit();

@@ -183,6 +183,17 @@
     </message>
 </context>
 <context>
+    <name>MyWebPage</name>
+    <message>
+        <source>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style=&apos;padding:0;margin:0;&apos;&gt;&lt;div style=&apos;text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;&apos;&gt;Loading, please wait...&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style=&apos;padding:0;margin:0;&apos;&gt;&lt;div style=&apos;text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;color: red;&apos;&gt;%1&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Prompt</name>
     <message>
         <source>OK</source>
@@ -1048,6 +1059,129 @@ http://%2/</source>
     </message>
     <message>
         <source>Silks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Successfully logged in to BetFair</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Logging in to BetFair...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Login failed: no session was opened</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Are you sure you want to log out?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Logged out from BetFair.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please log in to BetFair to proceed with your search</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checking program version...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You are using the latest version. Thank you for checking.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A newer version has been discovered.&lt;hr&gt;&lt;h4&gt;What&apos;s new:&lt;/h4&gt;%1&lt;hr&gt;Would you like to update?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unable to start setup executable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TERMS_TITLE</source>
+        <translation>You should accept Tarnwickstone terms and conditions:</translation>
+    </message>
+    <message>
+        <source>TERMS</source>
+        <translation>&lt;h3&gt;Tarnwickstone terms and conditions&lt;/h3&gt;
+&lt;ol&gt;
+&lt;li&gt;&lt;b&gt;The program&lt;/b&gt;
+&lt;ol&gt;
+&lt;li&gt;Tarnwickstone searches the markets of the Betfair exchange by the conditions you set, and acts on the selections you choose.&lt;/li&gt;
+&lt;li&gt;It is an independent program: it is not made, endorsed or run by Betfair.&lt;/li&gt;
+&lt;li&gt;It is provided as it is, without a warranty of any kind.&lt;/li&gt;
+&lt;/ol&gt;&lt;/li&gt;
+&lt;li&gt;&lt;b&gt;Your account and your money&lt;/b&gt;
+&lt;ol&gt;
+&lt;li&gt;Every bet the program places is placed on your account, in your name and at your instruction; you alone are responsible for it.&lt;/li&gt;
+&lt;li&gt;Check each bet before you confirm it. Prices move, and the exchange matches, lapses or voids bets by its own rules.&lt;/li&gt;
+&lt;li&gt;You must be of legal age and allowed to bet where you live, and you must keep to the exchange&apos;s own terms.&lt;/li&gt;
+&lt;/ol&gt;&lt;/li&gt;
+&lt;li&gt;&lt;b&gt;Your data&lt;/b&gt;
+&lt;ol&gt;
+&lt;li&gt;Your user name and password go only to the exchange. The password is never stored.&lt;/li&gt;
+&lt;li&gt;A user name or mail credentials you ask the program to remember are kept in its settings file, enciphered with a key built into the program: anyone who can read that file can recover them.&lt;/li&gt;
+&lt;li&gt;Besides the exchange, the program talks only to the product&apos;s web site (updates, catalogs, templates) and, when you test your connection, to a public service that names your country.&lt;/li&gt;
+&lt;/ol&gt;&lt;/li&gt;
+&lt;li&gt;&lt;b&gt;Liability&lt;/b&gt;
+&lt;ol&gt;
+&lt;li&gt;The authors are not liable for any loss that comes from using the program, from a fault in it, or from the exchange or your network being unavailable.&lt;/li&gt;
+&lt;li&gt;If you do not accept these terms, choose Decline: the program closes.&lt;/li&gt;
+&lt;/ol&gt;&lt;/li&gt;
+&lt;/ol&gt;</translation>
+    </message>
+    <message>
+        <source>Accept</source>
+        <translation>Accept</translation>
+    </message>
+    <message>
+        <source>Decline</source>
+        <translation>Decline</translation>
+    </message>
+    <message>
+        <source>The proxy settings were not applied: the proxy server or port is not valid.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checking connection failed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your connection looks good.
+Would you like to apply these settings?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your connection looks good</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unable to retrieve system settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>I&apos;m going to send a test e-mail message using the credentials you provided on this page.
+Are you sure?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hello,&lt;br&gt;&lt;br&gt;This is a test message you (or somebody else) sent from &lt;a href=http://%2/&gt;%1&lt;/a&gt;.&lt;br&gt;If you see it then everything works fine.&lt;br&gt;&lt;br&gt;Thank you for using our software.&lt;br&gt;&lt;br&gt;-- &lt;br&gt;Yours faithfully,&lt;br&gt; %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Test message</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Message succesfully sent</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please fill e-mail settings</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -183,6 +183,17 @@
     </message>
 </context>
 <context>
+    <name>MyWebPage</name>
+    <message>
+        <source>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style=&apos;padding:0;margin:0;&apos;&gt;&lt;div style=&apos;text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;&apos;&gt;Loading, please wait...&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style=&apos;padding:0;margin:0;&apos;&gt;&lt;div style=&apos;text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;&apos;&gt;Загрузка, подождите...&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style=&apos;padding:0;margin:0;&apos;&gt;&lt;div style=&apos;text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;color: red;&apos;&gt;%1&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style=&apos;padding:0;margin:0;&apos;&gt;&lt;div style=&apos;text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;color: red;&apos;&gt;%1&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+</context>
+<context>
     <name>Prompt</name>
     <message>
         <source>OK</source>
@@ -1060,6 +1071,131 @@ http://%2/</translation>
     <message>
         <source>Silks</source>
         <translation>Цвета жокеев</translation>
+    </message>
+    <message>
+        <source>Successfully logged in to BetFair</source>
+        <translation>Вход в BetFair выполнен</translation>
+    </message>
+    <message>
+        <source>Logging in to BetFair...</source>
+        <translation>Вход в BetFair...</translation>
+    </message>
+    <message>
+        <source>Login failed: no session was opened</source>
+        <translation>Вход не удался: сеанс не открыт</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to log out?</source>
+        <translation>Вы действительно хотите выйти?</translation>
+    </message>
+    <message>
+        <source>Logged out from BetFair.</source>
+        <translation>Выход из BetFair выполнен.</translation>
+    </message>
+    <message>
+        <source>Please log in to BetFair to proceed with your search</source>
+        <translation>Чтобы выполнить поиск, войдите в BetFair</translation>
+    </message>
+    <message>
+        <source>Checking program version...</source>
+        <translation>Проверка версии программы...</translation>
+    </message>
+    <message>
+        <source>You are using the latest version. Thank you for checking.</source>
+        <translation>У вас последняя версия. Спасибо за проверку.</translation>
+    </message>
+    <message>
+        <source>A newer version has been discovered.&lt;hr&gt;&lt;h4&gt;What&apos;s new:&lt;/h4&gt;%1&lt;hr&gt;Would you like to update?</source>
+        <translation>Найдена новая версия.&lt;hr&gt;&lt;h4&gt;Что нового:&lt;/h4&gt;%1&lt;hr&gt;Обновить программу?</translation>
+    </message>
+    <message>
+        <source>Unable to start setup executable</source>
+        <translation>Не удалось запустить программу установки</translation>
+    </message>
+    <message>
+        <source>TERMS_TITLE</source>
+        <translation>Примите условия использования Tarnwickstone:</translation>
+    </message>
+    <message>
+        <source>TERMS</source>
+        <translation>&lt;h3&gt;Условия использования Tarnwickstone&lt;/h3&gt;
+&lt;ol&gt;
+&lt;li&gt;&lt;b&gt;Программа&lt;/b&gt;
+&lt;ol&gt;
+&lt;li&gt;Tarnwickstone ищет рынки биржи Betfair по заданным вами условиям и выполняет действия с выбранными вами вариантами.&lt;/li&gt;
+&lt;li&gt;Это независимая программа: Betfair её не создавал, не одобрял и не поддерживает.&lt;/li&gt;
+&lt;li&gt;Программа предоставляется «как есть», без каких-либо гарантий.&lt;/li&gt;
+&lt;/ol&gt;&lt;/li&gt;
+&lt;li&gt;&lt;b&gt;Ваш счёт и ваши деньги&lt;/b&gt;
+&lt;ol&gt;
+&lt;li&gt;Каждая ставка, которую делает программа, делается с вашего счёта, от вашего имени и по вашему указанию; ответственность за неё несёте только вы.&lt;/li&gt;
+&lt;li&gt;Проверяйте каждую ставку перед подтверждением. Коэффициенты меняются, а биржа сводит, снимает и аннулирует ставки по своим правилам.&lt;/li&gt;
+&lt;li&gt;Вы должны быть совершеннолетним, ставки должны быть разрешены там, где вы живёте, и вы должны соблюдать правила самой биржи.&lt;/li&gt;
+&lt;/ol&gt;&lt;/li&gt;
+&lt;li&gt;&lt;b&gt;Ваши данные&lt;/b&gt;
+&lt;ol&gt;
+&lt;li&gt;Имя пользователя и пароль передаются только бирже. Пароль никогда не сохраняется.&lt;/li&gt;
+&lt;li&gt;Имя пользователя и данные почты, которые вы просите запомнить, хранятся в файле настроек, зашифрованные ключом, встроенным в программу: любой, кто может прочитать этот файл, может их восстановить.&lt;/li&gt;
+&lt;li&gt;Кроме биржи, программа обращается только к сайту продукта (обновления, каталоги, шаблоны) и, когда вы проверяете соединение, к публичной службе, определяющей вашу страну.&lt;/li&gt;
+&lt;/ol&gt;&lt;/li&gt;
+&lt;li&gt;&lt;b&gt;Ответственность&lt;/b&gt;
+&lt;ol&gt;
+&lt;li&gt;Авторы не отвечают за убытки, возникшие при использовании программы, из-за ошибок в ней или из-за недоступности биржи или вашей сети.&lt;/li&gt;
+&lt;li&gt;Если вы не принимаете эти условия, нажмите «Отказаться»: программа закроется.&lt;/li&gt;
+&lt;/ol&gt;&lt;/li&gt;
+&lt;/ol&gt;</translation>
+    </message>
+    <message>
+        <source>Accept</source>
+        <translation>Принять</translation>
+    </message>
+    <message>
+        <source>Decline</source>
+        <translation>Отказаться</translation>
+    </message>
+    <message>
+        <source>The proxy settings were not applied: the proxy server or port is not valid.</source>
+        <translation>Настройки прокси не применены: неверный сервер или порт прокси.</translation>
+    </message>
+    <message>
+        <source>Checking connection failed: %1</source>
+        <translation>Проверка соединения не удалась: %1</translation>
+    </message>
+    <message>
+        <source>Your connection looks good.
+Would you like to apply these settings?</source>
+        <translation>Соединение в порядке.
+Применить эти настройки?</translation>
+    </message>
+    <message>
+        <source>Your connection looks good</source>
+        <translation>Соединение в порядке</translation>
+    </message>
+    <message>
+        <source>Unable to retrieve system settings</source>
+        <translation>Не удалось получить системные настройки</translation>
+    </message>
+    <message>
+        <source>I&apos;m going to send a test e-mail message using the credentials you provided on this page.
+Are you sure?</source>
+        <translation>Будет отправлено тестовое письмо с данными, указанными на этой странице.
+Продолжить?</translation>
+    </message>
+    <message>
+        <source>Hello,&lt;br&gt;&lt;br&gt;This is a test message you (or somebody else) sent from &lt;a href=http://%2/&gt;%1&lt;/a&gt;.&lt;br&gt;If you see it then everything works fine.&lt;br&gt;&lt;br&gt;Thank you for using our software.&lt;br&gt;&lt;br&gt;-- &lt;br&gt;Yours faithfully,&lt;br&gt; %1</source>
+        <translation>Здравствуйте!&lt;br&gt;&lt;br&gt;Это тестовое письмо, которое вы (или кто-то другой) отправили из &lt;a href=http://%2/&gt;%1&lt;/a&gt;.&lt;br&gt;Если вы его видите, всё работает.&lt;br&gt;&lt;br&gt;Спасибо, что пользуетесь нашей программой.&lt;br&gt;&lt;br&gt;-- &lt;br&gt;С уважением,&lt;br&gt; %1</translation>
+    </message>
+    <message>
+        <source>Test message</source>
+        <translation>Тестовое письмо</translation>
+    </message>
+    <message>
+        <source>Message succesfully sent</source>
+        <translation>Письмо отправлено</translation>
+    </message>
+    <message>
+        <source>Please fill e-mail settings</source>
+        <translation>Заполните настройки почты</translation>
     </message>
 </context>
 <context>

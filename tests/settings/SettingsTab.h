@@ -2,25 +2,75 @@
 
 #include "QSearcher.h"
 #include "QSearcherModel.h"
+#include "LanguageSetup.h"
 #include "Settings.h"
 
 #include "common/TestFiles.h"
 
+#include "QConfirm.h"
+
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QMetaEnum>
 #include <QSettings>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QtTest>
+
+#include <functional>
+
+// The table of languages as at start-up, with no store left open: each test
+// opens one of its own.
+inline void LoadLanguageTable()
+{
+    InitLanguage();
+    CloseSettingsStore();
+}
+
+// Screenshot tests run in both languages and keep their pictures only when
+// TW_SHOT_DIR names a folder.
+inline void AddShotLanguages()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("English") << QString();
+    QTest::newRow("Russian") << QString("ru_RU");
+}
+
+inline QString ShotPath(const QString& name, const QString& language)
+{
+    return QString("%1/%2_%3.png")
+        .arg(qEnvironmentVariable("TW_SHOT_DIR"), name, language.isEmpty() ? QString("en") : language);
+}
+
+#define SKIP_WITHOUT_SHOT_FOLDER()                                                                           \
+    if (qEnvironmentVariableIsEmpty("TW_SHOT_DIR"))                                                          \
+    QSKIP("TW_SHOT_DIR is not set")
+
+// Marks the terms as accepted in the open store unless told otherwise, so
+// that loading does not stop at the terms dialog.
+struct TermsGate
+{
+    explicit TermsGate(bool accepted)
+    {
+        if (accepted && SettingsStore() && !SettingsStore()->contains("TermsAccepted"))
+            SettingsStore()->setValue("TermsAccepted", true);
+    }
+};
 
 // The settings tab wired to a real results view as the main window wires
 // them, with every option signal also written down in order.
 struct SettingsTab
 {
+    TermsGate terms;
     QSearcher results;
     Settings tab;
     QStringList sent;
 
-    SettingsTab()
+    explicit SettingsTab(bool termsAccepted = true)
+        : terms(termsAccepted)
     {
         QObject::connect(&tab, &Settings::setExpand, &results, &QSearcher::setExpand);
         QObject::connect(&tab, &Settings::setShowCharts, &results, &QSearcher::setShowCharts);
@@ -67,10 +117,14 @@ struct SettingsTab
         tab.show();
     }
 
+    // Clicks the box's indicator (a wide box without text is not hit elsewhere).
     void click(QCheckBox* box)
     {
         showPageOf(box);
-        QTest::mouseClick(box, Qt::LeftButton);
+        QStyleOptionButton option;
+        option.initFrom(box);
+        const QRect indicator = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+        QTest::mouseClick(box, Qt::LeftButton, {}, indicator.center());
     }
     // Types into the field and leaves it with Return, as a user ends an edit.
     void type(QLineEdit* edit, const QString& text)
@@ -121,3 +175,33 @@ inline QStringList ChangedKeys(const QMap<QString, QVariant>& before, const QMap
     }
     return keys;
 }
+
+// Answers every message box: Help when it offers one (the topic is written
+// down), else the chosen answer when the box has it, else OK. Needs QConfirm::Init().
+struct Boxes
+{
+    QMessageBox::StandardButton answer = QMessageBox::Yes;
+    QStringList shown; // "<icon>: <text>"
+    QString topics; // comma-separated
+    std::function<void()> onShow; // runs while the box is up
+    QObject context;
+
+    Boxes()
+    {
+        QConfirm::SetResponder([this](QMessageBox* box) -> QAbstractButton* {
+            shown << QString(QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon())) + ": " + box->text();
+            if (onShow)
+                onShow();
+            for (QAbstractButton* button : box->buttons()) {
+                if (box->buttonRole(button) == QMessageBox::HelpRole)
+                    return button;
+            }
+            if (QAbstractButton* chosen = box->button(answer))
+                return chosen;
+            return box->button(QMessageBox::Ok);
+        });
+        QObject::connect(QConfirm::Instance(), &QConfirm::showHelp, &context,
+            [this](const QString& topic) { topics += (topics.isEmpty() ? "" : ",") + topic; });
+    }
+    ~Boxes() { QConfirm::SetResponder({}); }
+};
