@@ -52,6 +52,7 @@ MainWindow::MainWindow(QWidget* parent)
     , ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
+    formMinimum = minimumSize();
 
     QConfirm::Init();
     connect(QConfirm::Instance(), &QConfirm::showHelp, this, &MainWindow::onGetHelp);
@@ -112,9 +113,8 @@ MainWindow::MainWindow(QWidget* parent)
     statusMessage.setObjectName(QStringLiteral("StatusMessage"));
     statusIcon.setPixmap(QPixmap(QStringLiteral(":/icons/blank.png")));
     statusMessage.setToolTip(tr("Click to show full log"));
-    // Records are shown as typed (see OnLog); a long one must not widen the window.
+    // Records are escaped and shown as typed (see OnLog).
     statusMessage.setTextFormat(Qt::RichText);
-    statusMessage.setMinimumWidth(1);
     connect(&statusMessage, &QClickableLabel::clicked, this, &MainWindow::FocusLog);
     connect(&statusIcon, &QClickableLabel::clicked, this, &MainWindow::FocusLog);
     ui->statusBar->addWidget(&statusIcon, 0);
@@ -163,6 +163,16 @@ MainWindow::~MainWindow()
     // Everything torn down after this point finds no store and writes nothing.
     CloseSettingsStore();
     delete ui;
+}
+
+bool MainWindow::event(QEvent* event)
+{
+    const bool handled = QMainWindow::event(event);
+    // The form's 850 x 600 is the least; wider when a panel needs it (the
+    // actions strip in a long language), so nothing is cut off.
+    if (event->type() == QEvent::LayoutRequest && layout())
+        setMinimumSize(formMinimum.expandedTo(layout()->minimumSize()));
+    return handled;
 }
 
 void MainWindow::OpenStartTemplate()

@@ -60,6 +60,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private slots:
     // The results view wants the template saved before a search.
@@ -67,8 +68,9 @@ private slots:
 
 private:
     void SetBusy(bool busy, bool update);
+    // False, with the user sent to log in, when no exchange session is open.
+    bool SessionOpen();
     void OpenStartTemplate();
-    void Connect();
     // False when the close is to be refused: the template is still unsaved.
     bool SettleTemplate();
     QString Title(const QString& name, bool changed = false) const;
@@ -79,6 +81,7 @@ private:
     QClickableLabel statusIcon;
     QClickableLabel statusMessage;
     QBetFairCharts charts;
+    QSize formMinimum;
     bool pendingSearch = false;
     bool busy = false;
 };

@@ -3,24 +3,98 @@
 #include "ui_MainWindow.h"
 
 #include "MyAction.h"
+#include "MyTemplates.h"
+#include "QBetFair.h"
+#include "QConfirm.h"
+#include "QGetFunds.h"
 #include "QSearcher.h"
+#include "QSelection.h"
+#include "Settings.h"
 
 #include <QDateTime>
 #include <QLocale>
 
-void MainWindow::DoSearch(bool) { }
+void MainWindow::DoSearch(bool update)
+{
+    // The results view may be refreshing by itself (after bets or cancels).
+    if (busy || ui->ResultsTable->IsRunning())
+        return;
+    // A repeat runs the filter of the last search, whatever the rows hold now.
+    if (!update && !ui->Templates->IsValid()) {
+        ShowWarning(tr("Please fix all errors market red to perform this search"), QStringLiteral("search"));
+        return;
+    }
+    if (!SessionOpen())
+        return;
+    SetBusy(true, update);
+    // "[Manual selection]" lasts until the next search.
+    ui->Select->LoadIndex();
+    if (update)
+        ui->ResultsTable->Update(true);
+    else
+        ui->ResultsTable->Search(ui->Templates->GetFilter());
+}
 
-void MainWindow::LoggedIn() { }
+bool MainWindow::SessionOpen()
+{
+    if (QBetFair::IsSessionValid())
+        return true;
+    // The next login runs a full search.
+    ui->Tabs->setCurrentIndex(SettingsTab);
+    pendingSearch = true;
+    ui->SettingsForm->NeedLogin();
+    return false;
+}
 
-void MainWindow::SearchButClicked() { }
+void MainWindow::LoggedIn()
+{
+    QSelection::Currency = QBetFair::GetCurrency();
+    auto* funds = new QGetFunds;
+    connect(funds, &QGetFunds::FundsReceived, ui->ResultsTable, &QSearcher::FundsReceived);
+    funds->GetFunds();
+    if (pendingSearch) {
+        pendingSearch = false;
+        ui->Tabs->setCurrentIndex(ConditionsTab);
+        DoSearch(false);
+    }
+}
 
-void MainWindow::CancelButClicked() { }
+void MainWindow::SearchButClicked()
+{
+    DoSearch(false);
+}
 
-void MainWindow::Update() { }
+void MainWindow::CancelButClicked()
+{
+    ui->SearchBut->setEnabled(false);
+    emit ui->ResultsTable->Cancel();
+}
 
-void MainWindow::UpdatePrices() { }
+void MainWindow::Update()
+{
+    DoSearch(true);
+}
 
-void MainWindow::SearchDone(int) { }
+void MainWindow::UpdatePrices()
+{
+    if (busy || ui->ResultsTable->IsRunning())
+        return;
+    if (!SessionOpen())
+        return;
+    // With no market shown the view refreshes nothing and reports nothing.
+    if (ui->ResultsTable->Count() == 0)
+        return;
+    SetBusy(true, true);
+    ui->ResultsTable->UpdatePrices();
+}
+
+void MainWindow::SearchDone(int count)
+{
+    ui->Nothing->setVisible(count == 0);
+    ui->ResultsTable->setVisible(count > 0);
+    SetBusy(false, false);
+    ui->Reload->setEnabled(true);
+}
 
 void MainWindow::SetBusy(bool on, bool update)
 {

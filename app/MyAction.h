@@ -5,6 +5,8 @@
 #include <QList>
 #include <QWidget>
 
+class QLineEdit;
+
 namespace Ui {
 class MyAction;
 }
@@ -47,6 +49,8 @@ public slots:
     void Validate();
 
 private:
+    bool Acceptable(QLineEdit* edit) const;
+
     Ui::MyAction* ui = nullptr;
     int count = 0;
     bool held = false;

@@ -237,6 +237,10 @@
         <source>Loaded template &apos;%1&apos;</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Please fix all errors market red to perform this search</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>MimeMessage</name>
@@ -285,6 +289,70 @@
     </message>
     <message>
         <source>Meta+Alt+Shift+Return</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export to file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LAY</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel bets</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Send by e-mail</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add chart</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel in-play</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keep in-play</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Take SP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Amount</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Profit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Liability</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>With selected [%1]:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Are you sure you want to PLACE these bets?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Are you sure you want to CANCEL these bets?</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

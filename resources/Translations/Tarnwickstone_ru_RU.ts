@@ -139,7 +139,7 @@
     </message>
     <message>
         <source>Export selected to file</source>
-        <translation>Сохранить выделенное в файл</translation>
+        <translation>Сохранить выделенное</translation>
     </message>
     <message>
         <source>Settings</source>
@@ -237,6 +237,10 @@
         <source>Loaded template &apos;%1&apos;</source>
         <translation>Загружен шаблон &apos;%1&apos;</translation>
     </message>
+    <message>
+        <source>Please fix all errors market red to perform this search</source>
+        <translation>Исправьте все ошибки, отмеченные красным, чтобы выполнить поиск</translation>
+    </message>
 </context>
 <context>
     <name>MimeMessage</name>
@@ -253,7 +257,7 @@
     <name>MyAction</name>
     <message>
         <source>With selected [0]:</source>
-        <translation>С отмеченными [0]:</translation>
+        <translation>Отмечено [0]:</translation>
     </message>
     <message>
         <source>Prices and book% </source>
@@ -269,7 +273,7 @@
     </message>
     <message>
         <source>Corvane compatible</source>
-        <translation>Совместимо с Corvane</translation>
+        <translation>Для Corvane</translation>
     </message>
     <message>
         <source>Subject:</source>
@@ -286,6 +290,70 @@
     <message>
         <source>Meta+Alt+Shift+Return</source>
         <translation>Meta+Alt+Shift+Return</translation>
+    </message>
+    <message>
+        <source>Export to file</source>
+        <translation>В файл</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>ЗА</translation>
+    </message>
+    <message>
+        <source>LAY</source>
+        <translation>ПРОТИВ</translation>
+    </message>
+    <message>
+        <source>Cancel bets</source>
+        <translation>Отмена ставок</translation>
+    </message>
+    <message>
+        <source>Send by e-mail</source>
+        <translation>По почте</translation>
+    </message>
+    <message>
+        <source>Add chart</source>
+        <translation>График</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>Все</translation>
+    </message>
+    <message>
+        <source>Cancel in-play</source>
+        <translation>Снять в игре</translation>
+    </message>
+    <message>
+        <source>Keep in-play</source>
+        <translation>Оставить в игре</translation>
+    </message>
+    <message>
+        <source>Take SP</source>
+        <translation>Взять SP</translation>
+    </message>
+    <message>
+        <source>Amount</source>
+        <translation>Сумма</translation>
+    </message>
+    <message>
+        <source>Profit</source>
+        <translation>Прибыль</translation>
+    </message>
+    <message>
+        <source>Liability</source>
+        <translation>Ответственность</translation>
+    </message>
+    <message>
+        <source>With selected [%1]:</source>
+        <translation>Отмечено [%1]:</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to PLACE these bets?</source>
+        <translation>Вы уверены, что хотите СДЕЛАТЬ эти ставки?</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to CANCEL these bets?</source>
+        <translation>Вы уверены, что хотите ОТМЕНИТЬ эти ставки?</translation>
     </message>
 </context>
 <context>
@@ -668,11 +736,11 @@
     </message>
     <message>
         <source>Copy selected to the clipboard</source>
-        <translation>Копировать выделенное в буфер обмена</translation>
+        <translation>Копировать выделенное</translation>
     </message>
     <message>
         <source>Export selected to a file</source>
-        <translation>Сохранить выделенное в файл</translation>
+        <translation>Сохранить выделенное</translation>
     </message>
     <message>
         <source>Current date is %1</source>

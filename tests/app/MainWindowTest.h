@@ -126,6 +126,12 @@ struct DataFolder
     {
         writeFile(pathOf(name), content);
     }
+    // The template the next start opens.
+    void startWith(const QString& name, const QByteArray& content)
+    {
+        write(name, content);
+        store()->setValue("Window/curTemplate", name);
+    }
 };
 
 // A template of one valid row: market volume at least volume.
@@ -169,6 +175,19 @@ struct Window
     // Makes the window go, as main does after the event loop.
     void destroy() { window.reset(); }
 };
+
+// Screenshots, taken only where TW_SHOT_DIR names a folder: one row per language.
+inline void ScreenshotLanguages()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("English") << "";
+    QTest::newRow("Russian") << "ru_RU";
+}
+
+inline QString ShotPath(const QString& name, const QString& language)
+{
+    return QString("%1/%2_%3.png").arg(qEnvironmentVariable("TW_SHOT_DIR"), name, language.isEmpty() ? "en" : language);
+}
 
 // Icons compared by their pictures.
 inline bool SameIcon(const QIcon& icon, const QString& path)

@@ -110,9 +110,47 @@ private slots:
         }
         QCOMPARE(w.select()->currentData().toString(), QString("Nothing"));
 
+        // At least the form's size, more only where a panel needs it.
+        QVERIFY(w.window->minimumWidth() >= 850 && w.window->minimumHeight() == 600);
         w.window->show();
         w.window->resize(400, 300);
-        QCOMPARE(w.window->size(), QSize(850, 600));
+        QCOMPARE(w.window->size(), w.window->minimumSize());
+    }
+
+    // Every widget of the actions strip and the log buttons gets the room it needs, in both languages.
+    void nothingIsCut_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("action");
+        for (const char* language : { "", "ru_RU" })
+            for (const char* action : { "Export", "Back", "Lay", "Cancel", "EMail" })
+                QTest::addRow("%s %s", language, action) << language << action;
+    }
+
+    void nothingIsCut()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, action);
+        const ProgramTranslation translation(language);
+        DataFolder data;
+        data.store()->setValue("Action/Action", action);
+        Answering user;
+        Window w;
+        w.window->show();
+        w.select()->setCurrentIndex(w.select()->findData("UnmatchedBets")); // the longest rule
+        for (int tab : { 1, 2 }) {
+            w.tabs()->setCurrentIndex(tab);
+            QApplication::processEvents();
+            for (QWidget* row : { static_cast<QWidget*>(w.actions()), w.part("ButClear")->parentWidget() }) {
+                for (QWidget* part : row->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+                    if (!part->isVisible() || part->parentWidget() != row)
+                        continue;
+                    const int least = part->minimumWidth() > 0 ? part->minimumWidth() : part->minimumSizeHint().width();
+                    QVERIFY2(part->width() >= least && part->geometry().right() < row->width(),
+                        qPrintable(part->objectName()));
+                }
+            }
+        }
     }
 
     // The style sheet's error rule reaches every edit of the window, the settings tab's too.
@@ -429,8 +467,9 @@ private slots:
         const QString before = w.statusText()->text();
         w.window->OnLog(QLog::QLogType(3), "unknown");
         QCOMPARE(w.statusText()->text(), before);
+        QApplication::processEvents();
         const int width = w.window->width();
-        QLog::Write(QLog::QLogType::Error, QString(3000, 'x'));
+        QLog::Write(QLog::QLogType::Error, QString("a long record ").repeated(200));
         QApplication::processEvents();
         QCOMPARE(w.window->width(), width);
     }
@@ -547,16 +586,13 @@ private slots:
 
     void screenshots_data()
     {
-        QTest::addColumn<QString>("language");
-        QTest::newRow("English") << "";
-        QTest::newRow("Russian") << "ru_RU";
+        ScreenshotLanguages();
     }
 
     void screenshots()
     {
         QFETCH(QString, language);
-        const QString folder = qEnvironmentVariable("TW_SHOT_DIR");
-        if (folder.isEmpty())
+        if (qEnvironmentVariableIsEmpty("TW_SHOT_DIR"))
             QSKIP("TW_SHOT_DIR is not set");
         const ProgramTranslation translation(language);
         DataFolder data;
@@ -569,9 +605,7 @@ private slots:
         for (int tab = 0; tab < w.tabs()->count(); ++tab) {
             w.tabs()->setCurrentIndex(tab);
             QTest::qWait(50);
-            const QString name = QString("%1/main_%2_%3.png")
-                                     .arg(folder, w.tabs()->widget(tab)->objectName(), language.isEmpty() ? "en" : language);
-            QVERIFY(w.window->grab().save(name));
+            QVERIFY(w.window->grab().save(ShotPath("main_" + w.tabs()->widget(tab)->objectName(), language)));
         }
     }
 };
