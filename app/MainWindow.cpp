@@ -75,7 +75,8 @@ MainWindow::MainWindow(QWidget* parent)
 
     // TemplateLoaded must reach the window before the start-up template opens.
     connect(ui->Templates, &MyTemplates::TemplateLoaded, this, &MainWindow::onTemplateLoaded);
-    connect(ui->SettingsForm, &Settings::requireUpdateFromInternet, ui->Templates, &MyTemplates::UpdateFromInternet);
+    connect(ui->SettingsForm, &Settings::requireUpdateFromInternet, ui->Templates,
+        &MyTemplates::UpdateFromInternet);
 
     OpenStartTemplate();
 
@@ -86,6 +87,8 @@ MainWindow::MainWindow(QWidget* parent)
     ui->CancelBut->setProperty("reverseEnabled", true);
 
     ui->ResultsTable->hide();
+
+    LoadHelp();
 
     QSearcher* results = ui->ResultsTable;
     Settings* settings = ui->SettingsForm;
@@ -162,6 +165,11 @@ MainWindow::~MainWindow()
 {
     // Everything torn down after this point finds no store and writes nothing.
     CloseSettingsStore();
+    // The panels go after the form: what they signal while going (the help
+    // view ends its load, the tabs lose their pages) must not reach it.
+    const QList<QObject*> children = findChildren<QObject*>();
+    for (QObject* child : children)
+        disconnect(child, nullptr, this, nullptr);
     delete ui;
 }
 
@@ -210,9 +218,8 @@ bool MainWindow::SettleTemplate()
         return true;
     // Not important: only level 0 shows the question, the others save.
     const bool asked = InteractionLevel() == QConfirm::All;
-    const int answer
-        = AskQuestion(tr("Your current template is not saved. Would you like to save changes?"), false,
-            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    const int answer = AskQuestion(tr("Your current template is not saved. Would you like to save changes?"),
+        false, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     if (answer == QMessageBox::Discard)
         return true;
     if (answer != QMessageBox::Save)
@@ -226,7 +233,8 @@ bool MainWindow::SettleTemplate()
     // Nobody asked the user to save: declining the name is declining the save.
     if (templates->SaveDeclined())
         return true;
-    return AskConfirm(tr("The template could not be saved. Close the program without saving it?"), true, true);
+    return AskConfirm(
+        tr("The template could not be saved. Close the program without saving it?"), true, true);
 }
 
 void MainWindow::SaveChangedTemplate()

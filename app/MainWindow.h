@@ -71,6 +71,7 @@ private:
     // False, with the user sent to log in, when no exchange session is open.
     bool SessionOpen();
     void OpenStartTemplate();
+    void LoadHelp();
     // False when the close is to be refused: the template is still unsaved.
     bool SettleTemplate();
     QString Title(const QString& name, bool changed = false) const;

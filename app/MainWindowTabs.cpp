@@ -3,13 +3,31 @@
 #include "ui_MainWindow.h"
 
 #include "MyTemplates.h"
+#include "ProductSite.h"
+#include "QConfirm.h"
+#include "Settings.h"
 #include "StoredValue.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QShortcut>
+#include <QWebFrame>
+#include <QWebPage>
+#include <QWebView>
 
 namespace {
 
 const QString ProgramName = QStringLiteral("Tarnwickstone");
+
+// A text as a script string literal: JSON's quoting, plus the two line
+// separators that older script engines end a literal at.
+QString ScriptString(const QString& text)
+{
+    const QByteArray array = QJsonDocument(QJsonArray { text }).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2))
+        .replace(QChar(0x2028), QLatin1String("\\u2028"))
+        .replace(QChar(0x2029), QLatin1String("\\u2029"));
+}
 
 } // namespace
 
@@ -43,11 +61,44 @@ void MainWindow::ShowHelpTab()
     ui->Tabs->setCurrentIndex(HelpTab);
 }
 
-void MainWindow::onGetHelp(const QString&) { }
+void MainWindow::LoadHelp()
+{
+    //: The help pages; %1 is the English web site, %2 the Russian one.
+    const QUrl address(ProductSite::Address(tr("%1/help/")), QUrl::TolerantMode);
+    connect(ui->helpView, &QWebView::loadFinished, this, [this, address](bool loaded) {
+        if (loaded)
+            return;
+        // Nothing of the help is kept here: say where it lives instead of a blank page.
+        ui->helpView->setHtml(
+            QStringLiteral("<html><body style=\"font-family: sans-serif\"><h3>%1</h3><p>%2</p></body></html>")
+                .arg(tr("The help is not available").toHtmlEscaped(),
+                    tr("The help pages could not be loaded from %1. Please check your internet "
+                       "connection and open the help again later.")
+                        .toHtmlEscaped()
+                        .arg(address.toDisplayString().toHtmlEscaped())));
+    });
+    ui->helpView->load(address);
+}
 
-void MainWindow::NeedEmail() { }
+void MainWindow::onGetHelp(const QString& anchor)
+{
+    ui->Tabs->setCurrentIndex(HelpTab);
+    ui->helpView->page()->mainFrame()->evaluateJavaScript(
+        QStringLiteral("showHelp(%1);").arg(ScriptString(QLatin1Char('#') + anchor)));
+}
 
-void MainWindow::CountryForbidden() { }
+void MainWindow::NeedEmail()
+{
+    ui->Tabs->setCurrentIndex(SettingsTab);
+    ui->SettingsForm->NeedEmail();
+}
+
+void MainWindow::CountryForbidden()
+{
+    ShowError(tr("It looks like BetFair is forbidden from your current location.\n\nTry to set a proxy from "
+                 "Settings - Connection - Proxy"),
+        QStringLiteral("CountryForbidden"));
+}
 
 void MainWindow::OnLog(QLog::QLogType t, const QString& message)
 {

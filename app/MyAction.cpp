@@ -187,7 +187,8 @@ void MyAction::Do()
         Store(Key("Amount"), ui->AmountEdit->text());
         setEnabled(false);
         emit Bet(ui->ActionsList->currentIndex() == 1, price, amount,
-            static_cast<QBetPlacer::AmountType>(ui->AmountType->currentIndex()), ui->ActParamList->currentIndex());
+            static_cast<QBetPlacer::AmountType>(ui->AmountType->currentIndex()),
+            ui->ActParamList->currentIndex());
     } else if (code == QLatin1String("Cancel")) {
         const QString side = ui->ActParamList->currentData().toString();
         const bool back = side == QLatin1String("All") || side == QLatin1String("Back");
@@ -226,7 +227,8 @@ void MyAction::Validate()
     // the results tab may be out of view.
     const auto usable = [this](QLineEdit* edit) { return !edit->isVisibleTo(this) || Acceptable(edit); };
     // A stored choice no row carries leaves a list without a choice.
-    const auto chosen = [this](QComboBox* list) { return !list->isVisibleTo(this) || list->currentIndex() >= 0; };
+    const auto chosen
+        = [this](QComboBox* list) { return !list->isVisibleTo(this) || list->currentIndex() >= 0; };
     ui->PerformBut->setEnabled(!held && count > 0 && usable(ui->PriceEdit) && usable(ui->AmountEdit)
         && chosen(ui->ActParamList) && chosen(ui->AmountType));
 }

@@ -106,9 +106,11 @@ int main(int argc, char* argv[])
         std::printf("run %2d: %lld ms\n", run + 1, static_cast<long long>(elapsed));
     }
     std::sort(times.begin(), times.end());
-    const qint64 median
-        = times.size() % 2 ? times.at(times.size() / 2) : (times.at(times.size() / 2 - 1) + times.at(times.size() / 2)) / 2;
+    const qint64 median = times.size() % 2
+        ? times.at(times.size() / 2)
+        : (times.at(times.size() / 2 - 1) + times.at(times.size() / 2)) / 2;
     std::printf("cold start to the shown window, median of %d: %lld ms (min %lld, max %lld)\n", runs,
-        static_cast<long long>(median), static_cast<long long>(times.first()), static_cast<long long>(times.last()));
+        static_cast<long long>(median), static_cast<long long>(times.first()),
+        static_cast<long long>(times.last()));
     return 0;
 }

@@ -241,6 +241,25 @@
         <source>Please fix all errors market red to perform this search</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1/help/</source>
+        <extracomment>The help pages; %1 is the English web site, %2 the Russian one.</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The help is not available</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The help pages could not be loaded from %1. Please check your internet connection and open the help again later.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>It looks like BetFair is forbidden from your current location.
+
+Try to set a proxy from Settings - Connection - Proxy</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>MimeMessage</name>

@@ -241,6 +241,27 @@
         <source>Please fix all errors market red to perform this search</source>
         <translation>Исправьте все ошибки, отмеченные красным, чтобы выполнить поиск</translation>
     </message>
+    <message>
+        <source>%1/help/</source>
+        <extracomment>The help pages; %1 is the English web site, %2 the Russian one.</extracomment>
+        <translation>%2/help/</translation>
+    </message>
+    <message>
+        <source>The help is not available</source>
+        <translation>Справка недоступна</translation>
+    </message>
+    <message>
+        <source>The help pages could not be loaded from %1. Please check your internet connection and open the help again later.</source>
+        <translation>Не удалось загрузить страницы справки с %1. Проверьте подключение к интернету и откройте справку позже.</translation>
+    </message>
+    <message>
+        <source>It looks like BetFair is forbidden from your current location.
+
+Try to set a proxy from Settings - Connection - Proxy</source>
+        <translation>Похоже, BetFair недоступен из вашего текущего местоположения.
+
+Попробуйте задать прокси в разделе Настройки - Соединение - Прокси</translation>
+    </message>
 </context>
 <context>
     <name>MimeMessage</name>

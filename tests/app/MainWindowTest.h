@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LanguageSetup.h"
 #include "MainWindow.h"
 #include "MyAction.h"
 #include "MyTemplates.h"
@@ -45,14 +46,24 @@ inline void Set(const QStringList& arguments)
 
 } // namespace ProgramArguments
 
-#define TW_WINDOW_TEST_MAIN(TestObject)                                                                          \
-    int main(int argc, char** argv)                                                                              \
-    {                                                                                                            \
-        QApplication app(ProgramArguments::count, ProgramArguments::values);                                     \
-        TestObject test;                                                                                         \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                               \
-        return QTest::qExec(&test, argc, argv);                                                                  \
+#define TW_WINDOW_TEST_MAIN(TestObject)                                                                      \
+    int main(int argc, char** argv)                                                                          \
+    {                                                                                                        \
+        QApplication app(ProgramArguments::count, ProgramArguments::values);                                 \
+        TestObject test;                                                                                     \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                              \
     }
+
+// The message boxes and the translated tables as the language set-up leaves them, but no
+// store: each test opens one of its own.
+inline void InitProgramTables()
+{
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath("c")));
+    InitLanguage();
+    CloseSettingsStore();
+}
 
 // The user at every box and at the name prompt. A question is answered with the next of
 // answers (Cancel when none is left); other boxes with Help when offered, else OK. A name
@@ -69,7 +80,8 @@ struct Answering
     Answering()
     {
         QConfirm::SetResponder([this](QMessageBox* box) -> QAbstractButton* {
-            boxes << QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()) + QString(": ") + box->text();
+            boxes << QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()) + QString(": ")
+                    + box->text();
             if (box->icon() == QMessageBox::Question)
                 return box->button(answers.isEmpty() ? QMessageBox::Cancel : answers.takeFirst());
             for (QAbstractButton* button : box->buttons())
@@ -186,7 +198,8 @@ inline void ScreenshotLanguages()
 
 inline QString ShotPath(const QString& name, const QString& language)
 {
-    return QString("%1/%2_%3.png").arg(qEnvironmentVariable("TW_SHOT_DIR"), name, language.isEmpty() ? "en" : language);
+    return QString("%1/%2_%3.png")
+        .arg(qEnvironmentVariable("TW_SHOT_DIR"), name, language.isEmpty() ? "en" : language);
 }
 
 // Icons compared by their pictures.

@@ -1,7 +1,8 @@
 #include "MainWindowTest.h"
 
 #include "ErrorMark.h"
-#include "LanguageSetup.h"
+#include "HttpTestServer.h"
+#include "LocalExchange.h"
 #include "ProgramTranslation.h"
 #include "QBetFairCharts.h"
 #include "QLog.h"
@@ -17,9 +18,8 @@ const QStringList WindowKeys = { "Window/State", "Window/Geometry", "Window/curT
 
 bool anyWindowKey()
 {
-    return std::any_of(WindowKeys.cbegin(), WindowKeys.cend(), [](const QString& key) {
-        return SettingsStore()->contains(key);
-    });
+    return std::any_of(WindowKeys.cbegin(), WindowKeys.cend(),
+        [](const QString& key) { return SettingsStore()->contains(key); });
 }
 
 // The messages of the log panel, oldest first.
@@ -68,14 +68,15 @@ class tst_MainWindow : public QObject
 {
     Q_OBJECT
 
+    // The product site, for the help page every window loads.
+    HttpTestServer site;
+    std::optional<LocalExchange> local;
+
 private slots:
     void initTestCase()
     {
-        // The message boxes and the translated tables as at start-up; each test opens a store of its own.
-        QTemporaryDir home;
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath("c")));
-        InitLanguage();
-        CloseSettingsStore();
+        local.emplace(site);
+        InitProgramTables();
     }
 
     void freshStart()
@@ -100,9 +101,9 @@ private slots:
 
         const QStringList codes = { "Nothing", "Favs", "Losers", "Home", "Away", "Draw", "MaxV", "MinV",
             "MatchedBets", "UnmatchedBets", "Matched", "All", "Manual" };
-        const QStringList texts = { "Nothing", "Favourites", "Outsiders", "Home team", "Away team", "The Draw",
-            "Max. volume", "Min. volume", "With matched bets", "With unmatched bets", "Matched the conditions", "All",
-            "[Manual selection]" };
+        const QStringList texts = { "Nothing", "Favourites", "Outsiders", "Home team", "Away team",
+            "The Draw", "Max. volume", "Min. volume", "With matched bets", "With unmatched bets",
+            "Matched the conditions", "All", "[Manual selection]" };
         QCOMPARE(w.select()->count(), codes.size());
         for (int i = 0; i < codes.size(); ++i) {
             QCOMPARE(w.select()->itemData(i).toString(), codes.at(i));
@@ -145,7 +146,8 @@ private slots:
                 for (QWidget* part : row->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
                     if (!part->isVisible() || part->parentWidget() != row)
                         continue;
-                    const int least = part->minimumWidth() > 0 ? part->minimumWidth() : part->minimumSizeHint().width();
+                    const int least
+                        = part->minimumWidth() > 0 ? part->minimumWidth() : part->minimumSizeHint().width();
                     QVERIFY2(part->width() >= least && part->geometry().right() < row->width(),
                         qPrintable(part->objectName()));
                 }
@@ -164,9 +166,8 @@ private slots:
         w.settings()->setCurrentIndex(Settings::MailPage);
         auto* edit = w.settings()->findChild<QLineEdit*>("SMTPport");
         edit->clear();
-        const auto middle = [edit] {
-            return edit->grab().toImage().pixelColor(edit->width() / 3, edit->height() / 2);
-        };
+        const auto middle
+            = [edit] { return edit->grab().toImage().pixelColor(edit->width() / 3, edit->height() / 2); };
         SetErrorMark(edit, true);
         QCOMPARE(middle(), QColor("#FF9999"));
         SetErrorMark(edit, false);
@@ -258,20 +259,20 @@ private slots:
                                    << question << "";
         QTest::newRow("0: discard") << 0 << true << true << Buttons { B::Discard } << QStringList() << true
                                     << question << "";
-        QTest::newRow("0: save") << 0 << true << true << Buttons { B::Save } << QStringList() << true << question
-                                 << "Demo";
-        QTest::newRow("2: saved unasked") << 2 << true << true << Buttons() << QStringList() << true
-                                          << QStringList() << "Demo";
-        QTest::newRow("1: saved unasked") << 1 << true << true << Buttons() << QStringList() << true
-                                          << QStringList() << "Demo";
-        QTest::newRow("0: save, name cancelled") << 0 << false << true << Buttons { B::Save } << QStringList()
-                                                 << false << question << "";
-        QTest::newRow("2: name cancelled is discard") << 2 << false << true << Buttons() << QStringList() << true
-                                                      << QStringList() << "";
-        QTest::newRow("2: name given") << 2 << false << true << Buttons() << QStringList { "Fresh" } << true
-                                       << QStringList() << "Fresh";
-        QTest::newRow("2: write failed, stay") << 2 << true << false << Buttons { B::No } << QStringList() << false
-                                               << QStringList { "Critical", "Question" } << "";
+        QTest::newRow("0: save") << 0 << true << true << Buttons { B::Save } << QStringList() << true
+                                 << question << "Demo";
+        QTest::newRow("2: saved unasked")
+            << 2 << true << true << Buttons() << QStringList() << true << QStringList() << "Demo";
+        QTest::newRow("1: saved unasked")
+            << 1 << true << true << Buttons() << QStringList() << true << QStringList() << "Demo";
+        QTest::newRow("0: save, name cancelled")
+            << 0 << false << true << Buttons { B::Save } << QStringList() << false << question << "";
+        QTest::newRow("2: name cancelled is discard")
+            << 2 << false << true << Buttons() << QStringList() << true << QStringList() << "";
+        QTest::newRow("2: name given")
+            << 2 << false << true << Buttons() << QStringList { "Fresh" } << true << QStringList() << "Fresh";
+        QTest::newRow("2: write failed, stay") << 2 << true << false << Buttons { B::No } << QStringList()
+                                               << false << QStringList { "Critical", "Question" } << "";
         QTest::newRow("2: write failed, close") << 2 << true << false << Buttons { B::Yes } << QStringList()
                                                 << true << QStringList { "Critical", "Question" } << "";
         QTest::newRow("0: save, write failed") << 0 << true << false << Buttons { B::Save } << QStringList()
@@ -311,7 +312,8 @@ private slots:
         QCOMPARE(icons, boxes);
         QCOMPARE(anyWindowKey(), closed);
         QCOMPARE(volumeIn(data.pathOf("Demo")), saved == "Demo" ? 555 : 100);
-        QCOMPARE(filesIn(data.templates), saved == "Fresh" ? QStringList({ "Demo.twt", "Fresh.twt" }) : QStringList("Demo.twt"));
+        QCOMPARE(filesIn(data.templates),
+            saved == "Fresh" ? QStringList({ "Demo.twt", "Fresh.twt" }) : QStringList("Demo.twt"));
         if (saved == "Fresh")
             QCOMPARE(volumeIn(data.pathOf("Fresh")), 555);
     }
@@ -336,14 +338,20 @@ private slots:
         QTest::addColumn<QStringList>("files");
 
         const QStringList both = { "Demo.twt", "Other.twt" };
-        QTest::newRow("inside the folder, extra ignored")
-            << "%1/configtemplates/Demo.twt" << "Demo display - Tarnwickstone" << "Demo" << QStringList() << both;
-        QTest::newRow("outside the folder: copied in") << "%1/elsewhere/Third.twt" << "Third - Tarnwickstone"
-                                                       << "Third" << QStringList() << QStringList { "Demo.twt", "Other.twt", "Third.twt" };
+        QTest::newRow("inside the folder, extra ignored") << "%1/configtemplates/Demo.twt"
+                                                          << "Demo display - Tarnwickstone"
+                                                          << "Demo" << QStringList() << both;
+        QTest::newRow("outside the folder: copied in")
+            << "%1/elsewhere/Third.twt"
+            << "Third - Tarnwickstone"
+            << "Third" << QStringList() << QStringList { "Demo.twt", "Other.twt", "Third.twt" };
         QTest::newRow("missing: remembered one opens")
-            << "%1/no & such.twt" << "Other - Tarnwickstone" << "Other"
-            << QStringList { "Critical: File '%1/no &amp; such.twt' not found" } << both;
-        QTest::newRow("none: remembered one opens") << "" << "Other - Tarnwickstone" << "Other" << QStringList() << both;
+            << "%1/no & such.twt"
+            << "Other - Tarnwickstone"
+            << "Other" << QStringList { "Critical: File '%1/no &amp; such.twt' not found" } << both;
+        QTest::newRow("none: remembered one opens") << ""
+                                                    << "Other - Tarnwickstone"
+                                                    << "Other" << QStringList() << both;
     }
 
     void commandLine()
@@ -361,7 +369,8 @@ private slots:
         writeFile(data.dir.filePath("elsewhere/Third.twt"), VolumeTemplate(300));
         data.store()->setValue("Window/curTemplate", "Other");
         const QString path = argument.isEmpty() ? argument : argument.arg(data.dir.path());
-        ProgramArguments::Set(argument.isEmpty() ? QStringList() : QStringList { path, data.pathOf("Other") });
+        ProgramArguments::Set(
+            argument.isEmpty() ? QStringList() : QStringList { path, data.pathOf("Other") });
 
         Answering user;
         {
@@ -412,9 +421,15 @@ private slots:
         QTest::addColumn<QString>("tabIcon");
         QTest::addColumn<QString>("statusIcon");
         QTest::addColumn<QString>("colour");
-        QTest::newRow("information") << 0 << "report" << "blank" << "";
-        QTest::newRow("warning") << 1 << "report_warning" << "exclamation" << "color:#960";
-        QTest::newRow("error") << 2 << "report_error" << "error" << "color:#900";
+        QTest::newRow("information") << 0 << "report"
+                                     << "blank"
+                                     << "";
+        QTest::newRow("warning") << 1 << "report_warning"
+                                 << "exclamation"
+                                 << "color:#960";
+        QTest::newRow("error") << 2 << "report_error"
+                               << "error"
+                               << "color:#900";
     }
 
     void statusBar()
@@ -525,10 +540,12 @@ private slots:
         Answering user;
         Window w;
         emit w.results()->NotifyFoundSelections(17);
-        QCOMPARE(w.select()->itemText(w.select()->findData("Matched")), QString("Matched the conditions [17]"));
+        QCOMPARE(
+            w.select()->itemText(w.select()->findData("Matched")), QString("Matched the conditions [17]"));
         const QString shown = w.get<QLabel>("TimestampLabel")->text();
         const QDateTime moment = QLocale().toDateTime(shown, QLocale::ShortFormat);
-        QVERIFY2(moment.isValid() && qAbs(moment.secsTo(QDateTime::currentDateTime())) < 120, qPrintable(shown));
+        QVERIFY2(
+            moment.isValid() && qAbs(moment.secsTo(QDateTime::currentDateTime())) < 120, qPrintable(shown));
     }
 
     void savesBeforeSearch_data()
@@ -584,10 +601,7 @@ private slots:
             QVERIFY2(qobject_cast<QAbstractButton*>(w.part(name))->shortcut() == english[name], name);
     }
 
-    void screenshots_data()
-    {
-        ScreenshotLanguages();
-    }
+    void screenshots_data() { ScreenshotLanguages(); }
 
     void screenshots()
     {

@@ -15,8 +15,8 @@
 
 namespace {
 
-const QStringList Parameters = { "ActParamList", "PriceEdit", "AmountEdit", "PriceLabel", "AmountType", "TextEdit",
-    "SubjectLabel", "checkPrice", "checkVolume", "checkCV" };
+const QStringList Parameters = { "ActParamList", "PriceEdit", "AmountEdit", "PriceLabel", "AmountType",
+    "TextEdit", "SubjectLabel", "checkPrice", "checkVolume", "checkCV" };
 
 // The panel as the user reaches it, and every request it sends, written down.
 struct Panel
@@ -39,9 +39,11 @@ struct Panel
             sent << QString("Cancel(%1,%2)").arg(back ? "true" : "false", lay ? "true" : "false");
         });
         QObject::connect(&panel, &MyAction::Export, &panel, [this](bool prices, bool volumes, bool cv) {
-            sent << QString("Export(%1,%2,%3)").arg(prices ? "true" : "false", volumes ? "true" : "false", cv ? "true" : "false");
+            sent << QString("Export(%1,%2,%3)")
+                        .arg(prices ? "true" : "false", volumes ? "true" : "false", cv ? "true" : "false");
         });
-        QObject::connect(&panel, &MyAction::Mail, &panel, [this](const QString& subject) { sent << "Mail(" + subject + ")"; });
+        QObject::connect(&panel, &MyAction::Mail, &panel,
+            [this](const QString& subject) { sent << "Mail(" + subject + ")"; });
         QObject::connect(&panel, &MyAction::AddCharts, &panel, [this] { sent << "AddCharts()"; });
     }
 
@@ -56,7 +58,10 @@ struct Panel
     QMyComboBox* list(const char* name) const { return get<QMyComboBox>(name); }
     QLineEdit* edit(const char* name) const { return get<QLineEdit>(name); }
     QPushButton* perform() const { return get<QPushButton>("PerformBut"); }
-    void choose(const QString& code) const { list("ActionsList")->setCurrentIndex(list("ActionsList")->findData(code)); }
+    void choose(const QString& code) const
+    {
+        list("ActionsList")->setCurrentIndex(list("ActionsList")->findData(code));
+    }
     QStringList shown() const
     {
         QStringList names;
@@ -84,7 +89,8 @@ struct Questions
     {
         QConfirm::SetResponder([this](QMessageBox* box) -> QAbstractButton* {
             asked << box->text();
-            return box->button(this->answers.isEmpty() || this->answers.takeFirst() ? QMessageBox::Yes : QMessageBox::No);
+            return box->button(
+                this->answers.isEmpty() || this->answers.takeFirst() ? QMessageBox::Yes : QMessageBox::No);
         });
     }
     ~Questions() { QConfirm::SetResponder({}); }
@@ -121,13 +127,14 @@ private slots:
 
         const QStringList bet = { "ActParamList", "PriceEdit", "AmountEdit", "PriceLabel", "AmountType" };
         const QStringList inPlay = { "Cancel in-play", "Keep in-play", "Take SP" };
-        QTest::newRow("Export") << "Export" << QStringList { "checkPrice", "checkVolume", "checkCV" } << QStringList()
-                                << QStringList();
+        QTest::newRow("Export") << "Export" << QStringList { "checkPrice", "checkVolume", "checkCV" }
+                                << QStringList() << QStringList();
         QTest::newRow("Back") << "Back" << bet << inPlay << QStringList { "Amount", "Profit" };
         QTest::newRow("Lay") << "Lay" << bet << inPlay << QStringList { "Amount", "Liability" };
-        QTest::newRow("Cancel") << "Cancel" << QStringList("ActParamList") << QStringList { "All", "BACK", "LAY" }
-                                << QStringList();
-        QTest::newRow("EMail") << "EMail" << QStringList { "TextEdit", "SubjectLabel" } << QStringList() << QStringList();
+        QTest::newRow("Cancel") << "Cancel" << QStringList("ActParamList")
+                                << QStringList { "All", "BACK", "LAY" } << QStringList();
+        QTest::newRow("EMail") << "EMail" << QStringList { "TextEdit", "SubjectLabel" } << QStringList()
+                               << QStringList();
         QTest::newRow("Chart") << "Chart" << QStringList() << QStringList() << QStringList();
     }
 
@@ -140,9 +147,11 @@ private slots:
         Panel p;
         QStringList actions;
         for (int i = 0; i < p.list("ActionsList")->count(); ++i)
-            actions << p.list("ActionsList")->itemData(i).toString() + "=" + p.list("ActionsList")->itemText(i);
-        QCOMPARE(actions, QStringList({ "Export=Export to file", "Back=BACK", "Lay=LAY", "Cancel=Cancel bets",
-                              "EMail=Send by e-mail", "Chart=Add chart" }));
+            actions << p.list("ActionsList")->itemData(i).toString() + "="
+                    + p.list("ActionsList")->itemText(i);
+        QCOMPARE(actions,
+            QStringList({ "Export=Export to file", "Back=BACK", "Lay=LAY", "Cancel=Cancel bets",
+                "EMail=Send by e-mail", "Chart=Add chart" }));
         p.choose(action);
         QCOMPARE(p.shown(), shown);
         if (!parameters.isEmpty())
@@ -158,7 +167,8 @@ private slots:
         {
             Panel p;
             QCOMPARE(p.list("ActionsList")->currentData().toString(), QString("Export"));
-            QVERIFY(!p.get<QCheckBox>("checkPrice")->isChecked() && !p.get<QCheckBox>("checkCV")->isChecked());
+            QVERIFY(
+                !p.get<QCheckBox>("checkPrice")->isChecked() && !p.get<QCheckBox>("checkCV")->isChecked());
             p.choose("Back");
             QCOMPARE(p.edit("PriceEdit")->text(), QString("1.01"));
             QCOMPARE(p.edit("AmountEdit")->text(), QString(""));
@@ -167,8 +177,8 @@ private slots:
         }
         QSettings* store = SettingsStore();
         const QMap<QString, QVariant> keys = { { "Action", "Lay" }, { "Price", "2.5" }, { "Amount", "10" },
-            { "Type", "Liability" }, { "InPlay", "Keep" }, { "Cancel", "Lay" }, { "Prices", true }, { "Volume", false },
-            { "CV", true }, { "Subject", "Hello" } };
+            { "Type", "Liability" }, { "InPlay", "Keep" }, { "Cancel", "Lay" }, { "Prices", true },
+            { "Volume", false }, { "CV", true }, { "Subject", "Hello" } };
         for (auto it = keys.cbegin(); it != keys.cend(); ++it)
             store->setValue("Action/" + it.key(), it.value());
         Panel p;
@@ -203,22 +213,38 @@ private slots:
         QTest::addColumn<bool>("perform");
         QTest::addColumn<bool>("priceMarked");
         QTest::addColumn<bool>("amountMarked");
-        QTest::newRow("nothing checked") << "Back" << 0 << "2.5" << "10" << false << false << false;
-        QTest::newRow("one checked") << "Back" << 1 << "2.5" << "10" << true << false << false;
-        QTest::newRow("price between two") << "Back" << 1 << "1.015" << "10" << false << true << false;
-        QTest::newRow("price off the ladder") << "Back" << 1 << "2.03" << "10" << false << true << false;
-        QTest::newRow("price above it") << "Lay" << 1 << "1010" << "10" << false << true << false;
-        QTest::newRow("price at its top") << "Lay" << 1 << "1000" << "10" << true << false << false;
-        QTest::newRow("no amount") << "Back" << 1 << "2.5" << "" << false << false << false;
-        QTest::newRow("amount cleared") << "Back" << 1 << "2.5" << " " << false << false << true;
-        QTest::newRow("amount 0") << "Back" << 1 << "2.5" << "0" << false << false << true;
-        QTest::newRow("amount at the bottom") << "Back" << 1 << "2.5" << "0.01" << true << false << false;
-        QTest::newRow("amount at the top") << "Back" << 1 << "2.5" << "1000000" << true << false << false;
-        QTest::newRow("amount one cent past") << "Back" << 1 << "2.5" << "1000000.01" << false << false << true;
-        QTest::newRow("amount with a comma") << "Lay" << 1 << "2.5" << "10,5" << false << false << true;
-        QTest::newRow("chart, nothing checked") << "Chart" << 0 << "2.5" << "10" << false << false << false;
-        QTest::newRow("chart, one checked") << "Chart" << 1 << "2.5" << "10" << true << false << false;
-        QTest::newRow("export, hidden edits bad") << "Export" << 1 << "1.015" << "0" << true << true << true;
+        QTest::newRow("nothing checked") << "Back" << 0 << "2.5"
+                                         << "10" << false << false << false;
+        QTest::newRow("one checked") << "Back" << 1 << "2.5"
+                                     << "10" << true << false << false;
+        QTest::newRow("price between two") << "Back" << 1 << "1.015"
+                                           << "10" << false << true << false;
+        QTest::newRow("price off the ladder") << "Back" << 1 << "2.03"
+                                              << "10" << false << true << false;
+        QTest::newRow("price above it") << "Lay" << 1 << "1010"
+                                        << "10" << false << true << false;
+        QTest::newRow("price at its top") << "Lay" << 1 << "1000"
+                                          << "10" << true << false << false;
+        QTest::newRow("no amount") << "Back" << 1 << "2.5"
+                                   << "" << false << false << false;
+        QTest::newRow("amount cleared") << "Back" << 1 << "2.5"
+                                        << " " << false << false << true;
+        QTest::newRow("amount 0") << "Back" << 1 << "2.5"
+                                  << "0" << false << false << true;
+        QTest::newRow("amount at the bottom") << "Back" << 1 << "2.5"
+                                              << "0.01" << true << false << false;
+        QTest::newRow("amount at the top") << "Back" << 1 << "2.5"
+                                           << "1000000" << true << false << false;
+        QTest::newRow("amount one cent past") << "Back" << 1 << "2.5"
+                                              << "1000000.01" << false << false << true;
+        QTest::newRow("amount with a comma") << "Lay" << 1 << "2.5"
+                                             << "10,5" << false << false << true;
+        QTest::newRow("chart, nothing checked") << "Chart" << 0 << "2.5"
+                                                << "10" << false << false << false;
+        QTest::newRow("chart, one checked") << "Chart" << 1 << "2.5"
+                                            << "10" << true << false << false;
+        QTest::newRow("export, hidden edits bad") << "Export" << 1 << "1.015"
+                                                  << "0" << true << true << true;
     }
 
     void validate()
@@ -252,10 +278,14 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("point") << "10.5" << "10.5";
-        QTest::newRow("comma") << "10,5" << "105";
-        QTest::newRow("third decimal") << "10.555" << "10.55";
-        QTest::newRow("minus") << "-5" << "5";
+        QTest::newRow("point") << "10.5"
+                               << "10.5";
+        QTest::newRow("comma") << "10,5"
+                               << "105";
+        QTest::newRow("third decimal") << "10.555"
+                                       << "10.55";
+        QTest::newRow("minus") << "-5"
+                               << "5";
     }
 
     void typedAmount()
@@ -279,25 +309,44 @@ private slots:
     {
         QTest::addColumn<int>("level");
         QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("setting"); // "price amount type keep" for bets, the side, "1 0 1" ticks, a subject
+        QTest::addColumn<QString>(
+            "setting"); // "price amount type keep" for bets, the side, "1 0 1" ticks, a subject
         QTest::addColumn<QString>("request");
         QTest::addColumn<QStringList>("asked");
         QTest::addColumn<bool>("disabled");
 
         const QStringList place = { "Are you sure you want to PLACE these bets?" };
         const QStringList cancel = { "Are you sure you want to CANCEL these bets?" };
-        QTest::newRow("back, keep, profit") << 0 << "Back" << "2.5 10.5 1 1" << "Bet(true,2.5,10.5,1,1)" << place << true;
-        QTest::newRow("lay, SP, amount, top") << 0 << "Lay" << "1000 999999.99 0 2" << "Bet(false,1000,999999.99,0,2)"
-                                              << place << true;
-        QTest::newRow("asked at level 1") << 1 << "Back" << "2.5 10 0 0" << "Bet(true,2.5,10,0,0)" << place << true;
-        QTest::newRow("not asked at level 2") << 2 << "Lay" << "3 10 1 0" << "Bet(false,3,10,1,0)" << QStringList()
-                                              << true;
-        QTest::newRow("cancel all") << 0 << "Cancel" << "All" << "Cancel(true,true)" << cancel << true;
-        QTest::newRow("cancel back") << 0 << "Cancel" << "Back" << "Cancel(true,false)" << cancel << true;
-        QTest::newRow("cancel lay") << 1 << "Cancel" << "Lay" << "Cancel(false,true)" << cancel << true;
-        QTest::newRow("export") << 0 << "Export" << "1 0 1" << "Export(true,false,true)" << QStringList() << true;
-        QTest::newRow("e-mail") << 0 << "EMail" << "Today's picks" << "Mail(Today's picks)" << QStringList() << true;
-        QTest::newRow("chart") << 0 << "Chart" << "" << "AddCharts()" << QStringList() << false;
+        QTest::newRow("back, keep, profit") << 0 << "Back"
+                                            << "2.5 10.5 1 1"
+                                            << "Bet(true,2.5,10.5,1,1)" << place << true;
+        QTest::newRow("lay, SP, amount, top") << 0 << "Lay"
+                                              << "1000 999999.99 0 2"
+                                              << "Bet(false,1000,999999.99,0,2)" << place << true;
+        QTest::newRow("asked at level 1") << 1 << "Back"
+                                          << "2.5 10 0 0"
+                                          << "Bet(true,2.5,10,0,0)" << place << true;
+        QTest::newRow("not asked at level 2") << 2 << "Lay"
+                                              << "3 10 1 0"
+                                              << "Bet(false,3,10,1,0)" << QStringList() << true;
+        QTest::newRow("cancel all") << 0 << "Cancel"
+                                    << "All"
+                                    << "Cancel(true,true)" << cancel << true;
+        QTest::newRow("cancel back") << 0 << "Cancel"
+                                     << "Back"
+                                     << "Cancel(true,false)" << cancel << true;
+        QTest::newRow("cancel lay") << 1 << "Cancel"
+                                    << "Lay"
+                                    << "Cancel(false,true)" << cancel << true;
+        QTest::newRow("export") << 0 << "Export"
+                                << "1 0 1"
+                                << "Export(true,false,true)" << QStringList() << true;
+        QTest::newRow("e-mail") << 0 << "EMail"
+                                << "Today's picks"
+                                << "Mail(Today's picks)" << QStringList() << true;
+        QTest::newRow("chart") << 0 << "Chart"
+                               << ""
+                               << "AddCharts()" << QStringList() << false;
     }
 
     void requests()
@@ -321,7 +370,8 @@ private slots:
             p.list("ActParamList")->setCurrentIndex(p.list("ActParamList")->findData(setting));
         } else if (action == "Export") {
             for (int i = 0; i < 3; ++i)
-                p.get<QCheckBox>(QStringList { "checkPrice", "checkVolume", "checkCV" }.at(i))->setChecked(values.at(i) == "1");
+                p.get<QCheckBox>(QStringList { "checkPrice", "checkVolume", "checkCV" }.at(i))
+                    ->setChecked(values.at(i) == "1");
         } else if (action == "EMail") {
             p.edit("TextEdit")->setText(setting);
         }
@@ -336,8 +386,9 @@ private slots:
         QVERIFY(p.panel.isEnabled());
 
         // What was used comes back on the next start.
-        const QMap<QString, QStringList> stored = { { "Back", { "Price", "Amount" } }, { "Lay", { "Price", "Amount" } },
-            { "Export", { "Prices", "Volume", "CV" } }, { "EMail", { "Subject" } } };
+        const QMap<QString, QStringList> stored
+            = { { "Back", { "Price", "Amount" } }, { "Lay", { "Price", "Amount" } },
+                  { "Export", { "Prices", "Volume", "CV" } }, { "EMail", { "Subject" } } };
         QStringList values2;
         for (const QString& key : stored.value(action))
             values2 << SettingsStore()->value("Action/" + key).toString();

@@ -1,7 +1,6 @@
 #include "MainWindowTest.h"
 
 #include "HttpTestServer.h"
-#include "LanguageSetup.h"
 #include "LocalExchange.h"
 #include "ProgramTranslation.h"
 #include "QNetwork.h"
@@ -20,12 +19,13 @@ QJsonObject Record(int n)
 {
     QJsonArray runners;
     for (int r = 1; r <= 3; ++r)
-        runners.append(QJsonObject { { "selectionId", n * 10 + r }, { "runnerName", QString("Runner %1").arg(r) },
-            { "sortPriority", r } });
+        runners.append(QJsonObject { { "selectionId", n * 10 + r },
+            { "runnerName", QString("Runner %1").arg(r) }, { "sortPriority", r } });
     return QJsonObject { { "marketId", QString("1.%1").arg(n) }, { "marketName", "Match Odds" },
         { "marketStartTime", QString("2030-01-01T10:%1:00.000Z").arg(n, 2, 10, QChar('0')) },
         { "description", QJsonObject { { "marketType", "MATCH_ODDS" } } },
-        { "event", QJsonObject { { "id", QString::number(900 + n) }, { "name", QString("Event %1").arg(n) } } },
+        { "event",
+            QJsonObject { { "id", QString::number(900 + n) }, { "name", QString("Event %1").arg(n) } } },
         { "eventType", QJsonObject { { "id", "1" } } }, { "runners", runners } };
 }
 
@@ -34,11 +34,11 @@ QJsonObject Book(int n)
     QJsonArray runners;
     for (int r = 1; r <= 3; ++r) {
         const QJsonObject offer { { "price", QList<double> { 2, 3, 6 }.at(r - 1) }, { "size", 10 } };
-        runners.append(QJsonObject { { "selectionId", n * 10 + r }, { "status", "ACTIVE" }, { "totalMatched", 100 },
-            { "ex", QJsonObject { { "availableToBack", QJsonArray { offer } } } } });
+        runners.append(QJsonObject { { "selectionId", n * 10 + r }, { "status", "ACTIVE" },
+            { "totalMatched", 100 }, { "ex", QJsonObject { { "availableToBack", QJsonArray { offer } } } } });
     }
-    return QJsonObject { { "marketId", QString("1.%1").arg(n) }, { "status", "OPEN" }, { "numberOfWinners", 1 },
-        { "totalMatched", 300 }, { "runners", runners } };
+    return QJsonObject { { "marketId", QString("1.%1").arg(n) }, { "status", "OPEN" },
+        { "numberOfWinners", 1 }, { "totalMatched", 300 }, { "runners", runners } };
 }
 
 // Every worker the results view makes, kept back from the exchange; the test plays the exchange.
@@ -48,7 +48,8 @@ struct Workers
 
     Workers()
     {
-        QSearcher::SetWorkerHook([this](QActionWorker* worker, const QSearcher::WorkerStart&) { made << worker; });
+        QSearcher::SetWorkerHook(
+            [this](QActionWorker* worker, const QSearcher::WorkerStart&) { made << worker; });
     }
     ~Workers()
     {
@@ -59,7 +60,8 @@ struct Workers
     template<class T>
     int count() const
     {
-        return int(std::count_if(made.cbegin(), made.cend(), [](const auto& w) { return qobject_cast<T*>(w.data()); }));
+        return int(std::count_if(
+            made.cbegin(), made.cend(), [](const auto& w) { return qobject_cast<T*>(w.data()); }));
     }
     // Ends the view's running pass with markets 1.1 to 1.<markets> found, booked and shown.
     void finish(QSearcher* view, int markets)
@@ -134,10 +136,7 @@ class tst_Search : public QObject
 private slots:
     void initTestCase()
     {
-        QTemporaryDir home;
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath("c")));
-        InitLanguage();
-        CloseSettingsStore();
+        InitProgramTables();
         exchange.emplace(server);
         server.setRpcReply(LocalExchange::accountPath(), "AccountAPING/v1.0/getAccountFunds",
             ScriptedReply::rpcResult(QJsonObject { { "wallet", "UK" }, { "availableToBetBalance", 12.5 } }));
@@ -163,7 +162,8 @@ private slots:
         QTest::mouseClick(qobject_cast<QAbstractButton*>(w.part("SearchBut")), Qt::LeftButton);
         QCOMPARE(user.boxes, QStringList("Warning: Please fix all errors market red to perform this search"));
         QCOMPARE(user.topics, QStringList("search"));
-        QCOMPARE(w.tabs()->currentIndex(), int(MainWindow::ConditionsTab));
+        // Help was pressed; the login was not asked for.
+        QCOMPARE(w.tabs()->currentIndex(), int(MainWindow::HelpTab));
         // Nothing waits for the login.
         const Session session;
         emit w.settings()->loggedIn();
@@ -259,8 +259,8 @@ private slots:
         Workers& workers = started.workers;
         Window& w = *started.window;
         w.tabs()->setCurrentIndex(MainWindow::ConditionsTab);
-        const QList<const char*> busyList = { "PerformBut", "PresetsRow", "ConditionsFrame", "Select", "Expand",
-            "Collapse", "Reload", "UpdatePrices", "SearchBut", "CancelBut", "ShowCharts" };
+        const QList<const char*> busyList = { "PerformBut", "PresetsRow", "ConditionsFrame", "Select",
+            "Expand", "Collapse", "Reload", "UpdatePrices", "SearchBut", "CancelBut", "ShowCharts" };
         w.window->SearchButClicked();
         for (const char* name : busyList)
             QVERIFY2(enabled(w, name) == (QByteArray(name) == "CancelBut"), name);
@@ -276,8 +276,9 @@ private slots:
         QCOMPARE(w.tabs()->currentIndex(), int(MainWindow::ConditionsTab));
         QCOMPARE(w.tabs()->tabText(MainWindow::ResultsTab), QString("Search results"));
         for (const char* name : busyList) {
-            const bool idle = QList<QByteArray> { "PresetsRow", "ConditionsFrame", "Select", "Reload", "SearchBut" }
-                                  .contains(name);
+            const bool idle
+                = QList<QByteArray> { "PresetsRow", "ConditionsFrame", "Select", "Reload", "SearchBut" }
+                      .contains(name);
             QVERIFY2(enabled(w, name) == idle, name);
         }
 
@@ -288,7 +289,9 @@ private slots:
         QVERIFY(!w.results()->isHidden());
         QCOMPARE(w.tabs()->currentIndex(), int(MainWindow::ResultsTab));
         for (const char* name : busyList)
-            QVERIFY2(enabled(w, name) == (QByteArray(name) != "CancelBut" && QByteArray(name) != "PerformBut"), name);
+            QVERIFY2(
+                enabled(w, name) == (QByteArray(name) != "CancelBut" && QByteArray(name) != "PerformBut"),
+                name);
     }
 
     void cancelHoldsSearchUntilDone()
@@ -355,10 +358,7 @@ private slots:
         QVERIFY(w.actions()->isEnabled());
     }
 
-    void screenshots_data()
-    {
-        ScreenshotLanguages();
-    }
+    void screenshots_data() { ScreenshotLanguages(); }
 
     void screenshots()
     {
