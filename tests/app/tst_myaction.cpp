@@ -438,22 +438,6 @@ private slots:
         p.panel.Do();
         QVERIFY(p.sent.isEmpty());
     }
-
-    void heldWhileBusy()
-    {
-        Panel p;
-        p.choose("Chart");
-        p.panel.UpdateCount(1);
-        p.panel.SetHeld(true);
-        QVERIFY(!p.perform()->isEnabled());
-        p.panel.UpdateCount(2);
-        QVERIFY(!p.perform()->isEnabled());
-        p.panel.SetHeld(false);
-        QVERIFY(p.perform()->isEnabled());
-        QList<QWidget*> widgets;
-        p.panel.GetWidgets(widgets);
-        QCOMPARE(widgets, QList<QWidget*>({ p.perform() }));
-    }
 };
 
 QTEST_MAIN(tst_MyAction)
