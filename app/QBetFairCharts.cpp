@@ -4,7 +4,7 @@
 #include "QBetFair.h"
 #include "QBetFairChart.h"
 #include "QConfirm.h"
-#include "SettingsStore.h"
+#include "StoredValue.h"
 #include "ui_QBetFairCharts.h"
 
 #include <QCloseEvent>
@@ -18,19 +18,6 @@ const QString AutoKey = QStringLiteral("Charts/Auto");
 const QString SizeKey = QStringLiteral("Charts/size");
 const QString PosKey = QStringLiteral("Charts/pos");
 const QString MaximizedKey = QStringLiteral("Charts/maximized");
-
-// The store is gone once the main window has started its teardown.
-void store(const QString& key, const QVariant& value)
-{
-    if (QSettings* settings = SettingsStore())
-        settings->setValue(key, value);
-}
-
-QVariant stored(const QString& key, const QVariant& missing = QVariant())
-{
-    QSettings* settings = SettingsStore();
-    return settings ? settings->value(key, missing) : missing;
-}
 
 } // namespace
 
@@ -49,17 +36,17 @@ QBetFairCharts::QBetFairCharts(QWidget* parent)
     connect(&refreshTimer, &QTimer::timeout, this, &QBetFairCharts::RefreshCharts);
 
     // Restored before the change signals are connected, so nothing is written back.
-    ui->updateInterval->setValue(stored(IntervalKey).toInt());
-    ui->autoupdate->setChecked(stored(AutoKey, false).toBool());
+    ui->updateInterval->setValue(Stored(IntervalKey).toInt());
+    ui->autoupdate->setChecked(Stored(AutoKey, false).toBool());
     if (ui->autoupdate->isChecked()) {
         refreshTimer.setInterval(ui->updateInterval->value() * 1000);
         refreshTimer.start();
     }
 
-    const QSize size = stored(SizeKey).toSize();
+    const QSize size = Stored(SizeKey).toSize();
     resize(size.isValid() ? size : minimumSize());
-    move(stored(PosKey, QPoint(0, 0)).toPoint());
-    setWindowState(stored(MaximizedKey, false).toBool() ? Qt::WindowMaximized : Qt::WindowNoState);
+    move(Stored(PosKey, QPoint(0, 0)).toPoint());
+    setWindowState(Stored(MaximizedKey, false).toBool() ? Qt::WindowMaximized : Qt::WindowNoState);
     ui->updateInterval->setEnabled(ui->autoupdate->isChecked());
 
     connect(ui->autoupdate, &QCheckBox::toggled, this, &QBetFairCharts::AutoUpdateChecked);
@@ -136,7 +123,7 @@ void QBetFairCharts::RefreshCharts()
 void QBetFairCharts::AutoUpdateChecked(bool val)
 {
     ui->updateInterval->setEnabled(val);
-    store(AutoKey, val);
+    Store(AutoKey, val);
     if (val) {
         refreshTimer.setInterval(ui->updateInterval->value() * 1000);
         refreshTimer.start();
@@ -147,7 +134,7 @@ void QBetFairCharts::AutoUpdateChecked(bool val)
 
 void QBetFairCharts::SaveInterval(int val)
 {
-    store(IntervalKey, val);
+    Store(IntervalKey, val);
     refreshTimer.setInterval(val * 1000);
 }
 
@@ -165,9 +152,9 @@ void QBetFairCharts::Clear()
 
 void QBetFairCharts::closeEvent(QCloseEvent* event)
 {
-    store(SizeKey, size());
-    store(PosKey, pos());
-    store(MaximizedKey, windowState().testFlag(Qt::WindowMaximized));
+    Store(SizeKey, size());
+    Store(PosKey, pos());
+    Store(MaximizedKey, windowState().testFlag(Qt::WindowMaximized));
     QDialog::closeEvent(event);
     event->accept();
 }

@@ -120,8 +120,14 @@ QString MyTemplates::PathOf(const QString& baseName) const
     return TemplateFile::PathOf(templatesDir.absolutePath(), baseName);
 }
 
+QString MyTemplates::CurrentBaseName() const
+{
+    return currentFile.isEmpty() ? QString() : QFileInfo(currentFile).completeBaseName();
+}
+
 void MyTemplates::DoSave()
 {
+    saveDeclined = false;
     if (readOnly)
         DoSaveAs();
     else
@@ -177,8 +183,10 @@ void MyTemplates::DoSaveAs()
     const QString proposal = currentFile.isEmpty() ? QString() : tr("Copy of %1").arg(templateName);
     const std::optional<QString> name
         = TextInput::GetText(this, tr("Save template as..."), tr("Please enter new name:"), proposal);
-    if (!name || name->isEmpty())
+    if (!name || name->isEmpty()) {
+        saveDeclined = true;
         return;
+    }
     SaveTemplate(*name);
 }
 

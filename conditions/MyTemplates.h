@@ -43,6 +43,11 @@ public:
     QJsonObject GetFilter() const;
     // The display name of the current template; empty under "[Unsaved]".
     QString CurrentTemplate() const { return templateName; }
+    // The base name of the current template's file, which ReloadTemplates
+    // takes back; empty under "[Unsaved]".
+    QString CurrentBaseName() const;
+    // Whether the last DoSave ended because the user gave no name for the copy.
+    bool SaveDeclined() const { return saveDeclined; }
     // Adds the widgets to disable while a search runs.
     void GetWidgets(QList<QWidget*>& widgets) const;
 
@@ -128,4 +133,5 @@ private:
     QJsonObject fileNames;
     // Operations under way; the outermost puts the list back when it ends.
     int running = 0;
+    bool saveDeclined = false;
 };

@@ -44,6 +44,224 @@
     </message>
 </context>
 <context>
+    <name>MainWindow</name>
+    <message>
+        <source>Search conditions</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Esc</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Return</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Search results</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Search results:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Expand all markets (Ctrl+Right)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Right</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Collapse all markets (Ctrl+Left)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Repeat last search (Ctrl+Shift+R)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+R</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update prices for shown markets (Ctrl+R)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+R</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show charts window</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Timestamp of the data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; font-size:18pt; font-weight:600;&quot;&gt;No search results to show.&lt;/span&gt;&lt;/p&gt;&lt;p&gt;Please switch to &amp;quot;Search conditions&amp;quot; tab and perform a search.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Program log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select all</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy selected to clipboard</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export selected to file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Favourites</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Outsiders</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Home team</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Away team</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The Draw</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Max. volume</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Min. volume</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>With matched bets</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>With unmatched bets</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Matched the conditions</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>[Manual selection]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Welcome to %1 (version %2.%3.%4.%5)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Click to show full log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File &apos;%1&apos; not found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your current template is not saved. Would you like to save changes?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The template could not be saved. Close the program without saving it?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Updating...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Searching...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Matched the conditions [%1]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Loaded template &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please fix all errors market red to perform this search</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1/help/</source>
+        <extracomment>The help pages; %1 is the English web site, %2 the Russian one.</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The help is not available</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The help pages could not be loaded from %1. Please check your internet connection and open the help again later.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>It looks like BetFair is forbidden from your current location.
+
+Try to set a proxy from Settings - Connection - Proxy</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>MimeMessage</name>
     <message>
         <source>The message has no sender.</source>
@@ -51,6 +269,109 @@
     </message>
     <message>
         <source>The message has no content.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MyAction</name>
+    <message>
+        <source>With selected [0]:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Prices and book% </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Price:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Corvane compatible</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Subject:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Alt+Shift+Enter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Perform</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Meta+Alt+Shift+Return</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export to file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LAY</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel bets</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Send by e-mail</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add chart</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel in-play</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keep in-play</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Take SP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Amount</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Profit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Liability</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>With selected [%1]:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Are you sure you want to PLACE these bets?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Are you sure you want to CANCEL these bets?</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -44,6 +44,226 @@
     </message>
 </context>
 <context>
+    <name>MainWindow</name>
+    <message>
+        <source>Search conditions</source>
+        <translation>Условия поиска</translation>
+    </message>
+    <message>
+        <source>Esc</source>
+        <translation>Esc</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Поиск</translation>
+    </message>
+    <message>
+        <source>Ctrl+Return</source>
+        <translation>Ctrl+Return</translation>
+    </message>
+    <message>
+        <source>Search results</source>
+        <translation>Результаты</translation>
+    </message>
+    <message>
+        <source>Search results:</source>
+        <translation>Результаты поиска:</translation>
+    </message>
+    <message>
+        <source>Expand all markets (Ctrl+Right)</source>
+        <translation>Развернуть все рынки (Ctrl+Right)</translation>
+    </message>
+    <message>
+        <source>Ctrl+Right</source>
+        <translation>Ctrl+Right</translation>
+    </message>
+    <message>
+        <source>Collapse all markets (Ctrl+Left)</source>
+        <translation>Свернуть все рынки (Ctrl+Left)</translation>
+    </message>
+    <message>
+        <source>Ctrl+Left</source>
+        <translation>Ctrl+Left</translation>
+    </message>
+    <message>
+        <source>Repeat last search (Ctrl+Shift+R)</source>
+        <translation>Повторить последний поиск (Ctrl+Shift+R)</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+R</source>
+        <translation>Ctrl+Shift+R</translation>
+    </message>
+    <message>
+        <source>Update prices for shown markets (Ctrl+R)</source>
+        <translation>Обновить цены показанных рынков (Ctrl+R)</translation>
+    </message>
+    <message>
+        <source>Ctrl+R</source>
+        <translation>Ctrl+R</translation>
+    </message>
+    <message>
+        <source>Show charts window</source>
+        <translation>Показать окно графиков</translation>
+    </message>
+    <message>
+        <source>Timestamp of the data</source>
+        <translation>Время получения данных</translation>
+    </message>
+    <message>
+        <source>Select:</source>
+        <translation>Отметить:</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; font-size:18pt; font-weight:600;&quot;&gt;No search results to show.&lt;/span&gt;&lt;/p&gt;&lt;p&gt;Please switch to &amp;quot;Search conditions&amp;quot; tab and perform a search.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; font-size:18pt; font-weight:600;&quot;&gt;Нет результатов поиска.&lt;/span&gt;&lt;/p&gt;&lt;p&gt;Перейдите на вкладку &amp;quot;Условия поиска&amp;quot; и выполните поиск.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Program log</source>
+        <translation>Журнал</translation>
+    </message>
+    <message>
+        <source>Clear log</source>
+        <translation>Очистить журнал</translation>
+    </message>
+    <message>
+        <source>Select all</source>
+        <translation>Выделить всё</translation>
+    </message>
+    <message>
+        <source>Copy selected to clipboard</source>
+        <translation>Копировать выделенное</translation>
+    </message>
+    <message>
+        <source>Export selected to file</source>
+        <translation>Сохранить выделенное</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Справка</translation>
+    </message>
+    <message>
+        <source>Nothing</source>
+        <translation>Ничего</translation>
+    </message>
+    <message>
+        <source>Favourites</source>
+        <translation>Фавориты</translation>
+    </message>
+    <message>
+        <source>Outsiders</source>
+        <translation>Аутсайдеры</translation>
+    </message>
+    <message>
+        <source>Home team</source>
+        <translation>Хозяева</translation>
+    </message>
+    <message>
+        <source>Away team</source>
+        <translation>Гости</translation>
+    </message>
+    <message>
+        <source>The Draw</source>
+        <translation>Ничья</translation>
+    </message>
+    <message>
+        <source>Max. volume</source>
+        <translation>Макс. объём</translation>
+    </message>
+    <message>
+        <source>Min. volume</source>
+        <translation>Мин. объём</translation>
+    </message>
+    <message>
+        <source>With matched bets</source>
+        <translation>С исполненными ставками</translation>
+    </message>
+    <message>
+        <source>With unmatched bets</source>
+        <translation>С неисполненными ставками</translation>
+    </message>
+    <message>
+        <source>Matched the conditions</source>
+        <translation>Подходящие под условия</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>Все</translation>
+    </message>
+    <message>
+        <source>[Manual selection]</source>
+        <translation>[Отмечено вручную]</translation>
+    </message>
+    <message>
+        <source>Welcome to %1 (version %2.%3.%4.%5)</source>
+        <translation>Добро пожаловать в %1 (версия %2.%3.%4.%5)</translation>
+    </message>
+    <message>
+        <source>Click to show full log</source>
+        <translation>Нажмите, чтобы открыть весь журнал</translation>
+    </message>
+    <message>
+        <source>File &apos;%1&apos; not found</source>
+        <translation>Файл &apos;%1&apos; не найден</translation>
+    </message>
+    <message>
+        <source>Your current template is not saved. Would you like to save changes?</source>
+        <translation>Текущий шаблон не сохранён. Сохранить изменения?</translation>
+    </message>
+    <message>
+        <source>The template could not be saved. Close the program without saving it?</source>
+        <translation>Не удалось сохранить шаблон. Закрыть программу без сохранения?</translation>
+    </message>
+    <message>
+        <source>Updating...</source>
+        <translation>Обновление...</translation>
+    </message>
+    <message>
+        <source>Searching...</source>
+        <translation>Поиск...</translation>
+    </message>
+    <message>
+        <source>Matched the conditions [%1]</source>
+        <translation>Подходящие под условия [%1]</translation>
+    </message>
+    <message>
+        <source>Loaded template &apos;%1&apos;</source>
+        <translation>Загружен шаблон &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>Please fix all errors market red to perform this search</source>
+        <translation>Исправьте все ошибки, отмеченные красным, чтобы выполнить поиск</translation>
+    </message>
+    <message>
+        <source>%1/help/</source>
+        <extracomment>The help pages; %1 is the English web site, %2 the Russian one.</extracomment>
+        <translation>%2/help/</translation>
+    </message>
+    <message>
+        <source>The help is not available</source>
+        <translation>Справка недоступна</translation>
+    </message>
+    <message>
+        <source>The help pages could not be loaded from %1. Please check your internet connection and open the help again later.</source>
+        <translation>Не удалось загрузить страницы справки с %1. Проверьте подключение к интернету и откройте справку позже.</translation>
+    </message>
+    <message>
+        <source>It looks like BetFair is forbidden from your current location.
+
+Try to set a proxy from Settings - Connection - Proxy</source>
+        <translation>Похоже, BetFair недоступен из вашего текущего местоположения.
+
+Попробуйте задать прокси в разделе Настройки - Соединение - Прокси</translation>
+    </message>
+</context>
+<context>
     <name>MimeMessage</name>
     <message>
         <source>The message has no sender.</source>
@@ -52,6 +272,109 @@
     <message>
         <source>The message has no content.</source>
         <translation>У сообщения нет содержимого.</translation>
+    </message>
+</context>
+<context>
+    <name>MyAction</name>
+    <message>
+        <source>With selected [0]:</source>
+        <translation>Отмечено [0]:</translation>
+    </message>
+    <message>
+        <source>Prices and book% </source>
+        <translation>Цены и book% </translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Объём</translation>
+    </message>
+    <message>
+        <source>Price:</source>
+        <translation>Цена:</translation>
+    </message>
+    <message>
+        <source>Corvane compatible</source>
+        <translation>Для Corvane</translation>
+    </message>
+    <message>
+        <source>Subject:</source>
+        <translation>Тема:</translation>
+    </message>
+    <message>
+        <source>Ctrl+Alt+Shift+Enter</source>
+        <translation>Ctrl+Alt+Shift+Enter</translation>
+    </message>
+    <message>
+        <source>Perform</source>
+        <translation>Выполнить</translation>
+    </message>
+    <message>
+        <source>Meta+Alt+Shift+Return</source>
+        <translation>Meta+Alt+Shift+Return</translation>
+    </message>
+    <message>
+        <source>Export to file</source>
+        <translation>В файл</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>ЗА</translation>
+    </message>
+    <message>
+        <source>LAY</source>
+        <translation>ПРОТИВ</translation>
+    </message>
+    <message>
+        <source>Cancel bets</source>
+        <translation>Отмена ставок</translation>
+    </message>
+    <message>
+        <source>Send by e-mail</source>
+        <translation>По почте</translation>
+    </message>
+    <message>
+        <source>Add chart</source>
+        <translation>График</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>Все</translation>
+    </message>
+    <message>
+        <source>Cancel in-play</source>
+        <translation>Снять в игре</translation>
+    </message>
+    <message>
+        <source>Keep in-play</source>
+        <translation>Оставить в игре</translation>
+    </message>
+    <message>
+        <source>Take SP</source>
+        <translation>Взять SP</translation>
+    </message>
+    <message>
+        <source>Amount</source>
+        <translation>Сумма</translation>
+    </message>
+    <message>
+        <source>Profit</source>
+        <translation>Прибыль</translation>
+    </message>
+    <message>
+        <source>Liability</source>
+        <translation>Ответственность</translation>
+    </message>
+    <message>
+        <source>With selected [%1]:</source>
+        <translation>Отмечено [%1]:</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to PLACE these bets?</source>
+        <translation>Вы уверены, что хотите СДЕЛАТЬ эти ставки?</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to CANCEL these bets?</source>
+        <translation>Вы уверены, что хотите ОТМЕНИТЬ эти ставки?</translation>
     </message>
 </context>
 <context>
@@ -445,11 +768,11 @@
     </message>
     <message>
         <source>Copy selected to the clipboard</source>
-        <translation>Копировать выделенное в буфер обмена</translation>
+        <translation>Копировать выделенное</translation>
     </message>
     <message>
         <source>Export selected to a file</source>
-        <translation>Сохранить выделенное в файл</translation>
+        <translation>Сохранить выделенное</translation>
     </message>
     <message>
         <source>Current date is %1</source>
