@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+class BookConditions;
 class QActionWorker;
 class QChartedTreeItem;
 class QMarket;
@@ -296,6 +297,8 @@ private:
     int arrivals = 0;
     bool checkedCountStale = false;
     QHash<QString, QStandardItem*> marketIndex;
+    // The filter's conditions on books, read at the first book of a pass.
+    std::unique_ptr<const BookConditions> bookConditions;
 
     static WorkerHook workerHook;
 };

@@ -1,5 +1,6 @@
 #include "QSearcher.h"
 
+#include "BookConditions.h"
 #include "QMarket.h"
 #include "QSearcherModel.h"
 
@@ -23,9 +24,9 @@ void QSearcher::handlePricesUpdate(const QJsonArray& v)
     }
 }
 
-// The filter's conditions on a market book: none are tested yet, every
-// book passes.
-bool QSearcher::BookPasses(QMarket*, const QJsonObject&)
+bool QSearcher::BookPasses(QMarket* market, const QJsonObject& book)
 {
-    return true;
+    if (!bookConditions)
+        bookConditions = std::make_unique<const BookConditions>(searchData);
+    return bookConditions->Passes(*market, book, eventScores);
 }

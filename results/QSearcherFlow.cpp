@@ -1,5 +1,6 @@
 #include "QSearcher.h"
 
+#include "BookConditions.h"
 #include "QLog.h"
 #include "QMarket.h"
 #include "QPriceUpdater.h"
@@ -19,6 +20,7 @@ void QSearcher::BeginPass(Stage first)
     const bool superseded = IsRunning();
     ++passSerial;
     stage = first;
+    bookConditions.reset();
     // The workers of a pass given up are stopped; their ends are ignored.
     if (superseded)
         emit Cancel();

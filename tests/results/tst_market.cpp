@@ -84,10 +84,7 @@ class tst_Market : public QObject
 private slots:
     void initTestCase()
     {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
-        QPriceValidator::InitPriceLadder();
-        QCatalog::Init(catalogs.path());
-        QStatus::InitStatuses();
+        InitResultTables(catalogs.path());
     }
 
     void catalogueRow()
