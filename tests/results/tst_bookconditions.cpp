@@ -400,7 +400,8 @@ private slots:
     }
 
     // A whole search with a selection condition, then a refresh in which a
-    // runner that met it is withdrawn and a market's book no longer does.
+    // runner that met it is withdrawn and a market's book no longer does,
+    // then one that fails.
     void searchAndRefresh()
     {
         TempSettings settings;
@@ -427,6 +428,13 @@ private slots:
         QCOMPARE(found.at(1).at(0).toInt(), 5);
         QCOMPARE(done.count(), 2);
         QCOMPARE(done.at(1).at(0).toInt(), 2);
+
+        // A market that fails goes even when the price step then ends in an error.
+        view.UpdatePrices();
+        emit workers.last<QPriceUpdater>()->Done({ Spec("3 backs=7,8,9").book() });
+        emit workers.last<QPriceUpdater>()->Done(QString("Network error: Connection closed"));
+        QCOMPARE(RowIds(view), QStringList { "1.1" });
+        QCOMPARE(done.at(2).at(0).toInt(), 0);
     }
 };
 
