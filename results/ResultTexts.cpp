@@ -1,6 +1,7 @@
 #include "ResultTexts.h"
 
 #include <QLocale>
+#include <QTimeZone>
 
 #include <cmath>
 
@@ -60,6 +61,9 @@ QDateTime ReadUtcTime(const QJsonValue& value)
 
 QString LocalMoment(const QDateTime& utc, const QString& todayFormat, const QString& otherFormat)
 {
-    const QDateTime local = utc.toLocalTime();
+    // Through the zone's own table: local time from the C library looks at
+    // the zone file again for every row.
+    static const QTimeZone zone = QTimeZone::systemTimeZone();
+    const QDateTime local = utc.toOffsetFromUtc(zone.offsetFromUtc(utc));
     return QLocale().toString(local, local.date() == QDate::currentDate() ? todayFormat : otherFormat);
 }
