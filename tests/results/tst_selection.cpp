@@ -233,7 +233,6 @@ private slots:
         QTest::newRow("market total 0") << 25.0 << 0.0 << "0.00" << 0.0;
         QTest::newRow("share 0.01") << 1.0 << 100.0 << "1.00" << 0.01;
         QTest::newRow("share 0.0101") << 1.01 << 100.0 << "1" << 0.0101;
-        QTest::newRow("share 0.005") << 0.5 << 100.0 << "0.50" << 0.005;
         QTest::newRow("share 0.25") << 25.0 << 100.0 << "25" << 0.25;
     }
 
