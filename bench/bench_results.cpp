@@ -7,7 +7,7 @@
 // Each measurement runs in a process of its own, so its peak memory is its own.
 //
 //     bench_results                          every configuration, 1,000 / 5,000 / 10,000 markets
-//     bench_results road <markets>           search road
+//     bench_results road <markets> [filtered] search road; filtered: conditions that keep about half
 //     bench_results refresh <markets> collapsed|expanded
 //     bench_results floor <markets>          bare model
 
@@ -131,6 +131,24 @@ QJsonArray BookReply(int first, int count)
     return books;
 }
 
+QJsonObject Unfiltered()
+{
+    return QJsonObject { { "eventTypeIds", QJsonArray { "7" } } };
+}
+
+// A name, an "any" back price, the volume and the back book: together they
+// keep about half of the generated markets.
+QJsonObject HalfKept()
+{
+    QJsonObject filter = Unfiltered();
+    filter.insert("marketName", QJsonObject { { "text", "race" }, { "contains", true } });
+    filter.insert("sel",
+        QJsonArray { QJsonObject { { "sel", "any" }, { "backPrice", QJsonObject { { "from", 1.01 }, { "to", 1.15 } } } } });
+    filter.insert("volume", QJsonObject { { "from", 150000 }, { "to", 1e15 } });
+    filter.insert("backBook", QJsonObject { { "from", 100 }, { "to", 1e15 } });
+    return filter;
+}
+
 // The view with every worker it makes kept back; the bench plays the replies.
 struct Road
 {
@@ -161,9 +179,9 @@ struct Road
         }
     }
 
-    void search(int markets, Phase& catalogue, Phase& books, Phase& finish)
+    void search(int markets, Phase& catalogue, Phase& books, Phase& finish, const QJsonObject& filter = Unfiltered())
     {
-        catalogue.measure([&] { view.Search(QJsonObject { { "eventTypeIds", QJsonArray { "7" } } }); });
+        catalogue.measure([&] { view.Search(filter); });
         auto* searching = qobject_cast<QSearchWorker*>(worker.data());
         for (int first = 0; first < markets; first += CatalogueBatch) {
             const QJsonArray reply = CatalogueReply(first, qMin(CatalogueBatch, markets - first));
@@ -179,21 +197,24 @@ struct Road
     }
 };
 
-int RunRoad(int markets)
+int RunRoad(int markets, bool filtered)
 {
     const long before = CurrentRssKb();
     Road road;
     Phase catalogue { "catalogue to rows" }, books { "books" }, finish { "sort and show" };
-    road.search(markets, catalogue, books, finish);
+    road.search(markets, catalogue, books, finish, filtered ? HalfKept() : Unfiltered());
     const int shown = road.doneCount;
     // The next search starts by clearing these rows.
     Phase clear { "clearing" };
-    clear.measure([&] { road.view.Search(QJsonObject { { "eventTypeIds", QJsonArray { "7" } } }); });
-    Report(QStringLiteral("search road, %1 markets x %2 runners").arg(markets).arg(RunnersPerMarket),
+    clear.measure([&] { road.view.Search(Unfiltered()); });
+    Report(QStringLiteral("search road, %1 markets x %2 runners%3")
+               .arg(markets)
+               .arg(RunnersPerMarket)
+               .arg(filtered ? QStringLiteral(", filtered: %1 kept").arg(shown) : QString()),
         { catalogue, books, finish }, before, clear);
     std::fflush(stdout);
     // Tearing the rows down again is measured above; the process just ends.
-    _exit(shown == markets ? 0 : 1);
+    _exit(shown == markets || (filtered && shown > 0) ? 0 : 1);
 }
 
 int RunRefresh(int markets, bool expanded)
@@ -270,13 +291,13 @@ int main(int argc, char** argv)
     const QStringList args = QCoreApplication::arguments().mid(1);
     const int markets = args.value(1).toInt();
     if (args.value(0) == QLatin1String("road") && markets > 0)
-        return RunRoad(markets);
+        return RunRoad(markets, args.value(2) == QLatin1String("filtered"));
     if (args.value(0) == QLatin1String("refresh") && markets > 0)
         return RunRefresh(markets, args.value(2) == QLatin1String("expanded"));
     if (args.value(0) == QLatin1String("floor") && markets > 0)
         return RunFloor(markets);
     if (!args.isEmpty()) {
-        std::fprintf(stderr, "usage: bench_results [road|floor <markets> | refresh <markets> collapsed|expanded]\n");
+        std::fprintf(stderr, "usage: bench_results [road <markets> [filtered] | floor <markets> | refresh <markets> collapsed|expanded]\n");
         return 2;
     }
 
@@ -291,6 +312,7 @@ int main(int argc, char** argv)
     for (const char* count : { "1000", "5000", "10000" }) {
         run({ "floor", count });
         run({ "road", count });
+        run({ "road", count, "filtered" });
     }
     run({ "refresh", "10000", "collapsed" });
     run({ "refresh", "10000", "expanded" });

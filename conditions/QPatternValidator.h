@@ -15,5 +15,10 @@ class QPatternValidator : public QValidator
 public:
     explicit QPatternValidator(QObject* parent);
 
+    // QRegExp parses nested groups by recursion: a long enough text of
+    // brackets overflows the stack. Form patterns are short; a longer text
+    // is never compiled.
+    static constexpr int MaxPatternLength = 256;
+
     State validate(QString& input, int& pos) const override;
 };

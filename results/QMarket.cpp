@@ -71,7 +71,7 @@ void QMarket::AppendTo(QStandardItem* parent, const QJsonObject& market)
     parentItem = parent;
     QStandardItem* cells[QSearcher::ColSilks] = { this };
     for (int column = 1; column < QSearcher::ColSilks; ++column)
-        cells[column] = new QStandardItem;
+        cells[column] = new RowCell;
     Fill(market, cells);
     parent->appendRow(QList<QStandardItem*>(std::begin(cells), std::end(cells)));
 }
@@ -83,7 +83,7 @@ void QMarket::Set(QStandardItem* parent, const QJsonObject& market)
     for (int column = 1; column < QSearcher::ColSilks; ++column) {
         cells[column] = parent->child(row(), column);
         if (!cells[column]) {
-            cells[column] = new QStandardItem;
+            cells[column] = new RowCell;
             parent->setChild(row(), column, cells[column]);
         }
     }

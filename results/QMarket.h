@@ -50,6 +50,9 @@ public:
     // Whether a market book has passed the book tests for this row.
     bool IsTested() const { return tested; }
     void SetTested() { tested = true; }
+    // Whether the last book failed them: the row goes when the price step ends.
+    bool IsFailed() const { return failed; }
+    void SetFailed() { failed = true; }
 
     // True once after a book took a withdrawn runner's tick away.
     bool TakeDroppedTicks();
@@ -66,6 +69,7 @@ private:
     int matchingCount = 0;
     bool turnInPlayEnabled = false;
     bool tested = false;
+    bool failed = false;
     bool droppedTicks = false;
     bool showBook = true;
     // The title around the places placeholder: "sport → place →" and " market name".

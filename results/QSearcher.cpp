@@ -1,5 +1,6 @@
 #include "QSearcher.h"
 
+#include "BookConditions.h"
 #include "QActionWorker.h"
 #include "QChartedTreeItem.h"
 #include "QMarket.h"

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+class BookConditions;
 class QActionWorker;
 class QChartedTreeItem;
 class QMarket;
@@ -240,8 +241,9 @@ protected:
     QStringList MarketIds() const;
     // Hides or shows the market's withdrawn selection rows by the option.
     void ApplyWithdrawnRows(QStandardItem* market);
-    // Removes market rows that never had a market book applied.
-    void RemoveUntestedMarkets();
+    // Removes the market rows whose book failed the tests and, with
+    // untested, those that never had a book applied.
+    void RemoveMarkets(bool untested);
     // Whether the book of a market meets the filter's conditions on it.
     bool BookPasses(QMarket* market, const QJsonObject& book);
     // Starts what follows a successful price step with rows left (scores,
@@ -296,6 +298,8 @@ private:
     int arrivals = 0;
     bool checkedCountStale = false;
     QHash<QString, QStandardItem*> marketIndex;
+    // The filter's conditions on books, read at the first book of a pass.
+    std::unique_ptr<const BookConditions> bookConditions;
 
     static WorkerHook workerHook;
 };

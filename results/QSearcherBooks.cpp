@@ -1,5 +1,6 @@
 #include "QSearcher.h"
 
+#include "BookConditions.h"
 #include "QMarket.h"
 #include "QSearcherModel.h"
 
@@ -8,14 +9,18 @@ void QSearcher::handlePricesUpdate(const QJsonArray& v)
     for (const QJsonValue& entry : v) {
         const QJsonObject book = entry.toObject();
         QMarket* market = MarketById(book.value(QLatin1String("marketId")).toString());
-        if (!market)
+        if (!market || market->IsFailed())
             continue;
         market->Update(book);
         if (market->TakeDroppedTicks())
             MarkCheckedCountStale();
         ApplyWithdrawnRows(market);
+        // A failed market is out of this pass and leaves the model when the
+        // price step ends: rows taken out one by one from the middle of large
+        // results leave Qt's cached row positions of all later rows stale,
+        // and each later lookup searches.
         if (!BookPasses(market, book)) {
-            model->removeRow(market->row());
+            market->SetFailed();
             continue;
         }
         market->SetTested();
@@ -23,9 +28,9 @@ void QSearcher::handlePricesUpdate(const QJsonArray& v)
     }
 }
 
-// The filter's conditions on a market book: none are tested yet, every
-// book passes.
-bool QSearcher::BookPasses(QMarket*, const QJsonObject&)
+bool QSearcher::BookPasses(QMarket* market, const QJsonObject& book)
 {
-    return true;
+    if (!bookConditions)
+        bookConditions = std::make_unique<const BookConditions>(searchData);
+    return bookConditions->Passes(*market, book, eventScores);
 }

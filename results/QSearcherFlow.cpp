@@ -1,5 +1,6 @@
 #include "QSearcher.h"
 
+#include "BookConditions.h"
 #include "QLog.h"
 #include "QMarket.h"
 #include "QPriceUpdater.h"
@@ -19,6 +20,7 @@ void QSearcher::BeginPass(Stage first)
     const bool superseded = IsRunning();
     ++passSerial;
     stage = first;
+    bookConditions.reset();
     // The workers of a pass given up are stopped; their ends are ignored.
     if (superseded)
         emit Cancel();
@@ -181,6 +183,7 @@ void QSearcher::priceUpdateDone(const QString& error)
         SearchError(error);
         return;
     }
+    RemoveMarkets(false);
     emit NotifyFoundSelections(foundSelections);
     if (Count() == 0 && !updating) {
         QLog::Write(QLog::QLogType::Warning,
@@ -242,7 +245,7 @@ void QSearcher::ClearRows()
 void QSearcher::SearchError(const QString& error)
 {
     QLog::Write(QLog::QLogType::Error, error);
-    RemoveUntestedMarkets();
+    RemoveMarkets(true);
     EndPass(0);
 }
 
@@ -270,18 +273,22 @@ QMarket* QSearcher::MarketById(const QString& marketId)
     return dynamic_cast<QMarket*>(marketIndex.value(marketId));
 }
 
-void QSearcher::RemoveUntestedMarkets()
+void QSearcher::RemoveMarkets(bool untested)
 {
-    // From the end, in runs: one removal per run of untested rows.
+    const auto goes = [this, untested](int row) {
+        const QMarket* market = Market(row);
+        return !market || market->IsFailed() || (untested && !market->IsTested());
+    };
+    // From the end, in runs: one removal per run, and no row before a run
+    // has moved when it is taken out.
     int row = Count() - 1;
     while (row >= 0) {
-        const QMarket* market = Market(row);
-        if (market && market->IsTested()) {
+        if (!goes(row)) {
             --row;
             continue;
         }
         int first = row;
-        while (first > 0 && !(Market(first - 1) && Market(first - 1)->IsTested()))
+        while (first > 0 && goes(first - 1))
             --first;
         model->removeRows(first, row - first + 1);
         row = first - 1;

@@ -1,5 +1,15 @@
 #include "QSearcherModel.h"
 
+QSearcherModel::QSearcherModel()
+{
+    // QStandardItemModel answers a ranged data change with an itemChanged
+    // for every item in the range: a rewritten market row would send one per
+    // cell. Nothing listens to those; the view hears of ticks through the
+    // check-change notice (itemChanged with a null item).
+    disconnect(this, SIGNAL(dataChanged(QModelIndex, QModelIndex)), this,
+        SLOT(_q_emitItemChanged(QModelIndex, QModelIndex)));
+}
+
 bool QSearcherModel::IsSelectionRow(const QModelIndex& index)
 {
     const QVariant kind = index.sibling(index.row(), QSearcher::ColName).data(QSearcher::KindRole);

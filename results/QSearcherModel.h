@@ -15,7 +15,7 @@ class QSearcherModel : public QStandardItemModel
     Q_DISABLE_COPY(QSearcherModel)
 
 public:
-    QSearcherModel() = default;
+    QSearcherModel();
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;

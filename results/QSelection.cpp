@@ -32,7 +32,7 @@ const QIcon& SilksIcon()
 double OnLadder(double& price, short& decimals)
 {
     QPriceValidator::RoundPrice(price, decimals);
-    price = Fixed(price, decimals).toDouble();
+    price = FixedValue(price, decimals);
     return price;
 }
 
@@ -81,7 +81,7 @@ void QSelection::AppendTo(QStandardItem* market, const QJsonObject& runner)
 {
     QStandardItem* cells[QSearcher::ColumnCount] = { this };
     for (int column = 1; column < QSearcher::ColumnCount; ++column)
-        cells[column] = new QStandardItem;
+        cells[column] = new RowCell;
     Fill(runner, cells);
     market->appendRow(QList<QStandardItem*>(std::begin(cells), std::end(cells)));
 }
@@ -95,7 +95,7 @@ void QSelection::Set(const QJsonObject& runner)
     for (int column = 1; column < QSearcher::ColumnCount; ++column) {
         cells[column] = market->child(row(), column);
         if (!cells[column]) {
-            cells[column] = new QStandardItem;
+            cells[column] = new RowCell;
             market->setChild(row(), column, cells[column]);
         }
     }
@@ -240,7 +240,9 @@ bool QSelection::ShowPrice(QStandardItem* cell, const QJsonObject& offer, double
             QStringLiteral("%1 %2").arg(Fixed(offer.value(QLatin1String("size")).toDouble(), 2), Currency),
             Qt::ToolTipRole);
         const bool traded = qFuzzyCompare(price, lastTraded);
-        ChangeFont(cell, [traded](QFont& font) { font.setUnderline(traded); });
+        // A cell without a font of its own is not underlined already.
+        if (traded || cell->data(Qt::FontRole).isValid())
+            ChangeFont(cell, [traded](QFont& font) { font.setUnderline(traded); });
     } else {
         PutText(cell, Qt::DisplayRole, QString());
         PutText(cell, Qt::ToolTipRole, QString());

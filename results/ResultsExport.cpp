@@ -14,7 +14,7 @@ namespace {
 
 QVariant Sorted(const QStandardItem* item, int column)
 {
-    return RowCell(item, column, QSearcher::SortRole);
+    return RowValue(item, column, QSearcher::SortRole);
 }
 
 double Real(const QStandardItem* item, int column)
@@ -24,17 +24,17 @@ double Real(const QStandardItem* item, int column)
 
 QString Name(const QStandardItem* item)
 {
-    return RowCell(item, QSearcher::ColName, Qt::DisplayRole).toString();
+    return RowValue(item, QSearcher::ColName, Qt::DisplayRole).toString();
 }
 
 QString MarketId(const QStandardItem* market)
 {
-    return RowCell(market, QSearcher::ColName, Qt::WhatsThisRole).toString();
+    return RowValue(market, QSearcher::ColName, Qt::WhatsThisRole).toString();
 }
 
 qlonglong SelectionId(const QStandardItem* selection)
 {
-    return RowCell(selection, QSearcher::ColName, Qt::WhatsThisRole).toLongLong();
+    return RowValue(selection, QSearcher::ColName, Qt::WhatsThisRole).toLongLong();
 }
 
 QString TimeText(const QDateTime& moment)

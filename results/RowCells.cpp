@@ -3,6 +3,48 @@
 #include <QHash>
 #include <QStandardItemModel>
 
+#include <algorithm>
+
+QVariant RowCell::data(int role) const
+{
+    role = role == Qt::EditRole ? Qt::DisplayRole : role;
+    for (const auto& value : values) {
+        if (value.first == role)
+            return value.second;
+    }
+    return QVariant();
+}
+
+void RowCell::setData(const QVariant& value, int role)
+{
+    role = role == Qt::EditRole ? Qt::DisplayRole : role;
+    const QStandardItemModel* owner = model();
+    const bool quiet = !owner || owner->signalsBlocked();
+    auto found = std::find_if(values.begin(), values.end(), [role](const auto& held) { return held.first == role; });
+    if (found == values.end()) {
+        if (!value.isValid())
+            return;
+        values.append({ role, value });
+    } else if (!value.isValid()) {
+        *found = values.last();
+        values.removeLast();
+    } else {
+        // Told only when it changes, as QStandardItem does.
+        if (!quiet && found->second.userType() == value.userType() && found->second == value)
+            return;
+        found->second = value;
+    }
+    if (!quiet)
+        emitDataChanged();
+}
+
+QStandardItem* RowCell::clone() const
+{
+    auto* copy = new RowCell;
+    copy->values = values;
+    return copy;
+}
+
 void ChangeFont(QStandardItem* cell, const std::function<void(QFont&)>& change)
 {
     const QVariant stored = cell->data(Qt::FontRole);
@@ -11,7 +53,7 @@ void ChangeFont(QStandardItem* cell, const std::function<void(QFont&)>& change)
     const QFont before = font;
     change(font);
     if (font != before || (!held && stored.isValid()))
-        cell->QStandardItem::setData(font, Qt::FontRole);
+        cell->setData(font, Qt::FontRole);
 }
 
 void PutText(QStandardItem* cell, int role, const QString& text)

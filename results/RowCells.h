@@ -2,9 +2,31 @@
 
 #include <QBrush>
 #include <QFont>
+#include <QPair>
 #include <QStandardItem>
+#include <QVarLengthArray>
 
 #include <functional>
+
+// A cell of a result row beside column 0. It keeps its values itself, so
+// that while the model's signals are held back (RowRewrite) a value is
+// written without the role list and change notice QStandardItem::setData
+// makes on every call; otherwise a change reaches the views as it happens.
+class RowCell : public QStandardItem
+{
+public:
+    RowCell() = default;
+
+    QVariant data(int role = Qt::UserRole + 1) const override;
+    void setData(const QVariant& value, int role = Qt::UserRole + 1) override;
+    QStandardItem* clone() const override;
+
+private:
+    Q_DISABLE_COPY(RowCell)
+
+    // Most cells hold at most three values: those need no allocation.
+    QVarLengthArray<QPair<int, QVariant>, 3> values;
+};
 
 // Changes a cell's font, starting from a default font when it holds none.
 // A cell holding no font keeps none when the change leaves the default:

@@ -21,7 +21,7 @@ QVector<TickedMarket> TickedSelections(const QSearcher& view)
     return ticked;
 }
 
-QVariant RowCell(const QStandardItem* item, int column, int role)
+QVariant RowValue(const QStandardItem* item, int column, int role)
 {
     return item->index().siblingAtColumn(column).data(role);
 }

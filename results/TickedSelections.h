@@ -20,4 +20,4 @@ struct TickedMarket
 QVector<TickedMarket> TickedSelections(const QSearcher& view);
 
 // A cell of the row that item (column 0) stands in, as the view shows it.
-QVariant RowCell(const QStandardItem* item, int column, int role);
+QVariant RowValue(const QStandardItem* item, int column, int role);

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "QCatalog.h"
+#include "QPriceValidator.h"
 #include "QSearcher.h"
 #include "QSearcherModel.h"
+#include "QStatus.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
@@ -105,16 +108,29 @@ inline QList<int> ShownColumns(const QSearcher& view)
     return shown;
 }
 
-// A view as the program has it, its model checked by the tester throughout.
-struct ResultsView
+// The process-wide tables the rows read, as the program's start-up makes
+// them (the catalogs' built-in defaults from an empty folder), in en_GB.
+inline void InitResultTables(const QString& catalogsFolder)
 {
-    QSearcher view;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    QPriceValidator::InitPriceLadder();
+    QCatalog::Init(catalogsFolder);
+    QStatus::InitStatuses();
+}
+
+// A view as the program has it, its model checked by the tester throughout.
+// View may be a test's subclass of QSearcher that reaches protected state.
+template<typename View = QSearcher>
+struct BasicResultsView
+{
+    View view;
     QAbstractItemModelTester tester { view.Model(), QAbstractItemModelTester::FailureReportingMode::QtTest };
 
-    ResultsView()
+    BasicResultsView()
     {
         ApplyFormProperties(view);
         SendStartupOptions(view);
     }
     QSearcherModel& model() const { return *view.Model(); }
 };
+using ResultsView = BasicResultsView<>;

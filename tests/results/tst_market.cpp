@@ -84,10 +84,7 @@ class tst_Market : public QObject
 private slots:
     void initTestCase()
     {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
-        QPriceValidator::InitPriceLadder();
-        QCatalog::Init(catalogs.path());
-        QStatus::InitStatuses();
+        InitResultTables(catalogs.path());
     }
 
     void catalogueRow()
@@ -438,6 +435,29 @@ private slots:
         QCOMPARE(row.cell(C::ColMatched).toString(), "");
         QCOMPARE(row.cell(C::ColMatched, QSearcher::SortRole).toDouble(), 0.0);
         QVERIFY(!row.market->HasOrders());
+    }
+
+    // A book tells the views once for the market row and once for its
+    // selection rows; a cell changed outside a book tells them at once, and
+    // only of a change.
+    void changesReachTheViews()
+    {
+        const Row row;
+        QSignalSpy changed(&row.results.model(), &QAbstractItemModel::dataChanged);
+        row.market->Update(Book(ThreeRunners));
+        QCOMPARE(changed.count(), 2);
+        const QModelIndex market = row.market->index();
+        QCOMPARE(changed.at(0).at(0).value<QModelIndex>(), market);
+        QCOMPARE(changed.at(1).at(0).value<QModelIndex>(), row.results.model().index(0, 0, market));
+        QCOMPARE(changed.at(1).at(1).value<QModelIndex>(), row.results.model().index(2, C::ColSilks, market));
+
+        QStandardItem* back = row.selection(12)->parent()->child(row.selection(12)->row(), C::ColBackPrice);
+        for (const QVariant& tip : { QVariant("x"), QVariant("x"), QVariant() })
+            back->setData(tip, Qt::ToolTipRole);
+        QCOMPARE(changed.count(), 4);
+        QCOMPARE(changed.at(2).at(0).value<QModelIndex>(), back->index());
+        QVERIFY(!back->data(Qt::ToolTipRole).isValid());
+        QCOMPARE(back->text(), "3.00");
     }
 
     // Appended first, then set up, the row comes out the same.

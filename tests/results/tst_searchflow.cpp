@@ -7,6 +7,7 @@
 #include "QSearchWorker.h"
 #include "QSelection.h"
 #include "QStatus.h"
+#include "ResultsFlow.h"
 #include "ResultsView.h"
 
 #include "common/TestFiles.h"
@@ -17,8 +18,6 @@
 #include <QtTest>
 
 namespace {
-
-constexpr int Patience = 20000;
 
 // A catalogue record: market "1.<n>", start n minutes after 10:00, three runners.
 QJsonObject Record(int n, const QString& marketName = QStringLiteral("Match Odds"))
@@ -64,63 +63,6 @@ QJsonArray Books(const QList<int>& markets)
         books.append(BookOf(QString("1.%1").arg(n), 100 * n));
     return books;
 }
-
-QStringList RowIds(const QSearcher& view)
-{
-    QStringList ids;
-    for (int row = 0; row < view.Count(); ++row)
-        ids << view.MarketRow(row)->data(Qt::WhatsThisRole).toString();
-    return ids;
-}
-
-// Every worker the view makes, kept back from its request unless `release`.
-struct Workers
-{
-    QList<QPointer<QActionWorker>> made;
-    QList<QSearcher::WorkerStart> starts;
-    std::function<void(QActionWorker*)> inside; // runs inside the view's slot that made the worker
-    bool release = false;
-
-    Workers()
-    {
-        QSearcher::SetWorkerHook([this](QActionWorker* worker, const QSearcher::WorkerStart& start) {
-            made << worker;
-            starts << start;
-            if (inside)
-                inside(worker);
-            if (release)
-                start();
-        });
-    }
-    ~Workers()
-    {
-        QSearcher::SetWorkerHook({});
-        for (const auto& worker : qAsConst(made))
-            delete worker.data();
-    }
-    template<class T>
-    T* last() const
-    {
-        return made.isEmpty() ? nullptr : qobject_cast<T*>(made.last().data());
-    }
-    template<class T>
-    int count() const
-    {
-        return int(std::count_if(made.cbegin(), made.cend(), [](const auto& w) { return qobject_cast<T*>(w.data()); }));
-    }
-};
-
-// The log as the user reads it: "I text", "W text", "E text".
-struct LogLines : QStringList
-{
-    QLog panel;
-    LogLines()
-    {
-        QObject::connect(&panel, &QLog::Logged, [this](QLog::QLogType type, const QString& text) {
-            append(QString("IWE").at(int(type)) + QLatin1Char(' ') + text);
-        });
-    }
-};
 
 } // namespace
 

@@ -2,6 +2,7 @@
 #include "QBetFair.h"
 #include "QPriceValidator.h"
 #include "QSelection.h"
+#include "ResultTexts.h"
 #include "ResultsView.h"
 
 #include <QFont>
@@ -232,7 +233,6 @@ private slots:
         QTest::newRow("market total 0") << 25.0 << 0.0 << "0.00" << 0.0;
         QTest::newRow("share 0.01") << 1.0 << 100.0 << "1.00" << 0.01;
         QTest::newRow("share 0.0101") << 1.01 << 100.0 << "1" << 0.0101;
-        QTest::newRow("share 0.005") << 0.5 << 100.0 << "0.50" << 0.005;
         QTest::newRow("share 0.25") << 25.0 << 100.0 << "25" << 0.25;
     }
 
@@ -419,6 +419,35 @@ private slots:
         row.selection->SetMatchState(3);
         QCOMPARE(row.selection->VolumeRank(), 2);
         QCOMPARE(row.selection->MatchState(), 3);
+    }
+
+    // The fixed texts of amounts and prices read as QString::number writes
+    // them, ties and values out of the quick path included; the value is
+    // the number the text reads as.
+    void fixedTexts_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("decimals");
+        const struct
+        {
+            const char* name;
+            double value;
+            int decimals;
+        } rows[] = { { "zero", 0, 2 }, { "whole", 1000, 0 }, { "exact tie", 0.125, 2 }, { "binary below a tie", 2.675, 2 },
+            { "near tie, large", 38438.155, 2 }, { "half to whole", 12345.5, 0 }, { "three decimals", 1.0005, 3 },
+            { "past the quick path", 1e9, 2 }, { "negative", -3.456, 2 }, { "not a number", qQNaN(), 2 } };
+        for (const auto& row : rows)
+            QTest::newRow(row.name) << row.value << row.decimals;
+    }
+
+    void fixedTexts()
+    {
+        QFETCH(double, value);
+        QFETCH(int, decimals);
+        const QString reference = QString::number(value, 'f', decimals);
+        QCOMPARE(Fixed(value, decimals), reference);
+        if (!qIsNaN(value))
+            QCOMPARE(FixedValue(value, decimals), reference.toDouble());
     }
 
     // Nothing breaks outside a model.

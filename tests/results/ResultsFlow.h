@@ -1,0 +1,82 @@
+#pragma once
+
+// What the tests of the results road share: the workers the view makes,
+// kept back through its seam, and the log as the user reads it.
+
+#include "QActionWorker.h"
+#include "QLog.h"
+#include "QSearcher.h"
+
+#include <QPointer>
+#include <QStandardItem>
+#include <QStringList>
+
+#include <algorithm>
+#include <functional>
+
+// Generous: the tests run under sanitizers on a shared machine.
+constexpr int Patience = 20000;
+
+// Every worker the view makes, kept back from its request unless `release`.
+struct Workers
+{
+    QList<QPointer<QActionWorker>> made;
+    QList<QSearcher::WorkerStart> starts;
+    std::function<void(QActionWorker*)> inside; // runs inside the view's slot that made the worker
+    bool release = false;
+
+    Workers()
+    {
+        QSearcher::SetWorkerHook([this](QActionWorker* worker, const QSearcher::WorkerStart& start) {
+            made << worker;
+            starts << start;
+            if (inside)
+                inside(worker);
+            if (release)
+                start();
+        });
+    }
+    ~Workers()
+    {
+        QSearcher::SetWorkerHook({});
+        for (const auto& worker : qAsConst(made))
+            delete worker.data();
+    }
+    Q_DISABLE_COPY(Workers)
+
+    template<class T>
+    T* last() const
+    {
+        for (auto worker = made.crbegin(); worker != made.crend(); ++worker) {
+            if (auto* found = qobject_cast<T*>(worker->data()))
+                return found;
+        }
+        return nullptr;
+    }
+    template<class T>
+    int count() const
+    {
+        return int(std::count_if(made.cbegin(), made.cend(), [](const auto& w) { return qobject_cast<T*>(w.data()); }));
+    }
+};
+
+// The log as the user reads it: "I text", "W text", "E text".
+struct LogLines : QStringList
+{
+    QLog panel;
+    LogLines()
+    {
+        QObject::connect(&panel, &QLog::Logged, [this](QLog::QLogType type, const QString& text) {
+            append(QString("IWE").at(int(type)) + QLatin1Char(' ') + text);
+        });
+    }
+};
+
+// The market ids of the rows, in row order.
+inline QStringList RowIds(const QSearcher& view)
+{
+    QStringList ids;
+    for (int row = 0; row < view.Count(); ++row)
+        ids << view.MarketRow(row)->data(Qt::WhatsThisRole).toString();
+    return ids;
+}
