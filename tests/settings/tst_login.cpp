@@ -221,6 +221,7 @@ private slots:
             QSignalSpy reported(&page, &MyWebPage::LoggedIn);
             QCOMPARE(page.navigate(to), accepted);
             if (!session.isEmpty()) {
+                QCOMPARE(QBetFair::SessionToken, session);
                 // A second return to the main site starts nothing more.
                 QVERIFY(!page.navigate(to));
                 QVERIFY(reported.wait(Patience));

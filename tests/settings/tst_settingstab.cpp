@@ -1,7 +1,5 @@
 #include "SettingsTab.h"
 
-#include "common/FakeUser.h"
-
 #include "LocalExchange.h"
 #include "ProgramTranslation.h"
 #include "QBetFair.h"
@@ -366,15 +364,15 @@ private slots:
         QFETCH(int, page);
         QFETCH(bool, error);
         QFETCH(QString, box);
-        FakeUser user;
+        Boxes boxes;
         TabOnStore t;
         LogRecords records;
         t.tab.setCurrentIndex(page);
         t.tab.setVisible(visible);
         t.tab.Report(error, "<b>x", "Topic");
 
-        QCOMPARE(user.boxes.join('|'), box);
-        QCOMPARE(user.topics, error && !box.isEmpty() ? QString("Topic") : QString());
+        QCOMPARE(boxes.shown.join('|'), box);
+        QCOMPARE(boxes.topics, error && !box.isEmpty() ? QString("Topic") : QString());
         QCOMPARE(records.types, QList<int>({ int(error ? QLog::QLogType::Error : QLog::QLogType::Warning) }));
         QCOMPARE(records.texts, QStringList({ "<b>x" }));
     }
