@@ -155,6 +155,7 @@ private slots:
         QCOMPARE(t.edit("BetFairLogin")->text(), stored ? "someone" : "");
         QCOMPARE(t.edit("SMTPusername")->text(), stored ? "user" : "");
         QVERIFY(t.tab.findChild<QLabel*>("LastChecked")->isHidden());
+        QCOMPARE(t.tab.currentIndex(), int(Settings::GeneralPage));
 
         // The result columns, shown and coloured as stored or by default.
         QCOMPARE(ShownColumns(t.results), QList<int>({ 0, 2, 3, 4, 5, 6 }) + (stored ? QList<int> { 12 } : QList<int>()));
