@@ -1,13 +1,12 @@
 #pragma once
 
-#include "QSearcher.h"
-#include "QSearcherModel.h"
 #include "LanguageSetup.h"
+#include "QConfirm.h"
+#include "QLog.h"
+#include "QSearcher.h"
 #include "Settings.h"
 
 #include "common/TestFiles.h"
-
-#include "QConfirm.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -15,84 +14,73 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMetaEnum>
-#include <QSettings>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QtTest>
 
 #include <functional>
 
-// The table of languages as at start-up, with no store left open: each test
-// opens one of its own.
+// Generous: the tests run under sanitizers on a shared machine.
+constexpr int Patience = 20000;
+
+// The table of languages as at start-up, with no store left open: each test opens one of its own.
 inline void LoadLanguageTable()
 {
     InitLanguage();
     CloseSettingsStore();
 }
 
-// Screenshot tests run in both languages and keep their pictures only when
-// TW_SHOT_DIR names a folder.
-inline void AddShotLanguages()
+// Every record of the log, in order.
+struct LogRecords
 {
-    QTest::addColumn<QString>("language");
-    QTest::newRow("English") << QString();
-    QTest::newRow("Russian") << QString("ru_RU");
-}
-
-inline QString ShotPath(const QString& name, const QString& language)
-{
-    return QString("%1/%2_%3.png")
-        .arg(qEnvironmentVariable("TW_SHOT_DIR"), name, language.isEmpty() ? QString("en") : language);
-}
-
-#define SKIP_WITHOUT_SHOT_FOLDER()                                                                           \
-    if (qEnvironmentVariableIsEmpty("TW_SHOT_DIR"))                                                          \
-    QSKIP("TW_SHOT_DIR is not set")
-
-// Marks the terms as accepted in the open store unless told otherwise, so
-// that loading does not stop at the terms dialog.
-struct TermsGate
-{
-    explicit TermsGate(bool accepted)
+    QLog log;
+    QStringList texts;
+    QList<int> types;
+    LogRecords()
     {
-        if (accepted && SettingsStore() && !SettingsStore()->contains("TermsAccepted"))
-            SettingsStore()->setValue("TermsAccepted", true);
+        QObject::connect(&log, &QLog::Logged, &log, [this](QLog::QLogType type, const QString& text) {
+            types << int(type);
+            texts << text;
+        });
     }
+    void clear() { texts.clear(), types.clear(); }
 };
 
-// The settings tab wired to a real results view as the main window wires
-// them, with every option signal also written down in order.
+// The settings tab with its columns wired to a real results view as the main
+// window wires them, and every option signal written down in order. The terms
+// count as accepted unless told otherwise, so loading does not stop at them.
 struct SettingsTab
 {
-    TermsGate terms;
+    enum Start { Built, Loaded, TermsUnanswered };
+
     QSearcher results;
     Settings tab;
     QStringList sent;
 
-    explicit SettingsTab(bool termsAccepted = true)
-        : terms(termsAccepted)
+    explicit SettingsTab(Start start = Built)
     {
-        QObject::connect(&tab, &Settings::setExpand, &results, &QSearcher::setExpand);
-        QObject::connect(&tab, &Settings::setShowCharts, &results, &QSearcher::setShowCharts);
-        QObject::connect(&tab, &Settings::setSaveOnSearch, &results, &QSearcher::setSaveOnSearch);
-        QObject::connect(&tab, &Settings::setShowCountryFlags, &results, &QSearcher::setShowCountryFlags);
-        QObject::connect(&tab, &Settings::setShowCountryNames, &results, &QSearcher::setShowCountryName);
-        QObject::connect(&tab, &Settings::setIncludeWithdrawns, &results, &QSearcher::setIncludeWithdrawns);
+        if (start != TermsUnanswered && SettingsStore() && !SettingsStore()->contains("TermsAccepted"))
+            SettingsStore()->setValue("TermsAccepted", true);
+        const std::pair<void (Settings::*)(bool), const char*> options[] = { { &Settings::setExpand, "setExpand" },
+            { &Settings::setShowCharts, "setShowCharts" }, { &Settings::setSaveOnSearch, "setSaveOnSearch" },
+            { &Settings::setShowCountryFlags, "setShowCountryFlags" },
+            { &Settings::setShowCountryNames, "setShowCountryNames" },
+            { &Settings::setIncludeWithdrawns, "setIncludeWithdrawns" } };
+        for (const auto& [signal, name] : options) {
+            QObject::connect(&tab, signal, &tab,
+                [this, name = QString(name)](bool on) { sent << name + (on ? "(true)" : "(false)"); });
+        }
         QObject::connect(&tab, &Settings::setShowColumn, &results, &QSearcher::setShowColumn);
         QObject::connect(&tab, &Settings::setColumnColor, &results, &QSearcher::setColumnColor);
-
-        record(&Settings::setExpand, "setExpand");
-        record(&Settings::setShowCharts, "setShowCharts");
-        record(&Settings::setSaveOnSearch, "setSaveOnSearch");
-        record(&Settings::setShowCountryFlags, "setShowCountryFlags");
-        record(&Settings::setShowCountryNames, "setShowCountryNames");
-        record(&Settings::setIncludeWithdrawns, "setIncludeWithdrawns");
         QObject::connect(&tab, &Settings::setShowColumn, &tab, [this](QSearcher::ColumnType column, bool show) {
             sent << QString("setShowColumn(%1,%2)").arg(column).arg(show ? "true" : "false");
         });
         QObject::connect(&tab, &Settings::setColumnColor, &tab, [this](QSearcher::ColumnType column, QColor color) {
             sent << QString("setColumnColor(%1,%2)").arg(column).arg(color.name());
         });
+        if (start == Loaded)
+            tab.Load();
     }
 
     template<typename T>
@@ -106,6 +94,7 @@ struct SettingsTab
     QCheckBox* box(const char* name) { return find<QCheckBox>(name); }
     QComboBox* combo(const char* name) { return find<QComboBox>(name); }
     QLineEdit* edit(const char* name) { return find<QLineEdit>(name); }
+    QPushButton* button(const char* name) { return find<QPushButton>(name); }
 
     // Makes the widget's page current and the tab visible, as a user sees it.
     void showPageOf(QWidget* widget)
@@ -116,38 +105,57 @@ struct SettingsTab
         }
         tab.show();
     }
-
     // Clicks the box's indicator (a wide box without text is not hit elsewhere).
     void click(QCheckBox* box)
     {
         showPageOf(box);
         QStyleOptionButton option;
         option.initFrom(box);
-        const QRect indicator = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
-        QTest::mouseClick(box, Qt::LeftButton, {}, indicator.center());
+        QTest::mouseClick(box, Qt::LeftButton, {},
+            box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box).center());
     }
-    // Types into the field and leaves it with Return, as a user ends an edit.
-    void type(QLineEdit* edit, const QString& text)
+    void click(QPushButton* button)
+    {
+        showPageOf(button);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    // Types into the field, and leaves it with Return as a user ends an edit.
+    void type(QLineEdit* edit, const QString& text, bool end = true)
     {
         showPageOf(edit);
         edit->setFocus();
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Delete);
         QTest::keyClicks(edit, text);
-        QTest::keyClick(edit, Qt::Key_Return);
+        if (end)
+            QTest::keyClick(edit, Qt::Key_Return);
     }
-    // Moves the combo one row down with the keyboard.
-    void stepDown(QComboBox* combo)
+    void step(QComboBox* combo, Qt::Key key = Qt::Key_Down)
     {
         showPageOf(combo);
-        QTest::keyClick(combo, Qt::Key_Down);
+        QTest::keyClick(combo, key);
     }
+};
 
-private:
-    void record(void (Settings::*signal)(bool), const QString& name)
+// Stores each option as the tab would, under "Options/<name>".
+inline void StoreOptions(const QVariantMap& options)
+{
+    for (auto it = options.cbegin(); it != options.cend(); ++it)
+        SettingsStore()->setValue("Options/" + it.key(), it.value());
+}
+
+// A store of its own holding the given options, and the tab on it.
+struct StoreHolder
+{
+    TempSettings settings;
+    explicit StoreHolder(const QVariantMap& options) { StoreOptions(options); }
+};
+struct TabOnStore : StoreHolder, SettingsTab
+{
+    explicit TabOnStore(const QVariantMap& options = {}, Start start = Loaded)
+        : StoreHolder(options)
+        , SettingsTab(start)
     {
-        QObject::connect(&tab, signal, &tab,
-            [this, name](bool value) { sent << QString("%1(%2)").arg(name, value ? "true" : "false"); });
     }
 };
 
@@ -155,38 +163,23 @@ private:
 inline QMap<QString, QVariant> StoreContents()
 {
     QMap<QString, QVariant> contents;
-    QSettings* store = SettingsStore();
-    for (const QString& key : store->allKeys())
-        contents.insert(key, store->value(key));
+    for (const QString& key : SettingsStore()->allKeys())
+        contents.insert(key, SettingsStore()->value(key));
     return contents;
-}
-
-// The keys whose values differ between two snapshots (added, changed or removed).
-inline QStringList ChangedKeys(const QMap<QString, QVariant>& before, const QMap<QString, QVariant>& after)
-{
-    QStringList keys;
-    for (auto it = after.cbegin(); it != after.cend(); ++it) {
-        if (!before.contains(it.key()) || before.value(it.key()) != it.value())
-            keys << it.key();
-    }
-    for (auto it = before.cbegin(); it != before.cend(); ++it) {
-        if (!after.contains(it.key()))
-            keys << it.key();
-    }
-    return keys;
 }
 
 // Answers every message box: Help when it offers one (the topic is written
 // down), else the chosen answer when the box has it, else OK. Needs QConfirm::Init().
 struct Boxes
 {
-    QMessageBox::StandardButton answer = QMessageBox::Yes;
+    QMessageBox::StandardButton answer;
     QStringList shown; // "<icon>: <text>"
     QString topics; // comma-separated
     std::function<void()> onShow; // runs while the box is up
     QObject context;
 
-    Boxes()
+    explicit Boxes(QMessageBox::StandardButton answer = QMessageBox::Yes)
+        : answer(answer)
     {
         QConfirm::SetResponder([this](QMessageBox* box) -> QAbstractButton* {
             shown << QString(QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon())) + ": " + box->text();
@@ -196,12 +189,17 @@ struct Boxes
                 if (box->buttonRole(button) == QMessageBox::HelpRole)
                     return button;
             }
-            if (QAbstractButton* chosen = box->button(answer))
-                return chosen;
-            return box->button(QMessageBox::Ok);
+            QAbstractButton* chosen = box->button(this->answer);
+            return chosen ? chosen : box->button(QMessageBox::Ok);
         });
         QObject::connect(QConfirm::Instance(), &QConfirm::showHelp, &context,
             [this](const QString& topic) { topics += (topics.isEmpty() ? "" : ",") + topic; });
     }
     ~Boxes() { QConfirm::SetResponder({}); }
 };
+
+// Whether a text matches a pattern with * wildcards.
+inline bool Matches(const QString& text, const QString& pattern)
+{
+    return QRegExp(pattern, Qt::CaseSensitive, QRegExp::Wildcard).exactMatch(text);
+}

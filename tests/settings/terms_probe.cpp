@@ -1,6 +1,6 @@
 // Loads the settings as the program does at its first start, answers the
 // terms dialog as told ("decline" or "escape"), runs the event loop and
-// prints what happened, one JSON object on standard output, for tst_update.
+// prints what happened, for tst_update.
 
 #include "LanguageSetup.h"
 #include "ProductSite.h"
@@ -11,8 +11,6 @@
 #include "Terms.h"
 
 #include <QApplication>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QSettings>
@@ -25,7 +23,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarnwickstone"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwickstone"));
-    const QString how = argc > 1 ? QString::fromLatin1(argv[1]) : QString();
+    const bool escape = argc > 1 && QLatin1String(argv[1]) == QLatin1String("escape");
 
     // Nothing may leave the machine, whatever happens.
     ProductSite::English = ProductSite::Russian = QStringLiteral("https://127.0.0.1:9");
@@ -33,8 +31,9 @@ int main(int argc, char* argv[])
 
     InitLanguage();
     QLog log;
-    QStringList records;
-    QObject::connect(&log, &QLog::Logged, [&](QLog::QLogType, const QString& text) { records << text; });
+    bool checked = false;
+    QObject::connect(&log, &QLog::Logged,
+        [&](QLog::QLogType, const QString& text) { checked |= text == QLatin1String("Checking program version..."); });
 
     bool answered = false;
     QTimer::singleShot(0, [&] {
@@ -42,11 +41,9 @@ int main(int argc, char* argv[])
         if (!terms)
             return;
         answered = true;
-        if (how == QLatin1String("escape")) {
-            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-            QCoreApplication::sendEvent(terms, &escape);
-            return;
-        }
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        if (escape)
+            return void(QCoreApplication::sendEvent(terms, &key));
         for (QPushButton* button : terms->findChildren<QPushButton*>()) {
             if (button->text() == QLatin1String("Decline"))
                 button->click();
@@ -58,17 +55,12 @@ int main(int argc, char* argv[])
         Settings tab;
         tab.Load();
         tab.show();
-        QTimer tooLong;
-        tooLong.setSingleShot(true);
-        QObject::connect(&tooLong, &QTimer::timeout, [] { QCoreApplication::exit(7); });
-        tooLong.start(20000);
+        QTimer::singleShot(20000, [] { QCoreApplication::exit(7); });
         exitCode = QApplication::exec();
     }
-
-    const QJsonObject report { { "answered", answered },
-        { "termsAccepted", SettingsStore()->value(QStringLiteral("TermsAccepted"), false).toBool() },
-        { "checked", records.contains(QStringLiteral("Checking program version...")) } };
+    const bool accepted = SettingsStore()->value(QStringLiteral("TermsAccepted"), false).toBool();
     CloseSettingsStore();
-    std::fputs(QJsonDocument(report).toJson(QJsonDocument::Compact).constData(), stdout);
+    std::printf("%s, terms %s, %s", answered ? "answered" : "not answered", accepted ? "accepted" : "not accepted",
+        checked ? "checked" : "not checked");
     return exitCode;
 }

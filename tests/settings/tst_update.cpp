@@ -1,11 +1,8 @@
 #include "SettingsTab.h"
 
 #include "FileDialog.h"
-#include "LanguageSetup.h"
 #include "LocalExchange.h"
 #include "MyTemplates.h"
-#include "ProgramTranslation.h"
-#include "QLog.h"
 #include "SetupProgram.h"
 #include "Terms.h"
 #include "TrustedHttpsServer.h"
@@ -14,14 +11,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProcess>
-#include <QRegExp>
-#include <QPushButton>
-#include <QScreen>
 #include <QTextBrowser>
 
 namespace {
-
-constexpr int Patience = 20000;
 
 QJsonObject Version(int major, int minor, int release, int build, const QString& win = "https://host/setup.exe")
 {
@@ -29,6 +21,12 @@ QJsonObject Version(int major, int minor, int release, int build, const QString&
         { "description", "<ul><li>Faster</li></ul>" } };
     if (!win.isNull())
         file.insert("URL", QJsonObject { { "win", win } });
+    return file;
+}
+
+QJsonObject With(QJsonObject file, const QString& key, const QJsonValue& value)
+{
+    file.insert(key, value);
     return file;
 }
 
@@ -54,8 +52,7 @@ class tst_Update : public QObject
     TrustedHttpsServer tls;
     HttpTestServer& server = tls.server();
     LocalExchange exchange { server };
-    QLog log;
-    QStringList records;
+    LogRecords records;
     QTemporaryDir downloads;
     std::unique_ptr<MyTemplates> templates;
 
@@ -64,6 +61,7 @@ class tst_Update : public QObject
         QStringList requested;
         for (const RecordedRequest& request : server.requests())
             requested << request.path();
+        std::sort(requested.begin(), requested.end());
         return requested;
     }
 
@@ -71,7 +69,7 @@ class tst_Update : public QObject
     QStringList refreshes() const
     {
         QStringList started;
-        for (const QString& record : records) {
+        for (const QString& record : records.texts) {
             if (Catalogs.contains(record) || record == Templates)
                 started << record;
         }
@@ -81,35 +79,27 @@ class tst_Update : public QObject
     void serveVersion(const QJsonObject& file)
     {
         server.setReply("GET", "/version.json", ScriptedReply::json(QJsonDocument(file)));
+        server.setReply("GET", "/setup.exe", ScriptedReply::text("MZ set-up", "application/octet-stream"));
     }
 
-    // A tab on the About page, shown, that checks only when asked, wired to
-    // a template panel as the main window wires them.
-    void openTab(SettingsTab& t, bool updateTemplates = true)
+    // Shows the About page, the tab wired to a template panel as the main window wires them.
+    void openTab(SettingsTab& t)
     {
         templates = std::make_unique<MyTemplates>();
         connect(&t.tab, &Settings::requireUpdateFromInternet, templates.get(), &MyTemplates::UpdateFromInternet);
-        SettingsStore()->setValue("Options/CheckForUpdates", false);
-        SettingsStore()->setValue("Options/UpdateTemplates", updateTemplates);
-        t.tab.Load();
         t.tab.setCurrentIndex(Settings::AboutPage);
         t.tab.show();
         records.clear();
         server.clearRequests();
     }
 
-    QPushButton* checkNow(SettingsTab& t) { return t.find<QPushButton>("CheckNow"); }
-
 private slots:
     void initTestCase()
     {
         QVERIFY2(tls.error().isEmpty(), qPrintable(tls.error()));
         LoadLanguageTable();
-        connect(&log, &QLog::Logged, this, [this](QLog::QLogType, const QString& text) { records << text; });
         FileDialog::SetResponder([this](const FileDialog::Request&) { return downloads.path(); });
     }
-
-    void cleanup() { templates.reset(); }
 
     void init()
     {
@@ -118,39 +108,33 @@ private slots:
         SetInteractiveLevel(0);
     }
 
+    void cleanup()
+    {
+        templates.reset();
+        QFile::remove(downloads.filePath("setup.exe"));
+    }
+
+    // Compared part by part, the first difference deciding; a number that is not a whole one reads 0.
     void versions_data()
     {
         QTest::addColumn<QJsonObject>("file");
         QTest::addColumn<bool>("newer");
         QTest::newRow("the same") << Version(1, 1, 1, 50) << false;
         QTest::newRow("build one on") << Version(1, 1, 1, 51) << true;
-        QTest::newRow("build one back") << Version(1, 1, 1, 49) << false;
+        QTest::newRow("release on") << Version(1, 1, 2, 0) << true;
         QTest::newRow("minor on") << Version(1, 2, 0, 0) << true;
         QTest::newRow("major on") << Version(2, 0, 0, 0) << true;
-        QTest::newRow("release on") << Version(1, 1, 2, 0) << true;
         QTest::newRow("older minor, later release") << Version(1, 0, 5, 0) << false;
-        QTest::newRow("older major, later rest") << Version(0, 9, 9, 99) << false;
         QTest::newRow("newer without URL") << Version(2, 0, 0, 0, QString()) << false;
-        QJsonObject noWin = Version(2, 0, 0, 0);
-        noWin.insert("URL", QJsonObject { { "mac", "https://host/setup.dmg" } });
-        QTest::newRow("newer without win") << noWin << false;
-        QJsonObject flat = Version(2, 0, 0, 0, QString());
-        flat.insert("URL", "https://host/setup.exe");
-        QTest::newRow("URL not an object") << flat << false;
-        QJsonObject text = Version(1, 1, 1, 50);
-        text.insert("MAJOR", "2");
-        QTest::newRow("major as text reads 0") << text << false;
-        QJsonObject fraction = Version(1, 1, 1, 50);
-        fraction.insert("BUILD", 50.5);
-        QTest::newRow("fractional build reads 0") << fraction << false;
-        QJsonObject whole = Version(1, 1, 1, 50);
-        whole.insert("BUILD", 51.0);
-        QTest::newRow("whole build 51.0") << whole << true;
-        QJsonObject onlyMajor { { "MAJOR", 2 }, { "URL", QJsonObject { { "win", "https://h/s.exe" } } } };
-        QTest::newRow("missing numbers read 0") << onlyMajor << true;
-        QJsonObject huge = Version(1, 1, 1, 50);
-        huge.insert("BUILD", 1e20);
-        QTest::newRow("build out of range reads 0") << huge << false;
+        QTest::newRow("newer without win")
+            << With(Version(2, 0, 0, 0, QString()), "URL", QJsonObject { { "mac", "https://host/setup.dmg" } }) << false;
+        QTest::newRow("URL not an object") << With(Version(2, 0, 0, 0, QString()), "URL", "https://host/s.exe") << false;
+        QTest::newRow("major as text") << With(Version(1, 1, 1, 50), "MAJOR", "2") << false;
+        QTest::newRow("fractional build") << With(Version(1, 1, 1, 50), "BUILD", 51.5) << false;
+        QTest::newRow("whole build 51.0") << With(Version(1, 1, 1, 50), "BUILD", 51.0) << true;
+        QTest::newRow("build out of range") << With(Version(1, 1, 1, 50), "BUILD", 1e20) << false;
+        QTest::newRow("missing numbers") << QJsonObject { { "MAJOR", 2 }, { "URL", QJsonObject { { "win", "x" } } } }
+                                         << true;
     }
 
     void versions()
@@ -169,11 +153,9 @@ private slots:
 
         QTest::newRow("latest, on the About page")
             << true << true << 4 << "Information: You are using the latest version. Thank you for checking.";
-        QTest::newRow("latest, on another page") << true << true << 0 << "";
-        QTest::newRow("latest, templates off") << true << false << 0 << "";
+        QTest::newRow("latest, templates off, another page") << true << false << 0 << "";
         QTest::newRow("failed, on the About page")
             << false << true << 4 << "Critical: Network error: Error transferring https://127.0.0.1:*";
-        QTest::newRow("failed, on another page") << false << true << 2 << "";
     }
 
     void checkOutcomes()
@@ -186,45 +168,29 @@ private slots:
             serveVersion(Version(1, 1, 1, 50));
         else
             server.setReply("GET", "/version.json", ScriptedReply::error(404));
-        const TempSettings settings;
         Boxes boxes;
-        SettingsTab t;
-        openTab(t, updateTemplates);
+        TabOnStore t({ { "CheckForUpdates", false }, { "UpdateTemplates", updateTemplates } });
+        openTab(t);
         t.tab.setCurrentIndex(page);
-
         t.tab.CheckVersion();
-        QVERIFY(!checkNow(t)->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(checkNow(t)->isEnabled(), Patience);
+        QVERIFY(!t.button("CheckNow")->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(t.button("CheckNow")->isEnabled(), Patience);
 
         QCOMPARE(boxes.shown.size(), box.isEmpty() ? 0 : 1);
         if (!box.isEmpty())
-            QVERIFY2(QRegExp(box, Qt::CaseSensitive, QRegExp::Wildcard).exactMatch(boxes.shown.first()),
-                qPrintable(boxes.shown.first()));
+            QVERIFY2(Matches(boxes.shown.first(), box), qPrintable(boxes.shown.first()));
         QCOMPARE(boxes.topics, served || box.isEmpty() ? "" : "NetworkError");
-        auto* label = t.tab.findChild<QLabel*>("LastChecked");
-        QCOMPARE(settings.store()->contains("Options/LastChecked"), served);
-        QCOMPARE(label->isHidden(), !served);
+        QCOMPARE(SettingsStore()->contains("Options/LastChecked"), served);
+        QCOMPARE(t.tab.findChild<QLabel*>("LastChecked")->isHidden(), !served);
+        QCOMPARE(records.texts.filter(served ? "latest version" : "Network error").size(), 1);
+        QCOMPARE(refreshes(), served ? Catalogs + (updateTemplates ? QStringList { Templates } : QStringList()) : QStringList());
         if (served) {
-            const QDateTime stored = settings.store()->value("Options/LastChecked").toDateTime();
-            QVERIFY(qAbs(stored.secsTo(QDateTime::currentDateTime())) < 600);
-            QCOMPARE(label->text(), "Last checked " + QLocale().toString(stored, QLocale::LongFormat));
-            QVERIFY(records.contains("You are using the latest version. Thank you for checking."));
-        } else {
-            QVERIFY(records.filter("Network error").size() == 1);
-        }
-        const QStringList expected = served ? Catalogs + (updateTemplates ? QStringList { Templates } : QStringList())
-                                            : QStringList();
-        QCOMPARE(refreshes(), expected);
-        if (served) {
-            QTRY_COMPARE_WITH_TIMEOUT(server.requestCount(), 1 + expected.size(), Patience);
-            QStringList wanted { "/version.json", "/download/1/1/1/catalogs/countries.json",
-                "/download/1/1/1/catalogs/sports.json", "/download/1/1/1/catalogs/marketTypes.json" };
+            QStringList wanted { "/download/1/1/1/catalogs/countries.json", "/download/1/1/1/catalogs/marketTypes.json",
+                "/download/1/1/1/catalogs/sports.json" };
             if (updateTemplates)
                 wanted << "/download/1/1/1/templates.zip";
-            QStringList got = paths();
-            std::sort(got.begin(), got.end());
-            std::sort(wanted.begin(), wanted.end());
-            QCOMPARE(got, wanted);
+            wanted << "/version.json";
+            QTRY_COMPARE_WITH_TIMEOUT(paths(), wanted, Patience);
         }
     }
 
@@ -251,138 +217,94 @@ private slots:
         QFETCH(QString, box);
         QFETCH(bool, downloaded);
         serveVersion(Version(1, 1, 2, 0, win.startsWith("/") ? server.url(win) : win));
-        server.setReply("GET", "/setup.exe", ScriptedReply::text("MZ set-up", "application/octet-stream"));
-        const TempSettings settings;
-        Boxes boxes;
-        boxes.answer = QMessageBox::StandardButton(answer);
-        SettingsTab t;
+        Boxes boxes { QMessageBox::StandardButton(answer) };
+        TabOnStore t({ { "CheckForUpdates", false } });
         openTab(t);
-        QTest::mouseClick(checkNow(t), Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(checkNow(t)->isEnabled(), Patience);
+        t.click(t.button("CheckNow"));
+        QTRY_VERIFY_WITH_TIMEOUT(t.button("CheckNow")->isEnabled(), Patience);
 
-        QStringList expected { "Question: A newer version has been discovered.<hr><h4>What's new:</h4>"
-                               "<ul><li>Faster</li></ul><hr>Would you like to update?" };
-        if (!box.isEmpty())
-            expected << box;
-        QCOMPARE(boxes.shown, expected);
+        QCOMPARE(boxes.shown.value(0), "Question: A newer version has been discovered.<hr><h4>What's new:</h4>"
+                                       "<ul><li>Faster</li></ul><hr>Would you like to update?");
+        QCOMPARE(boxes.shown.value(1), box);
         QCOMPARE(boxes.topics, downloaded ? "StartSetup" : (box.isEmpty() ? "" : "NetworkError"));
         QCOMPARE(paths().contains("/setup.exe"), downloaded);
         QCOMPARE(QFile::exists(downloads.filePath("setup.exe")), downloaded);
         // The refresh comes whatever became of the offer.
         QCOMPARE(refreshes(), Catalogs + QStringList { Templates });
-        QFile::remove(downloads.filePath("setup.exe"));
     }
 
     // A set-up that starts replaces the program: quit, and nothing more fetched.
     void setupStarted()
     {
         serveVersion(Version(2, 0, 0, 0, server.url("/setup.exe")));
-        server.setReply("GET", "/setup.exe", ScriptedReply::text("MZ set-up", "application/octet-stream"));
         QString started;
         SetupProgram::SetLauncher([&](const QString& path) { return started = path, true; });
-        const TempSettings settings;
         Boxes boxes;
-        SettingsTab t;
+        TabOnStore t({ { "CheckForUpdates", false } });
         openTab(t);
-        QTimer::singleShot(0, checkNow(t), [&] { QTest::mouseClick(checkNow(t), Qt::LeftButton); });
-        QTimer safety;
-        safety.setSingleShot(true);
-        connect(&safety, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
-        safety.start(Patience);
+        QTimer::singleShot(0, &t.tab, [&] { t.click(t.button("CheckNow")); });
+        QTimer::singleShot(Patience, qApp, [] { QCoreApplication::exit(1); });
         QCOMPARE(QCoreApplication::exec(), 0);
-        safety.stop();
         SetupProgram::SetLauncher({});
-
         QCOMPARE(started, downloads.filePath("setup.exe"));
         QCOMPARE(contentOf(started), "MZ set-up");
         QCOMPARE(refreshes(), QStringList());
-        QFile::remove(started);
     }
 
+    // The terms open in the stored language; another choice changes only the dialog.
     void termsLanguage_data()
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("accept");
-        QTest::newRow("English") << "en" << "You should accept Tarnwickstone terms and conditions:" << "Accept";
-        QTest::newRow("Russian") << "ru" << "Примите условия использования Tarnwickstone:" << "Принять";
+        QTest::newRow("English") << "en" << "You should accept Tarnwickstone terms and conditions:";
+        QTest::newRow("Russian") << "ru" << "Примите условия использования Tarnwickstone:";
     }
 
     void termsLanguage()
     {
         QFETCH(QString, stored);
         QFETCH(QString, title);
-        QFETCH(QString, accept);
         const TempSettings settings;
-        settings.store()->setValue("Options/Language", stored);
+        StoreOptions({ { "Language", stored } });
         Terms terms;
         auto* combo = terms.findChild<QComboBox*>();
         QCOMPARE(combo->currentData().toString(), stored);
-        QCOMPARE(combo->count(), 2);
-        QCOMPARE(combo->itemData(0).toString(), "en");
-        QCOMPARE(combo->itemText(1), "Русский");
+        QCOMPARE(QStringList({ combo->itemData(0).toString(), combo->itemData(1).toString() }), QStringList({ "en", "ru" }));
         QCOMPARE(terms.windowTitle(), title);
-        QVERIFY(ButtonOf(&terms, accept));
-        QVERIFY(ButtonOf(&terms, accept)->isDefault());
-        QVERIFY(terms.isModal());
-        QCOMPARE(terms.size(), QSize(600, 600));
-        const QPoint centre = QGuiApplication::primaryScreen()->geometry().center();
-        QCOMPARE(terms.pos(), QPoint(centre.x() - 300, centre.y() - 300));
-        // Numbered sections with nested clauses.
-        QVERIFY(terms.findChild<QTextBrowser*>()->toHtml().count("<li") >= 8);
-    }
-
-    void termsOwnLanguageOnly()
-    {
-        const TempSettings settings;
-        Terms terms;
-        QTest::keyClick(terms.findChild<QComboBox*>(), Qt::Key_Down);
+        if (stored == "ru")
+            return;
+        QTest::keyClick(combo, Qt::Key_Down);
         QCOMPARE(terms.windowTitle(), "Примите условия использования Tarnwickstone:");
-        QVERIFY(ButtonOf(&terms, "Принять"));
-        QVERIFY(ButtonOf(&terms, "Отказаться"));
+        QVERIFY(ButtonOf(&terms, "Принять") && ButtonOf(&terms, "Отказаться"));
         QVERIFY(terms.findChild<QTextBrowser*>()->toPlainText().contains("Ваш счёт и ваши деньги"));
-        // The program itself keeps its language.
         QCOMPARE(QCoreApplication::translate("SettingsForm", "General"), "General");
-        QCOMPARE(settings.store()->value("Options/Language", "en").toString(), "en");
+        QCOMPARE(SettingsStore()->value("Options/Language").toString(), "en");
     }
 
-    // No request before the terms are answered; the due check only after Accept.
+    // No request before the terms are answered; the due check only after Accept, which is kept.
     void consentFirst()
     {
         serveVersion(Version(1, 1, 1, 50));
-        const TempSettings settings;
         Boxes boxes;
-        SettingsTab t(false);
+        TabOnStore t({}, SettingsTab::TermsUnanswered);
         int requestsWhileAsked = -1;
-        bool checkedWhileAsked = true;
+        QStringList recordsWhileAsked;
         QTimer::singleShot(0, this, [&] {
             auto* terms = qobject_cast<Terms*>(QApplication::activeModalWidget());
             QVERIFY(terms);
             requestsWhileAsked = server.requestCount();
-            checkedWhileAsked = records.contains("Checking program version...");
+            recordsWhileAsked = records.texts;
             QTest::mouseClick(ButtonOf(terms, "Accept"), Qt::LeftButton);
         });
         t.tab.Load();
         QCOMPARE(requestsWhileAsked, 0);
-        QVERIFY(!checkedWhileAsked);
-        QCOMPARE(settings.store()->value("TermsAccepted").toBool(), true);
-        QVERIFY(records.contains("Checking program version..."));
+        QCOMPARE(recordsWhileAsked, QStringList());
+        QCOMPARE(SettingsStore()->value("TermsAccepted").toBool(), true);
+        QVERIFY(records.texts.contains("Checking program version..."));
         QTRY_VERIFY_WITH_TIMEOUT(paths().contains("/version.json"), Patience);
-
-        // Accepted once, never asked again.
-        QTimer refuse;
-        int asked = 0;
-        connect(&refuse, &QTimer::timeout, this, [&] {
-            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                ++asked, dialog->reject();
-        });
-        refuse.start(10);
-        SettingsTab again;
-        again.tab.Load();
-        QCOMPARE(asked, 0);
     }
 
-    // Declining ends the program 10 ms into its event loop; nothing is stored or checked.
+    // Declining ends the program from its event loop; nothing is stored or checked.
     void termsDeclined_data()
     {
         QTest::addColumn<QString>("how");
@@ -402,33 +324,8 @@ private slots:
         probe.start(TERMS_PROBE, { how });
         QVERIFY2(probe.waitForFinished(60000), "the probe did not end");
         QVERIFY2(probe.exitStatus() == QProcess::NormalExit, probe.readAllStandardError().constData());
-        const QJsonObject report = QJsonDocument::fromJson(probe.readAllStandardOutput()).object();
         QCOMPARE(probe.exitCode(), 0);
-        QCOMPARE(report.value("answered").toBool(), true);
-        QCOMPARE(report.value("termsAccepted").toBool(), false);
-        QCOMPARE(report.value("checked").toBool(), false);
-        QSettings after(home.filePath(".config") + "settings.ini", QSettings::IniFormat);
-        QVERIFY(!after.contains("TermsAccepted"));
-    }
-
-    // Run with TW_SHOT_DIR set: the terms in English and in Russian.
-    void screenshots_data()
-    {
-        QTest::addColumn<QString>("language");
-        QTest::newRow("English") << "en";
-        QTest::newRow("Russian") << "ru";
-    }
-
-    void screenshots()
-    {
-        QFETCH(QString, language);
-        SKIP_WITHOUT_SHOT_FOLDER();
-        const TempSettings settings;
-        settings.store()->setValue("Options/Language", language);
-        Terms terms;
-        terms.show();
-        QTest::qWait(50);
-        QVERIFY(terms.grab().save(ShotPath("terms", language)));
+        QCOMPARE(probe.readAllStandardOutput(), "answered, terms not accepted, not checked");
     }
 };
 
