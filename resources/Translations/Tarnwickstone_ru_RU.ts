@@ -1545,11 +1545,11 @@ Are you sure?</source>
     </message>
     <message>
         <source>Show popups on errors and confirm important actions only</source>
-        <translation>Показывать сообщения об ошибках и подтверждать только важные действия</translation>
+        <translation>Показывать ошибки и подтверждать только важное</translation>
     </message>
     <message>
         <source>Take default action and log all messages</source>
-        <translation>Действовать по умолчанию и записывать все сообщения в журнал</translation>
+        <translation>Действовать по умолчанию, всё записывать в журнал</translation>
     </message>
     <message>
         <source>Expand all markets by default</source>
@@ -1569,7 +1569,7 @@ Are you sure?</source>
     </message>
     <message>
         <source>Open BetFair chart on price click (hold Shift to add)</source>
-        <translation>График BetFair по щелчку на цене (Shift — добавить)</translation>
+        <translation>График по щелчку на цене (Shift — добавить)</translation>
     </message>
     <message>
         <source>Automatically save template when performing a search</source>

@@ -8,8 +8,9 @@ TW_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config zlib1g-dev
   libqt5webkit5-dev famfamfam-flag-png qttranslations5-l10n)
 
 # Further packages the tests use (local HTTPS and SMTP servers, the mail
-# parser, a display for screenshots).
-TW_TEST_PACKAGES=(python3 openssl xvfb xauth)
+# parser, a display for screenshots; for the acceptance run a window manager,
+# window tools, screenshots of the display and a font with Cyrillic).
+TW_TEST_PACKAGES=(python3 openssl xvfb xauth openbox wmctrl xdotool x11-utils imagemagick fonts-dejavu-core)
 
 tw_as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileDialog.h"
 #include "LanguageSetup.h"
 #include "MainWindow.h"
 #include "MyAction.h"
@@ -65,9 +66,9 @@ inline void InitProgramTables()
     CloseSettingsStore();
 }
 
-// The user at every box and at the name prompt. A question is answered with the next of
-// answers (Cancel when none is left); other boxes with Help when offered, else OK. A name
-// prompt gets the next of names, or is cancelled.
+// The user at every box, name prompt and file dialog. A question is answered with the next
+// of answers (Cancel when none is left); other boxes with Help when offered and help is set,
+// else OK. A name prompt gets the next of names, or is cancelled; a file dialog gets file.
 struct Answering
 {
     QStringList boxes; // "<icon>: <text>"
@@ -75,6 +76,8 @@ struct Answering
     QList<QMessageBox::StandardButton> answers;
     QStringList names;
     int prompts = 0;
+    bool help = true;
+    QString file;
     QObject context;
 
     Answering()
@@ -85,10 +88,11 @@ struct Answering
             if (box->icon() == QMessageBox::Question)
                 return box->button(answers.isEmpty() ? QMessageBox::Cancel : answers.takeFirst());
             for (QAbstractButton* button : box->buttons())
-                if (box->buttonRole(button) == QMessageBox::HelpRole)
+                if (help && box->buttonRole(button) == QMessageBox::HelpRole)
                     return button;
             return box->button(QMessageBox::Ok);
         });
+        FileDialog::SetResponder([this](const FileDialog::Request&) { return file; });
         TextInput::SetResponder([this](const TextInput::Request&) -> std::optional<QString> {
             ++prompts;
             if (names.isEmpty())
@@ -98,7 +102,7 @@ struct Answering
         QObject::connect(QConfirm::Instance(), &QConfirm::showHelp, &context,
             [this](const QString& topic) { topics << topic; });
     }
-    ~Answering() { QConfirm::SetResponder({}), TextInput::SetResponder({}); }
+    ~Answering() { QConfirm::SetResponder({}), TextInput::SetResponder({}), FileDialog::SetResponder({}); }
 };
 
 // A data folder of its own with the settings store open on it, as the language set-up
@@ -115,9 +119,6 @@ struct DataFolder
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
         QDir().mkpath(templates);
         open();
-        // Nothing at start reaches the network or waits for the user.
-        store()->setValue("Options/CheckForUpdates", false);
-        store()->setValue("TermsAccepted", true);
         ProgramArguments::Set({});
         SetInteractiveLevel(QConfirm::All);
     }
@@ -126,7 +127,14 @@ struct DataFolder
         CloseSettingsStore();
         chmod(QFile::encodeName(templates).constData(), 0755);
     }
-    void open() { OpenSettingsStore(config + "settings.ini"); }
+    void open()
+    {
+        OpenSettingsStore(config + "settings.ini");
+        // Nothing at start reaches the network or waits for the user (a store that was
+        // damaged and set aside lost the terms with everything else).
+        SettingsStore()->setValue("Options/CheckForUpdates", false);
+        SettingsStore()->setValue("TermsAccepted", true);
+    }
     QSettings* store()
     {
         if (!SettingsStore())

@@ -129,15 +129,6 @@ private slots:
         ProductSite::Russian = site.url("/ru");
     }
 
-    void needEmail()
-    {
-        DataFolder data;
-        Answering user;
-        Window w;
-        emit w.results()->emailNeeded();
-        QCOMPARE(w.tabs()->currentIndex(), int(MainWindow::SettingsTab));
-    }
-
     void countryForbidden()
     {
         DataFolder data;

@@ -7,6 +7,7 @@
 #include "QBetFairCharts.h"
 #include "QLog.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QTextDocument>
 
@@ -118,7 +119,8 @@ private slots:
         QCOMPARE(w.window->size(), w.window->minimumSize());
     }
 
-    // Every widget of the actions strip and the log buttons gets the room it needs, in both languages.
+    // At the window's least size every part of the actions strip, the log buttons and the
+    // settings pages gets the room it needs, in both languages.
     void nothingIsCut_data()
     {
         QTest::addColumn<QString>("language");
@@ -139,19 +141,31 @@ private slots:
         Window w;
         w.window->show();
         w.select()->setCurrentIndex(w.select()->findData("UnmatchedBets")); // the longest rule
+        const auto fits = [](QWidget* part, QWidget* row) {
+            const int least = part->minimumWidth() > 0 ? part->minimumWidth() : part->minimumSizeHint().width();
+            QVERIFY2(part->width() >= least && part->geometry().right() < row->width(),
+                qPrintable(part->objectName()));
+        };
         for (int tab : { 1, 2 }) {
             w.tabs()->setCurrentIndex(tab);
             QApplication::processEvents();
-            for (QWidget* row : { static_cast<QWidget*>(w.actions()), w.part("ButClear")->parentWidget() }) {
-                for (QWidget* part : row->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-                    if (!part->isVisible() || part->parentWidget() != row)
-                        continue;
-                    const int least
-                        = part->minimumWidth() > 0 ? part->minimumWidth() : part->minimumSizeHint().width();
-                    QVERIFY2(part->width() >= least && part->geometry().right() < row->width(),
-                        qPrintable(part->objectName()));
-                }
-            }
+            w.window->resize(1, 1);
+            QApplication::processEvents();
+            for (QWidget* row : { static_cast<QWidget*>(w.actions()), w.part("ButClear")->parentWidget() })
+                for (QWidget* part : row->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+                    if (part->isVisible())
+                        fits(part, row);
+        }
+        w.tabs()->setCurrentIndex(MainWindow::SettingsTab);
+        for (int page = 0; page < w.settings()->count(); ++page) {
+            w.settings()->setCurrentIndex(page);
+            QApplication::processEvents();
+            w.window->resize(1, 1);
+            QApplication::processEvents();
+            for (QWidget* part : w.settings()->widget(page)->findChildren<QWidget*>())
+                if (part->isVisible() && (qobject_cast<QAbstractButton*>(part) || qobject_cast<QComboBox*>(part)
+                        || qobject_cast<QLabel*>(part)))
+                    fits(part, part->parentWidget());
         }
     }
 

@@ -4,8 +4,10 @@
 #include "LocalExchange.h"
 #include "ProgramTranslation.h"
 #include "QNetwork.h"
+#include "QMarket.h"
 #include "QPriceUpdater.h"
 #include "QSearchWorker.h"
+#include "QSearcherModel.h"
 #include "QSelection.h"
 
 #include <QLineEdit>
@@ -140,6 +142,10 @@ private slots:
         exchange.emplace(server);
         server.setRpcReply(LocalExchange::accountPath(), "AccountAPING/v1.0/getAccountFunds",
             ScriptedReply::rpcResult(QJsonObject { { "wallet", "UK" }, { "availableToBetBalance", 12.5 } }));
+        server.setReply("POST", LocalExchange::identityPath("login"),
+            ScriptedReply::json(QJsonDocument(QJsonObject { { "token", "TOKEN" }, { "status", "SUCCESS" } })));
+        server.setRpcReply(LocalExchange::accountPath(), "AccountAPING/v1.0/getAccountDetails",
+            ScriptedReply::rpcResult(QJsonObject { { "currencyCode", "EUR" } }));
     }
 
     void cleanup()
@@ -179,15 +185,21 @@ private slots:
         Started started;
         Workers& workers = started.workers;
         Window& w = *started.window;
+        started.user.help = false;
         w.tabs()->setCurrentIndex(MainWindow::ResultsTab);
         w.window->SearchButClicked();
+        // The login page, and the box over it.
         QCOMPARE(w.tabs()->currentIndex(), int(MainWindow::SettingsTab));
+        QCOMPARE(w.settings()->currentIndex(), int(Settings::BetFairPage));
+        QCOMPARE(started.user.boxes, QStringList("Warning: Please log in to BetFair to proceed with your search"));
         QCOMPARE(workers.count<QSearchWorker>(), 0);
 
-        const Session session;
-        emit w.settings()->loggedIn();
+        // The user logs in on that page.
+        w.settings()->findChild<QLineEdit*>("BetFairLogin")->setText("bob");
+        w.settings()->findChild<QLineEdit*>("BetFairPassword")->setText("secret");
+        QTest::mouseClick(w.settings()->findChild<QPushButton*>("LoginButton"), Qt::LeftButton);
+        QTRY_COMPARE(workers.count<QSearchWorker>(), 1);
         QCOMPARE(w.tabs()->currentIndex(), int(MainWindow::ConditionsTab));
-        QCOMPARE(workers.count<QSearchWorker>(), 1);
         workers.finish(w.results(), 0);
         emit w.settings()->loggedIn();
         QCOMPARE(workers.count<QSearchWorker>(), 1);
@@ -337,25 +349,47 @@ private slots:
         QTRY_COMPARE(fundsWallets(), QStringList({ "UK", "AUSTRALIAN" }));
     }
 
-    // The results view ends every action of the panel, its refusals too.
+    // The panel's actions reach the results view, which ends each one, its refusals too.
     void actionsEndInTheResults_data()
     {
         QTest::addColumn<QString>("action");
-        QTest::newRow("export") << "Export";
-        QTest::newRow("e-mail without settings") << "EMail";
-        QTest::newRow("bet, declined in the results") << "Back";
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<int>("tab");
+        QTest::newRow("export") << "Export" << QStringList("Information: File '%1 saved") << 1;
+        // The e-mail page, with the box over it.
+        QTest::newRow("e-mail without settings")
+            << "EMail" << QStringList("Warning: Please fill e-mail settings") << 3;
+        QTest::newRow("bet") << "Back"
+                             << QStringList("Question: Are you sure you want to PLACE these bets?") << 1;
     }
 
     void actionsEndInTheResults()
     {
         QFETCH(QString, action);
+        QFETCH(QStringList, boxes);
+        QFETCH(int, tab);
+        const Session session;
         Started started({ { "Action/Action", action }, { "Action/Amount", "10" } });
         Window& w = *started.window;
-        started.user.answers = { QMessageBox::Yes, QMessageBox::No };
-        emit w.results()->NotifyCheckedChanged(1);
+        Answering& user = started.user;
+        user.answers = { QMessageBox::Yes };
+        user.help = false;
+        user.file = started.data.dir.filePath("ticked.csv");
+        w.window->SearchButClicked();
+        started.workers.finish(w.results(), 1);
+        w.results()->Model()->setData(w.results()->Market(0)->child(1)->index(), Qt::Checked, Qt::CheckStateRole);
+        w.results()->UpdateCheckedCount();
         QVERIFY(enabled(w, "PerformBut"));
         QTest::mouseClick(qobject_cast<QAbstractButton*>(w.part("PerformBut")), Qt::LeftButton);
         QVERIFY(w.actions()->isEnabled());
+        QCOMPARE(user.boxes, boxes.replaceInStrings("%1", user.file));
+        QCOMPARE(w.tabs()->currentIndex(), tab);
+        if (action == "EMail")
+            QCOMPARE(w.settings()->currentIndex(), int(Settings::MailPage));
+        // Only the ticked runner goes out.
+        const QByteArray exported = contentOf(user.file);
+        QCOMPARE(exported.contains("Runner 2"), action == "Export");
+        QVERIFY(!exported.contains("Runner 1"));
     }
 
     void screenshots_data() { ScreenshotLanguages(); }
