@@ -22,6 +22,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -56,6 +57,16 @@ inline void Set(const QStringList& arguments)
         return QTest::qExec(&test, argc, argv);                                                              \
     }
 
+using Buttons = QList<QMessageBox::StandardButton>;
+Q_DECLARE_METATYPE(Buttons)
+
+// One row of a data table.
+template<typename... Values>
+void Row(const char* tag, const Values&... values)
+{
+    (QTest::newRow(tag) << ... << values);
+}
+
 // The message boxes and the translated tables as the language set-up leaves them, but no
 // store: each test opens one of its own.
 inline void InitProgramTables()
@@ -67,26 +78,33 @@ inline void InitProgramTables()
 }
 
 // The user at every box, name prompt and file dialog. A question is answered with the next
-// of answers (Cancel when none is left); other boxes with Help when offered and help is set,
-// else OK. A name prompt gets the next of names, or is cancelled; a file dialog gets file.
+// of answers, else otherwise; other boxes with Help when offered and help is set, else OK.
+// during runs once while the next box is open, as the user acting elsewhere meanwhile.
+// A name prompt gets the next of names, or is cancelled; a file dialog gets file.
 struct Answering
 {
     QStringList boxes; // "<icon>: <text>"
     QStringList topics;
-    QList<QMessageBox::StandardButton> answers;
+    Buttons answers;
+    QMessageBox::StandardButton otherwise;
+    std::function<void()> during;
     QStringList names;
     int prompts = 0;
     bool help = true;
     QString file;
     QObject context;
 
-    Answering()
+    explicit Answering(Buttons given = {}, QMessageBox::StandardButton fallback = QMessageBox::Cancel)
+        : answers(std::move(given))
+        , otherwise(fallback)
     {
         QConfirm::SetResponder([this](QMessageBox* box) -> QAbstractButton* {
             boxes << QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()) + QString(": ")
                     + box->text();
+            if (const std::function<void()> act = std::exchange(during, nullptr))
+                act();
             if (box->icon() == QMessageBox::Question)
-                return box->button(answers.isEmpty() ? QMessageBox::Cancel : answers.takeFirst());
+                return box->button(answers.isEmpty() ? otherwise : answers.takeFirst());
             for (QAbstractButton* button : box->buttons())
                 if (help && box->buttonRole(button) == QMessageBox::HelpRole)
                     return button;
@@ -135,23 +153,8 @@ struct DataFolder
         SettingsStore()->setValue("Options/CheckForUpdates", false);
         SettingsStore()->setValue("TermsAccepted", true);
     }
-    QSettings* store()
-    {
-        if (!SettingsStore())
-            open();
-        return SettingsStore();
-    }
     QString pathOf(const QString& name) const { return templates + "/" + name + ".twt"; }
-    void write(const QString& name, const QByteArray& content = R"({"conditions": []})") const
-    {
-        writeFile(pathOf(name), content);
-    }
-    // The template the next start opens.
-    void startWith(const QString& name, const QByteArray& content)
-    {
-        write(name, content);
-        store()->setValue("Window/curTemplate", name);
-    }
+    void write(const QString& name, const QByteArray& content) const { writeFile(pathOf(name), content); }
 };
 
 // A template of one valid row: market volume at least volume.
@@ -161,11 +164,33 @@ inline QByteArray VolumeTemplate(int volume, const QByteArray& extra = QByteArra
         + QByteArray::number(volume) + "}]}";
 }
 
-// The window and its parts by their object names.
-struct Window
+// A start in a data folder of its own, the keys stored first (with demo, a template "Demo" to
+// open), the user at the boxes; the window's parts by their object names.
+struct Started
 {
-    std::unique_ptr<MainWindow> window = std::make_unique<MainWindow>();
+    DataFolder data;
+    Answering user;
+    std::unique_ptr<MainWindow> window;
 
+    explicit Started(const QVariantMap& keys = {}, const QByteArray& demo = QByteArray(), bool now = true)
+    {
+        if (!demo.isEmpty()) {
+            data.write("Demo", demo);
+            SettingsStore()->setValue("Window/curTemplate", "Demo");
+        }
+        for (auto it = keys.cbegin(); it != keys.cend(); ++it)
+            SettingsStore()->setValue(it.key(), it.value());
+        if (now)
+            start();
+    }
+    // Ends the window, as main does after the event loop, and starts again.
+    void start()
+    {
+        window.reset();
+        if (!SettingsStore())
+            data.open();
+        window = std::make_unique<MainWindow>();
+    }
     template<typename T = QWidget>
     T* get(const char* name) const
     {
@@ -182,45 +207,26 @@ struct Window
                 return widget;
         qFatal("no %s", name);
     }
+    bool enabled(const char* name) const { return part(name)->isEnabled(); }
+    void click(const char* name) const
+    {
+        QTest::mouseClick(qobject_cast<QAbstractButton*>(part(name)), Qt::LeftButton);
+    }
     QTabWidget* tabs() const { return get<QTabWidget>("Tabs"); }
+    int tab() const { return tabs()->currentIndex(); }
     MyTemplates* templates() const { return get<MyTemplates>("Templates"); }
     QSearcher* results() const { return get<QSearcher>("ResultsTable"); }
     MyAction* actions() const { return get<MyAction>("ActionRow"); }
     QMyComboBox* select() const { return get<QMyComboBox>("Select"); }
+    QString rule() const { return select()->currentData().toString(); }
     Settings* settings() const { return get<Settings>("SettingsForm"); }
-    QLabel* statusText() const { return get<QLabel>("StatusMessage"); }
-    QLabel* statusIcon() const { return get<QLabel>("StatusIcon"); }
     QString title() const { return window->windowTitle(); }
-
-    // Makes the window go, as main does after the event loop.
-    void destroy() { window.reset(); }
 };
 
-// Screenshots, taken only where TW_SHOT_DIR names a folder: one row per language.
-inline void ScreenshotLanguages()
-{
-    QTest::addColumn<QString>("language");
-    QTest::newRow("English") << "";
-    QTest::newRow("Russian") << "ru_RU";
-}
-
-inline QString ShotPath(const QString& name, const QString& language)
-{
-    return QString("%1/%2_%3.png")
-        .arg(qEnvironmentVariable("TW_SHOT_DIR"), name, language.isEmpty() ? "en" : language);
-}
-
-// Icons compared by their pictures.
-inline bool SameIcon(const QIcon& icon, const QString& path)
+// Pictures compared pixel by pixel.
+inline bool SamePicture(const QImage& image, const QString& path)
 {
     return !QImage(path).isNull()
-        && icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32)
-        == QImage(path).convertToFormat(QImage::Format_ARGB32);
-}
-
-inline bool SamePicture(const QPixmap& pixmap, const QString& path)
-{
-    return !QImage(path).isNull()
-        && pixmap.toImage().convertToFormat(QImage::Format_ARGB32)
+        && image.convertToFormat(QImage::Format_ARGB32)
         == QImage(path).convertToFormat(QImage::Format_ARGB32);
 }

