@@ -123,27 +123,45 @@ struct Answering
     ~Answering() { QConfirm::SetResponder({}), TextInput::SetResponder({}), FileDialog::SetResponder({}); }
 };
 
-// A data folder of its own with the settings store open on it, as the language set-up
-// leaves it; the window closes the store when it goes, open() opens it again.
-struct DataFolder
+// A template of one valid row: market volume at least volume.
+inline QByteArray VolumeTemplate(int volume, const QByteArray& extra = QByteArray())
+{
+    return R"({)" + extra + R"("conditions": [{"A": "Market", "B": "Volume", "C": "GE", "V1": )"
+        + QByteArray::number(volume) + "}]}";
+}
+
+// A start in a data folder of its own, its store open as the language set-up leaves it, the keys stored
+// (with demo, a template "Demo" to open), the user at the boxes; the window's parts by their object names.
+struct Started
 {
     QTemporaryDir dir;
     const QString config = dir.filePath("config");
-    const QString templates = config + "templates";
+    const QString folder = config + "templates"; // the templates
+    Answering user;
+    std::unique_ptr<MainWindow> window;
 
-    DataFolder()
+    explicit Started(const QVariantMap& keys = {}, const QByteArray& demo = QByteArray(), bool now = true)
     {
         QCOMPARE(chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
-        QDir().mkpath(templates);
-        open();
+        QDir().mkpath(folder);
         ProgramArguments::Set({});
         SetInteractiveLevel(QConfirm::All);
+        open();
+        if (!demo.isEmpty()) {
+            write("Demo", demo);
+            SettingsStore()->setValue("Window/curTemplate", "Demo");
+        }
+        for (auto it = keys.cbegin(); it != keys.cend(); ++it)
+            SettingsStore()->setValue(it.key(), it.value());
+        if (now)
+            start();
     }
-    ~DataFolder()
+    ~Started()
     {
+        window.reset();
         CloseSettingsStore();
-        chmod(QFile::encodeName(templates).constData(), 0755);
+        chmod(QFile::encodeName(folder).constData(), 0755);
     }
     void open()
     {
@@ -153,44 +171,16 @@ struct DataFolder
         SettingsStore()->setValue("Options/CheckForUpdates", false);
         SettingsStore()->setValue("TermsAccepted", true);
     }
-    QString pathOf(const QString& name) const { return templates + "/" + name + ".twt"; }
-    void write(const QString& name, const QByteArray& content) const { writeFile(pathOf(name), content); }
-};
-
-// A template of one valid row: market volume at least volume.
-inline QByteArray VolumeTemplate(int volume, const QByteArray& extra = QByteArray())
-{
-    return R"({)" + extra + R"("conditions": [{"A": "Market", "B": "Volume", "C": "GE", "V1": )"
-        + QByteArray::number(volume) + "}]}";
-}
-
-// A start in a data folder of its own, the keys stored first (with demo, a template "Demo" to
-// open), the user at the boxes; the window's parts by their object names.
-struct Started
-{
-    DataFolder data;
-    Answering user;
-    std::unique_ptr<MainWindow> window;
-
-    explicit Started(const QVariantMap& keys = {}, const QByteArray& demo = QByteArray(), bool now = true)
-    {
-        if (!demo.isEmpty()) {
-            data.write("Demo", demo);
-            SettingsStore()->setValue("Window/curTemplate", "Demo");
-        }
-        for (auto it = keys.cbegin(); it != keys.cend(); ++it)
-            SettingsStore()->setValue(it.key(), it.value());
-        if (now)
-            start();
-    }
     // Ends the window, as main does after the event loop, and starts again.
     void start()
     {
         window.reset();
         if (!SettingsStore())
-            data.open();
+            open();
         window = std::make_unique<MainWindow>();
     }
+    QString pathOf(const QString& name) const { return folder + "/" + name + ".twt"; }
+    void write(const QString& name, const QByteArray& content) const { writeFile(pathOf(name), content); }
     template<typename T = QWidget>
     T* get(const char* name) const
     {

@@ -138,9 +138,9 @@ private slots:
         Started s({}, {}, false);
         CloseSettingsStore();
         const QByteArray damaged = "[A]\nx=1\n[B]\nBetFairLogin\n";
-        writeFile(s.data.config + "settings.ini", damaged, 0644);
+        writeFile(s.config + "settings.ini", damaged, 0644);
         s.start();
-        QCOMPARE(contentOf(s.data.config + "settings.ini.bak"), damaged);
+        QCOMPARE(contentOf(s.config + "settings.ini.bak"), damaged);
         QVERIFY(logged(s).indexOf(QRegularExpression("The settings file .* is damaged.*")) >= 0);
         s.window->show();
         s.window->setGeometry(40, 50, 1000, 700);
@@ -149,7 +149,7 @@ private slots:
         s.window.reset();
         // Nothing asked for an unchanged template; the store closed by the window as it went.
         QVERIFY(s.user.boxes.isEmpty() && !SettingsStore());
-        QCOMPARE(modeOf(s.data.config + "settings.ini"), 0600);
+        QCOMPARE(modeOf(s.config + "settings.ini"), 0600);
         s.start();
         QCOMPARE(s.window->geometry(), QRect(40, 50, 1000, 700));
         QCOMPARE(s.tab(), int(MainWindow::LogTab));
@@ -206,10 +206,10 @@ private slots:
         const QRegularExpression text(":.*", QRegularExpression::DotMatchesEverythingOption);
         QCOMPARE(s.user.boxes.replaceInStrings(text, "").join(' '), boxes);
         QCOMPARE(anyWindowKey(), closed);
-        QCOMPARE(volumeIn(s.data.pathOf("Demo")), saved == "Demo" ? 555 : 100);
-        QCOMPARE(filesIn(s.data.templates), saved == "Fresh" ? "Demo.twt Fresh.twt" : "Demo.twt");
+        QCOMPARE(volumeIn(s.pathOf("Demo")), saved == "Demo" ? 555 : 100);
+        QCOMPARE(filesIn(s.folder), saved == "Fresh" ? "Demo.twt Fresh.twt" : "Demo.twt");
         if (saved == "Fresh")
-            QCOMPARE(volumeIn(s.data.pathOf("Fresh")), 555);
+            QCOMPARE(volumeIn(s.pathOf("Fresh")), 555);
     }
 
     void commandLine_data()
@@ -235,17 +235,17 @@ private slots:
         QFETCH(QString, box);
         QFETCH(QString, files);
         Started s({ { "Window/curTemplate", "Other" } }, {}, false);
-        s.data.write("Demo", VolumeTemplate(100, R"("name": {"eng": "Demo display"}, )"));
-        s.data.write("Other", VolumeTemplate(200));
-        writeFile(s.data.dir.filePath("Third.twt"), VolumeTemplate(300));
+        s.write("Demo", VolumeTemplate(100, R"("name": {"eng": "Demo display"}, )"));
+        s.write("Other", VolumeTemplate(200));
+        writeFile(s.dir.filePath("Third.twt"), VolumeTemplate(300));
         if (!argument.isEmpty())
-            ProgramArguments::Set({ argument.arg(s.data.dir.path()), s.data.pathOf("Other") });
+            ProgramArguments::Set({ argument.arg(s.dir.path()), s.pathOf("Other") });
         s.start();
         QCOMPARE(s.title(), shown + " - Tarnwickstone");
         QCOMPARE(SettingsStore()->value("Window/curTemplate").toString(), remembered);
-        QCOMPARE(s.user.boxes, box.isEmpty() ? QStringList() : QStringList(box.arg(s.data.dir.path())));
+        QCOMPARE(s.user.boxes, box.isEmpty() ? QStringList() : QStringList(box.arg(s.dir.path())));
         QCOMPARE(s.user.topics, box.isEmpty() ? QStringList() : QStringList("Arguments"));
-        QCOMPARE(filesIn(s.data.templates).remove(".twt"), files);
+        QCOMPARE(filesIn(s.folder).remove(".twt"), files);
         // Listed as at a plain start: "[Unsaved]" and every file.
         QCOMPARE(s.templates()->findChild<QComboBox*>("TemplatesList")->count(), files.count(' ') + 2);
         ProgramArguments::Set({});
@@ -256,7 +256,7 @@ private slots:
     void titlesFollowTemplate()
     {
         Started s({}, VolumeTemplate(100));
-        s.data.write("Odd", VolumeTemplate(100, R"("name": {"eng": "%2 and %1"}, )"));
+        s.write("Odd", VolumeTemplate(100, R"("name": {"eng": "%2 and %1"}, )"));
         changeTemplate(s, true);
         QCOMPARE(s.title(), QString("Demo* - Tarnwickstone"));
         s.templates()->SaveTemplate();
@@ -387,9 +387,9 @@ private slots:
         if (changed)
             changeTemplate(s, named);
         emit s.results()->NotifyNeedSave();
-        QCOMPARE(contentOf(s.data.pathOf("Demo")) == VolumeTemplate(100), !saved);
-        QCOMPARE(volumeIn(s.data.pathOf("Demo")), saved ? 555 : 100);
-        QCOMPARE(filesIn(s.data.templates), QString("Demo.twt"));
+        QCOMPARE(contentOf(s.pathOf("Demo")) == VolumeTemplate(100), !saved);
+        QCOMPARE(volumeIn(s.pathOf("Demo")), saved ? 555 : 100);
+        QCOMPARE(filesIn(s.folder), QString("Demo.twt"));
         QVERIFY(s.user.prompts == 0 && s.user.boxes.isEmpty());
     }
 

@@ -6,6 +6,10 @@
 
 namespace {
 
+// The action's parameters in the panel's order; the labels have no value.
+const QStringList Parameters = { "ActParamList", "PriceLabel", "PriceEdit", "AmountEdit", "AmountType",
+    "SubjectLabel", "TextEdit", "checkPrice", "checkVolume", "checkCV" };
+
 QString flags(std::initializer_list<bool> values)
 {
     QStringList texts;
@@ -50,31 +54,50 @@ struct Panel
             qFatal("no %s", qPrintable(name));
         return widget;
     }
-    QMyComboBox* list(const char* name) const { return get<QMyComboBox>(name); }
-    QString choice(const char* name) const { return list(name)->currentData().toString(); }
     QLineEdit* edit(const char* name) const { return get<QLineEdit>(name); }
     QPushButton* perform() const { return get<QPushButton>("PerformBut"); }
     void choose(const QString& code) const
     {
-        list("ActionsList")->setCurrentIndex(list("ActionsList")->findData(code));
+        get<QComboBox>("ActionsList")->setCurrentIndex(get<QComboBox>("ActionsList")->findData(code));
     }
     void enter(const QString& price, const QString& amount) const
     {
         edit("PriceEdit")->setText(price);
         edit("AmountEdit")->setText(amount);
     }
-    void tick(const QString& ticks) const // "1 0 1": prices, volume, CV
+    QStringList shown() const
     {
-        for (int i = 0; i < 3; ++i)
-            get<QCheckBox>(QStringList { "checkPrice", "checkVolume", "checkCV" }.at(i))
-                ->setChecked(ticks[2 * i] == '1');
+        QStringList names;
+        for (const QString& name : Parameters)
+            if (get(name)->isVisibleTo(&panel))
+                names << name;
+        return names;
     }
-    QString ticks() const
+    // The shown parameters' values: texts, the lists' codes, ticks as 1 and 0.
+    QString values() const
     {
-        QStringList on;
-        for (const char* name : { "checkPrice", "checkVolume", "checkCV" })
-            on << (get<QCheckBox>(name)->isChecked() ? "1" : "0");
-        return on.join(' ');
+        QStringList all;
+        for (const QString& name : shown()) {
+            if (auto* edit = qobject_cast<QLineEdit*>(get(name)))
+                all << edit->text();
+            else if (auto* list = qobject_cast<QComboBox*>(get(name)))
+                all << list->currentData().toString();
+            else if (auto* box = qobject_cast<QCheckBox*>(get(name)))
+                all << (box->isChecked() ? "1" : "0");
+        }
+        return all.join(' ');
+    }
+    void set(const QString& values) const
+    {
+        QStringList texts = values.split(' ');
+        for (const QString& name : shown()) {
+            if (auto* edit = qobject_cast<QLineEdit*>(get(name)))
+                edit->setText(texts.takeFirst());
+            else if (auto* list = qobject_cast<QComboBox*>(get(name)))
+                list->setCurrentIndex(list->findData(texts.takeFirst()));
+            else if (auto* box = qobject_cast<QCheckBox*>(get(name)))
+                box->setChecked(texts.takeFirst() == "1");
+        }
     }
 };
 
@@ -100,64 +123,45 @@ private slots:
         SetInteractiveLevel(QConfirm::All);
     }
 
-    void parametersPerAction_data()
+    void parameters_data()
     {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("shown");
-        const char* bet = "ActParamList PriceEdit AmountEdit PriceLabel AmountType";
-        Row("Export", "Export", "checkPrice checkVolume checkCV");
-        Row("Back", "Back", bet);
-        Row("Lay", "Lay", bet);
-        Row("Cancel", "Cancel", "ActParamList");
-        Row("EMail", "EMail", "TextEdit SubjectLabel");
-        Row("Chart", "Chart", "");
+        QTest::addColumn<QString>("first"); // their values on a first start
+        QTest::addColumn<QString>("stored"); // with every "Action/" key stored
+        const char* bet = "ActParamList PriceLabel PriceEdit AmountEdit AmountType";
+        Row("Export", "Export", "checkPrice checkVolume checkCV", "0 0 0", "1 0 1");
+        Row("Back", "Back", bet, "Cancel 1.01  Amount", "Keep 2.5 10 Liability");
+        Row("Lay", "Lay", bet, "Cancel 1000  Amount", "Keep 2.5 10 Liability");
+        Row("Cancel", "Cancel", "ActParamList", "All", "Lay");
+        Row("EMail", "EMail", "SubjectLabel TextEdit", "", "Hello");
+        Row("Chart", "Chart", "", "", "");
     }
 
-    void parametersPerAction()
+    // Per action: the parameters shown, their defaults, and every stored choice back where it belongs.
+    void parameters()
     {
         QFETCH(QString, action);
         QFETCH(QString, shown);
-        Panel p;
-        p.choose(action);
-        QStringList names;
-        for (const char* name : { "ActParamList", "PriceEdit", "AmountEdit", "PriceLabel", "AmountType",
-                 "TextEdit", "SubjectLabel", "checkPrice", "checkVolume", "checkCV" })
-            if (p.get(name)->isVisibleTo(&p.panel))
-                names << name;
-        QCOMPARE(names.join(' '), shown);
-        QCOMPARE(SettingsStore()->value("Action/Action").toString(), action);
-    }
-
-    // A first start, then every key stored: each comes back where it belongs.
-    void restoresChoices()
-    {
+        QFETCH(QString, first);
+        QFETCH(QString, stored);
         {
             Panel p;
-            QCOMPARE(p.choice("ActionsList"), QString("Export"));
-            QCOMPARE(p.ticks(), QString("0 0 0"));
-            p.choose("Back");
-            QCOMPARE(p.edit("PriceEdit")->text(), QString("1.01"));
-            QCOMPARE(p.edit("AmountEdit")->text(), QString(""));
-            p.choose("Lay");
-            QCOMPARE(p.edit("PriceEdit")->text(), QString("1000"));
+            QCOMPARE(p.get<QComboBox>("ActionsList")->currentData().toString(), QString("Export"));
+            p.choose(action);
+            QCOMPARE(p.shown().join(' '), shown);
+            QCOMPARE(p.values(), first);
+            QCOMPARE(SettingsStore()->value("Action/Action").toString(), action);
         }
-        const QVariantMap keys = { { "Action", "Lay" }, { "Price", "2.5" }, { "Amount", "10" },
+        const QVariantMap keys = { { "Action", "Chart" }, { "Price", "2.5" }, { "Amount", "10" },
             { "Type", "Liability" }, { "InPlay", "Keep" }, { "Cancel", "Lay" }, { "Prices", true },
             { "Volume", false }, { "CV", true }, { "Subject", "Hello" } };
         for (auto it = keys.cbegin(); it != keys.cend(); ++it)
             SettingsStore()->setValue("Action/" + it.key(), it.value());
         Panel p;
-        QCOMPARE(p.choice("ActionsList"), QString("Lay"));
-        QCOMPARE(p.edit("PriceEdit")->text() + " " + p.edit("AmountEdit")->text(), QString("2.5 10"));
-        QCOMPARE(p.choice("AmountType") + " " + p.choice("ActParamList"), QString("Liability Keep"));
-        p.choose("Back");
-        QCOMPARE(p.choice("AmountType"), QString("Liability"));
-        p.choose("Cancel");
-        QCOMPARE(p.choice("ActParamList"), QString("Lay"));
-        p.choose("Export");
-        QCOMPARE(p.ticks(), QString("1 0 1"));
-        p.choose("EMail");
-        QCOMPARE(p.edit("TextEdit")->text(), QString("Hello"));
+        QCOMPARE(p.get<QComboBox>("ActionsList")->currentData().toString(), QString("Chart"));
+        p.choose(action);
+        QCOMPARE(p.values(), stored);
     }
 
     // Perform's state for the count and the texts, the panel never shown.
@@ -240,25 +244,26 @@ private slots:
     {
         QTest::addColumn<int>("level");
         QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("setting"); // "price amount type keep", the side, "1 0 1" ticks, a subject
+        QTest::addColumn<QString>("setting"); // the shown parameters' values
         QTest::addColumn<QString>("request");
         QTest::addColumn<QString>("asked");
         QTest::addColumn<QString>("stored"); // the "Action/" keys it adds
         const char* place = "Question: Are you sure you want to PLACE these bets?";
         const char* cancel = "Question: Are you sure you want to CANCEL these bets?";
-        Row("back, keep, profit", 0, "Back", "2.5 10.5 1 1", "Bet(true,2.5,10.5,1,1)", place,
+        Row("back, keep, profit", 0, "Back", "Keep 2.5 10.5 Liability", "Bet(true,2.5,10.5,1,1)", place,
             "Amount=10.5 Price=2.5");
-        Row("lay, SP, amount, top", 0, "Lay", "1000 999999.99 0 2", "Bet(false,1000,999999.99,0,2)", place,
-            "Amount=999999.99 Price=1000");
-        Row("asked at level 1", 1, "Back", "2.5 10 0 0", "Bet(true,2.5,10,0,0)", place,
+        Row("lay, SP, amount, top", 0, "Lay", "SP 1000 999999.99 Amount", "Bet(false,1000,999999.99,0,2)",
+            place, "Amount=999999.99 Price=1000");
+        Row("asked at level 1", 1, "Back", "Cancel 2.5 10 Amount", "Bet(true,2.5,10,0,0)", place,
             "Amount=10 Price=2.5");
-        Row("not asked at level 2", 2, "Lay", "3 10 1 0", "Bet(false,3,10,1,0)", "", "Amount=10 Price=3");
+        Row("not asked at level 2", 2, "Lay", "Cancel 3 10 Liability", "Bet(false,3,10,1,0)", "",
+            "Amount=10 Price=3");
         Row("cancel all", 0, "Cancel", "All", "Cancel(true,true)", cancel, "");
         Row("cancel back", 0, "Cancel", "Back", "Cancel(true,false)", cancel, "");
         Row("cancel lay", 1, "Cancel", "Lay", "Cancel(false,true)", cancel, "");
         Row("export", 0, "Export", "1 0 1", "Export(true,false,true)", "",
             "CV=true Prices=true Volume=false");
-        Row("e-mail", 0, "EMail", "Today's picks", "Mail(Today's picks)", "", "Subject=Today's picks");
+        Row("e-mail", 0, "EMail", "Picks", "Mail(Picks)", "", "Subject=Picks");
         Row("chart", 0, "Chart", "", "AddCharts()", "", "");
     }
 
@@ -274,18 +279,7 @@ private slots:
         SetInteractiveLevel(level);
         Panel p;
         p.choose(action);
-        const QStringList values = setting.split(' ');
-        if (action == "Back" || action == "Lay") {
-            p.enter(values.at(0), values.at(1));
-            p.list("AmountType")->setCurrentIndex(values.at(2).toInt());
-            p.list("ActParamList")->setCurrentIndex(values.at(3).toInt());
-        } else if (action == "Cancel") {
-            p.list("ActParamList")->setCurrentIndex(p.list("ActParamList")->findData(setting));
-        } else if (action == "Export") {
-            p.tick(setting);
-        } else if (action == "EMail") {
-            p.edit("TextEdit")->setText(setting);
-        }
+        p.set(setting);
         p.panel.UpdateCount(2);
         QVERIFY(p.perform()->isEnabled());
         const QStringList before = SettingsStore()->allKeys();
