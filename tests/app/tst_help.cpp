@@ -96,18 +96,6 @@ private slots:
         QVERIFY(shown().startsWith("The help is not available"));
         ProductSite::English = site.url();
     }
-
-    void countryForbidden()
-    {
-        Started s;
-        QTRY_COMPARE(helpView(s)->title(), QString("ready"));
-        s.window->CountryForbidden();
-        QCOMPARE(s.user.boxes,
-            QStringList("Critical: It looks like BetFair is forbidden from your current location."
-                        "<br><br>Try to set a proxy from Settings - Connection - Proxy"));
-        QCOMPARE(s.user.topics, QStringList("CountryForbidden"));
-        QCOMPARE(shownTopic(s), QString("#CountryForbidden"));
-    }
 };
 
 TW_WINDOW_TEST_MAIN(tst_Help)
