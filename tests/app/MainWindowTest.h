@@ -8,6 +8,7 @@
 #include "QConfirm.h"
 #include "QMyComboBox.h"
 #include "QSearcher.h"
+#include "Row.h"
 #include "Settings.h"
 #include "TextInput.h"
 
@@ -59,13 +60,6 @@ inline void Set(const QStringList& arguments)
 
 using Buttons = QList<QMessageBox::StandardButton>;
 Q_DECLARE_METATYPE(Buttons)
-
-// One row of a data table.
-template<typename... Values>
-void Row(const char* tag, const Values&... values)
-{
-    (QTest::newRow(tag) << ... << values);
-}
 
 // The message boxes and the translated tables as the language set-up leaves them, but no
 // store: each test opens one of its own.

@@ -1,4 +1,5 @@
 #include "FlowLayout.h"
+#include "Row.h"
 
 #include <QSpacerItem>
 #include <QtTest>
@@ -80,17 +81,14 @@ private slots:
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
         QTest::addColumn<QString>("order");
-        const auto row = [](const char* tag, const char* from, const char* to, const char* order) {
-            QTest::newRow(tag) << QString(from) << QString(to) << QString(order);
-        };
-        row("forwards lands after", "A", "C", "BCAD");
-        row("to the next", "A", "B", "BACD");
-        row("backwards lands before", "D", "B", "ADBC");
-        row("to the first", "C", "A", "CABD");
-        row("onto no item", "A", "X", "BCDA");
-        row("onto nothing", "B", "", "ACDB");
-        row("from no item", "X", "B", "ABCD");
-        row("onto itself", "B", "B", "ABCD");
+        Row("forwards lands after", "A", "C", "BCAD");
+        Row("to the next", "A", "B", "BACD");
+        Row("backwards lands before", "D", "B", "ADBC");
+        Row("to the first", "C", "A", "CABD");
+        Row("onto no item", "A", "X", "BCDA");
+        Row("onto nothing", "B", "", "ACDB");
+        Row("from no item", "X", "B", "ABCD");
+        Row("onto itself", "B", "B", "ABCD");
     }
 
     // The wrong neighbour of the target, a stray item moved, an order changed but not shown.

@@ -116,7 +116,6 @@ private slots:
         Row("log, counters reset", QVariant(2), 2, 0);
         Row("the last", QVariant(4), 4, 1);
         Row("one past the last", QVariant(5), 0, 1);
-        Row("below the first", QVariant(-1), 0, 1);
     }
 
     void restoresTab()
@@ -162,13 +161,12 @@ private slots:
         Row("0: cancel", 0, true, true, Buttons { B::Cancel }, "", false, "Question", "");
         Row("0: discard", 0, true, true, Buttons { B::Discard }, "", true, "Question", "");
         Row("0: save", 0, true, true, Buttons { B::Save }, "", true, "Question", "Demo");
-        Row("1: saved unasked", 1, true, true, Buttons(), "", true, "", "Demo");
         Row("2: saved unasked", 2, true, true, Buttons(), "", true, "", "Demo");
         Row("0: save, name cancelled", 0, false, true, Buttons { B::Save }, "", false, "Question", "");
         Row("2: name cancelled is discard", 2, false, true, Buttons(), "", true, "", "");
         Row("2: name given", 2, false, true, Buttons(), "Fresh", true, "", "Fresh");
         Row("2: write failed, stay", 2, true, false, Buttons { B::No }, "", false, "Critical Question", "");
-        Row("2: write failed, close", 2, true, false, Buttons { B::Yes }, "", true, "Critical Question", "");
+        Row("1: write failed, close", 1, true, false, Buttons { B::Yes }, "", true, "Critical Question", "");
         Row("0: save, write failed", 0, true, false, Buttons { B::Save }, "", false, "Question Critical", "");
     }
 

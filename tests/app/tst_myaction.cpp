@@ -175,7 +175,6 @@ private slots:
         Row("nothing checked", "Back", 0, "2.5", "10", "");
         Row("one checked", "Back", 1, "2.5", "10", "perform");
         Row("price between two", "Back", 1, "1.015", "10", "price");
-        Row("price off the ladder", "Back", 1, "2.03", "10", "price");
         Row("price at the top", "Lay", 1, "1000", "10", "perform");
         Row("price above it", "Lay", 1, "1010", "10", "price");
         Row("no amount", "Back", 1, "2.5", "", "");
