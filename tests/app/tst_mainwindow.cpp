@@ -89,9 +89,13 @@ private slots:
             QString(
                 "Nothing Favs Losers Home Away Draw MaxV MinV MatchedBets UnmatchedBets Matched All Manual"));
         QCOMPARE(s.rule(), QString("Nothing"));
+        // No smaller than the form, nor than its panels need (the actions strip in a long language).
         s.window->show();
+        s.tabs()->setCurrentIndex(MainWindow::ResultsTab);
         s.window->resize(400, 300);
+        QApplication::processEvents();
         QVERIFY(s.window->width() >= 850 && s.window->height() == 600);
+        QVERIFY(s.actions()->width() >= s.actions()->minimumSizeHint().width());
 
         // The style sheet's error rule reaches the settings tab's edits too.
         s.tabs()->setCurrentIndex(MainWindow::SettingsTab);
