@@ -1,0 +1,219 @@
+#include "FakeExchange.h"
+
+#include "QBetFair.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QJsonDocument>
+#include <QMutex>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+const QString Service = QStringLiteral("SportsAPING/v1.0/");
+
+QString PrefixOf(const QString& marketId)
+{
+    return marketId.startsWith(QLatin1String("1.")) ? QStringLiteral("api") : QStringLiteral("api-au");
+}
+
+QDateTime Moment(const QJsonValue& text)
+{
+    QDateTime moment = QDateTime::fromString(text.toString(), Qt::ISODateWithMs);
+    moment.setTimeSpec(Qt::UTC);
+    return moment;
+}
+
+QString Text(const QDateTime& moment)
+{
+    return moment.toString(Qt::ISODateWithMs);
+}
+
+struct Market
+{
+    QDateTime start;
+    int count;
+    QJsonObject record;
+    QJsonObject withoutMetadata;
+};
+
+struct Data
+{
+    // By endpoint prefix, in order of start time.
+    QHash<QString, std::vector<Market>> markets;
+    QHash<QString, QJsonObject> books;
+    FakeExchange::BookSource bookSource;
+    QString bookError;
+    int latencyMs = 0;
+};
+
+} // namespace
+
+class FakeExchange::Shared
+{
+public:
+    std::shared_ptr<const Data> snapshot() const
+    {
+        const QMutexLocker lock(&mutex);
+        return data;
+    }
+    template<typename Change>
+    void change(Change change)
+    {
+        const QMutexLocker lock(&mutex);
+        auto copy = std::make_shared<Data>(*data);
+        change(*copy);
+        data = std::move(copy);
+    }
+
+    ScriptedReply timeRanges(const RecordedRequest& request) const
+    {
+        const auto now = snapshot();
+        QJsonArray ranges;
+        QDateTime minute;
+        int count = 0;
+        const auto close = [&] {
+            if (count == 0)
+                return;
+            const QJsonObject range { { "from", Text(minute) }, { "to", Text(minute.addSecs(60)) } };
+            ranges.append(QJsonObject { { "timeRange", range }, { "marketCount", count } });
+        };
+        for (const Market& market : now->markets.value(request.path().section('/', 1, 1))) {
+            QDateTime start = market.start;
+            start.setTime(QTime(start.time().hour(), start.time().minute()));
+            if (start != minute) {
+                close();
+                minute = start;
+                count = 0;
+            }
+            count += market.count;
+        }
+        close();
+        return answer(*now, ranges);
+    }
+
+    ScriptedReply catalogue(const RecordedRequest& request) const
+    {
+        const auto now = snapshot();
+        const QJsonObject params = request.json().value("params").toObject();
+        const QJsonObject window = params.value("filter").toObject().value("marketStartTime").toObject();
+        const QDateTime from = Moment(window.value("from"));
+        const QDateTime to = Moment(window.value("to"));
+        const bool metadata = params.value("marketProjection").toArray().contains(QJsonValue("RUNNER_METADATA"));
+        const int most = params.value("maxResults").toInt();
+        QJsonArray result;
+        for (const Market& market : now->markets.value(request.path().section('/', 1, 1))) {
+            if (market.start >= from && market.start <= to && result.size() < most)
+                result.append(metadata ? market.record : market.withoutMetadata);
+        }
+        return answer(*now, result);
+    }
+
+    ScriptedReply books(const RecordedRequest& request) const
+    {
+        const auto now = snapshot();
+        if (!now->bookError.isEmpty()) {
+            const QJsonObject exception { { "errorCode", now->bookError }, { "errorDetails", "" },
+                { "requestUUID", "fake" } };
+            const QJsonObject error { { "code", -32099 }, { "message", "ANGX-0001" },
+                { "data", QJsonObject { { "APINGException", exception }, { "exceptionname", "APINGException" } } } };
+            return ScriptedReply::json(QJsonDocument(QJsonObject { { "jsonrpc", "2.0" }, { "error", error }, { "id", 1 } }))
+                .delayed(now->latencyMs);
+        }
+        const QJsonObject params = request.json().value("params").toObject();
+        const QJsonArray priceData = params.value("priceProjection").toObject().value("priceData").toArray();
+        const bool traded = priceData.contains(QJsonValue("EX_TRADED"));
+        const bool sp = priceData.contains(QJsonValue("SP_AVAILABLE"));
+        QJsonArray result;
+        for (const QJsonValue& id : params.value("marketIds").toArray()) {
+            if (now->bookSource)
+                result.append(now->bookSource(id.toString(), traded, sp));
+            else if (now->books.contains(id.toString()))
+                result.append(now->books.value(id.toString()));
+        }
+        return answer(*now, result);
+    }
+
+private:
+    static ScriptedReply answer(const Data& now, const QJsonValue& result)
+    {
+        return ScriptedReply::rpcResult(result).gzipped().delayed(now.latencyMs);
+    }
+
+    mutable QMutex mutex;
+    std::shared_ptr<const Data> data = std::make_shared<Data>();
+};
+
+FakeExchange::FakeExchange(HttpTestServer& server)
+    : httpServer(server)
+    , local(server)
+    , shared(std::make_shared<Shared>())
+{
+    const std::shared_ptr<const Shared> state = shared;
+    using Answer = ScriptedReply (Shared::*)(const RecordedRequest&) const;
+    const struct
+    {
+        const char* method;
+        Answer answer;
+    } methods[] = { { "listTimeRanges", &Shared::timeRanges }, { "listMarketCatalogue", &Shared::catalogue },
+        { "listMarketBook", &Shared::books } };
+    for (const QString& prefix : QBetFair::EndpointPrefixes) {
+        for (const auto& method : methods) {
+            server.setRpcHandler(LocalExchange::bettingPath(prefix), Service + QLatin1String(method.method),
+                [state, answer = method.answer](const RecordedRequest& request) { return (*state.*answer)(request); });
+        }
+    }
+}
+
+FakeExchange::~FakeExchange() = default;
+
+void FakeExchange::setMarkets(const QJsonArray& catalogue)
+{
+    shared->change([&catalogue](Data& data) {
+        data.markets.clear();
+        for (const QJsonValue& entry : catalogue) {
+            QJsonObject record = entry.toObject();
+            const int count = record.contains("rangeCount") ? record.take("rangeCount").toInt() : 1;
+            QJsonObject plain = record;
+            QJsonArray runners = plain.value("runners").toArray();
+            for (auto runner = runners.begin(); runner != runners.end(); ++runner) {
+                QJsonObject bare = runner->toObject();
+                bare.remove("metadata");
+                *runner = bare;
+            }
+            plain.insert("runners", runners);
+            const QString id = record.value("marketId").toString();
+            data.markets[PrefixOf(id)].push_back({ Moment(record.value("marketStartTime")), count, record, plain });
+        }
+        for (auto& markets : data.markets) {
+            std::stable_sort(markets.begin(), markets.end(),
+                [](const Market& a, const Market& b) { return a.start < b.start; });
+        }
+    });
+}
+
+void FakeExchange::setBooks(const QJsonArray& books)
+{
+    shared->change([&books](Data& data) {
+        data.books.clear();
+        for (const QJsonValue& book : books)
+            data.books.insert(book.toObject().value("marketId").toString(), book.toObject());
+    });
+}
+
+void FakeExchange::setBookSource(BookSource source)
+{
+    shared->change([&source](Data& data) { data.bookSource = std::move(source); });
+}
+
+void FakeExchange::setBookError(const QString& errorCode)
+{
+    shared->change([&errorCode](Data& data) { data.bookError = errorCode; });
+}
+
+void FakeExchange::setLatency(int ms)
+{
+    shared->change([ms](Data& data) { data.latencyMs = ms; });
+}
