@@ -47,6 +47,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -229,6 +230,11 @@ private:
 
 int main(int argc, char** argv)
 {
+    // The dumps hold start times in UTC; run by hand it needs no display.
+    qputenv("TZ", "UTC");
+    tzset();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (app.arguments().size() != 2) {
         std::fprintf(stderr, "usage: acceptance_harness <case folder>\n");
