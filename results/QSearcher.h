@@ -249,6 +249,9 @@ protected:
     // Starts what follows a successful price step with rows left (scores,
     // profit and loss); true when a worker started there ends the pass.
     bool FollowPrices();
+    // The in-play scores: before a search (its end starts the catalogue
+    // step) or, beside the road, for the sports of the rows shown.
+    void StartScores(bool beforeSearch);
 
     bool expand = false;
     bool updating = false;

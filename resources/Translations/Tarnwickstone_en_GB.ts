@@ -726,6 +726,24 @@
             <numerusform>Search done. Displaying %n markets</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Gettings scores info...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Got the scores for %n event(s).</source>
+        <translation>
+            <numerusform>Got the scores for %n event.</numerusform>
+            <numerusform>Got the scores for %n events.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Retreiving P/L for %n market(s)</source>
+        <translation>
+            <numerusform>Retreiving P/L for %n market</numerusform>
+            <numerusform>Retreiving P/L for %n markets</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>QSelection</name>

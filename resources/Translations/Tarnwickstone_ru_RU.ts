@@ -730,6 +730,26 @@
             <numerusform>Поиск завершён. Показано %n рынков</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Gettings scores info...</source>
+        <translation>Получение счёта матчей...</translation>
+    </message>
+    <message numerus="yes">
+        <source>Got the scores for %n event(s).</source>
+        <translation>
+            <numerusform>Получен счёт %n события.</numerusform>
+            <numerusform>Получен счёт %n событий.</numerusform>
+            <numerusform>Получен счёт %n событий.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Retreiving P/L for %n market(s)</source>
+        <translation>
+            <numerusform>Получение прибыли/убытка по %n рынку</numerusform>
+            <numerusform>Получение прибыли/убытка по %n рынкам</numerusform>
+            <numerusform>Получение прибыли/убытка по %n рынкам</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>QSelection</name>

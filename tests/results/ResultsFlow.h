@@ -7,6 +7,7 @@
 #include "QLog.h"
 #include "QSearcher.h"
 
+#include <QMap>
 #include <QPointer>
 #include <QStandardItem>
 #include <QStringList>
@@ -79,4 +80,31 @@ inline QStringList RowIds(const QSearcher& view)
     for (int row = 0; row < view.Count(); ++row)
         ids << view.MarketRow(row)->data(Qt::WhatsThisRole).toString();
     return ids;
+}
+
+// A view whose kept state a test reads.
+struct OpenView : QSearcher
+{
+    using QSearcher::eventScores;
+    using QSearcher::exportFilters;
+    using QSearcher::searchData;
+};
+
+// Each market row as "<market's text>:<each selection's text>", the
+// selections in id order, the markets joined by blanks.
+template<typename MarketText, typename SelectionText>
+QString EachRow(const QSearcher& view, MarketText marketText, SelectionText selectionText)
+{
+    QStringList markets;
+    for (int row = 0; row < view.Count(); ++row) {
+        const QStandardItem* market = view.MarketRow(row);
+        QMap<qint64, QString> selections;
+        for (int child = 0; child < market->rowCount(); ++child) {
+            const QStandardItem* selection = market->child(child);
+            selections.insert(selection->data(Qt::WhatsThisRole).toLongLong(),
+                selectionText(*selection, view.isRowHidden(child, market->index())));
+        }
+        markets << marketText(*market) + QLatin1Char(':') + selections.values().join(QString());
+    }
+    return markets.join(QLatin1Char(' '));
 }

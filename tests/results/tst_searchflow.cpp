@@ -374,9 +374,9 @@ private slots:
     {
         Flow flow;
         flow.searchTo({ 1 });
-        QSignalSpy checked(&flow.view, &QSearcher::NotifyCheckedChanged);
         QMarket* market = flow.view.Market(0);
         market->Selection(13)->setCheckState(Qt::Checked);
+        QSignalSpy checked(&flow.view, &QSearcher::NotifyCheckedChanged);
         flow.view.UpdatePrices();
         emit flow.prices()->Done(QJsonArray { BookOf("1.1", 300, "REMOVED") });
         QVERIFY(checked.isEmpty());
@@ -480,7 +480,11 @@ private slots:
         flow.workers.release = true;
         emit flow.workers.last<QSearchWorker>()->Done(QString());
         QVERIFY(flow.done.wait(Patience));
-        const QJsonObject params = server.lastRequest().json()["params"].toObject();
+        const auto requests = server.requests();
+        const auto book = std::find_if(requests.cbegin(), requests.cend(),
+            [](const RecordedRequest& request) { return request.rpcMethod().endsWith("listMarketBook"); });
+        QVERIFY(book != requests.cend());
+        const QJsonObject params = book->json()["params"].toObject();
         QCOMPARE(params["priceProjection"]["priceData"].toVariant().toStringList(), priceData);
         QBetFair::SessionToken.clear();
     }

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QJsonDocument>
 #include <QMutex>
+#include <QUrl>
 
 #include <algorithm>
 #include <vector>
@@ -35,15 +36,32 @@ struct Market
 {
     QDateTime start;
     int count;
+    QString eventType;
+    qint64 event;
     QJsonObject record;
     QJsonObject withoutMetadata;
 };
+
+// Whether a market meets the market filter's sports and events.
+bool Listed(const Market& market, const QJsonObject& filter)
+{
+    const QJsonValue types = filter.value("eventTypeIds");
+    if (types.isArray() && !types.toArray().contains(QJsonValue(market.eventType)))
+        return false;
+    const QJsonValue events = filter.value("eventIds");
+    if (!events.isArray())
+        return true;
+    const QJsonArray ids = events.toArray();
+    return std::any_of(ids.begin(), ids.end(), [&market](const QJsonValue& id) { return qint64(id.toDouble()) == market.event; });
+}
 
 struct Data
 {
     // By endpoint prefix, in order of start time.
     QHash<QString, std::vector<Market>> markets;
     QHash<QString, QJsonObject> books;
+    QHash<QString, QJsonObject> profitAndLoss;
+    QJsonArray scores;
     FakeExchange::BookSource bookSource;
     QString bookError;
     int latencyMs = 0;
@@ -80,7 +98,10 @@ public:
             const QJsonObject range { { "from", Text(minute) }, { "to", Text(minute.addSecs(60)) } };
             ranges.append(QJsonObject { { "timeRange", range }, { "marketCount", count } });
         };
+        const QJsonObject filter = request.json().value("params").toObject().value("filter").toObject();
         for (const Market& market : now->markets.value(request.path().section('/', 1, 1))) {
+            if (!Listed(market, filter))
+                continue;
             QDateTime start = market.start;
             start.setTime(QTime(start.time().hour(), start.time().minute()));
             if (start != minute) {
@@ -98,14 +119,15 @@ public:
     {
         const auto now = snapshot();
         const QJsonObject params = request.json().value("params").toObject();
-        const QJsonObject window = params.value("filter").toObject().value("marketStartTime").toObject();
+        const QJsonObject filter = params.value("filter").toObject();
+        const QJsonObject window = filter.value("marketStartTime").toObject();
         const QDateTime from = Moment(window.value("from"));
         const QDateTime to = Moment(window.value("to"));
         const bool metadata = params.value("marketProjection").toArray().contains(QJsonValue("RUNNER_METADATA"));
         const int most = params.value("maxResults").toInt();
         QJsonArray result;
         for (const Market& market : now->markets.value(request.path().section('/', 1, 1))) {
-            if (market.start >= from && market.start <= to && result.size() < most)
+            if (market.start >= from && market.start <= to && result.size() < most && Listed(market, filter))
                 result.append(metadata ? market.record : market.withoutMetadata);
         }
         return answer(*now, result);
@@ -136,6 +158,24 @@ public:
         return answer(*now, result);
     }
 
+    ScriptedReply profitAndLoss(const RecordedRequest& request) const
+    {
+        const auto now = snapshot();
+        QJsonArray result;
+        for (const QJsonValue& id : request.json().value("params").toObject().value("marketIds").toArray()) {
+            if (now->profitAndLoss.contains(id.toString()))
+                result.append(now->profitAndLoss.value(id.toString()));
+        }
+        return answer(*now, result);
+    }
+
+    // The public in-play service answers a bare array.
+    ScriptedReply scores(const RecordedRequest&) const
+    {
+        const auto now = snapshot();
+        return ScriptedReply::json(QJsonDocument(now->scores)).delayed(now->latencyMs);
+    }
+
 private:
     static ScriptedReply answer(const Data& now, const QJsonValue& result)
     {
@@ -158,13 +198,15 @@ FakeExchange::FakeExchange(HttpTestServer& server)
         const char* method;
         Answer answer;
     } methods[] = { { "listTimeRanges", &Shared::timeRanges }, { "listMarketCatalogue", &Shared::catalogue },
-        { "listMarketBook", &Shared::books } };
+        { "listMarketBook", &Shared::books }, { "listMarketProfitAndLoss", &Shared::profitAndLoss } };
     for (const QString& prefix : QBetFair::EndpointPrefixes) {
         for (const auto& method : methods) {
             server.setRpcHandler(LocalExchange::bettingPath(prefix), Service + QLatin1String(method.method),
                 [state, answer = method.answer](const RecordedRequest& request) { return (*state.*answer)(request); });
         }
     }
+    const QString scoresPath = QUrl(QBetFair::ScoresUrl).path();
+    server.setHandler("GET", scoresPath, [state](const RecordedRequest& request) { return state->scores(request); });
 }
 
 FakeExchange::~FakeExchange() = default;
@@ -185,7 +227,9 @@ void FakeExchange::setMarkets(const QJsonArray& catalogue)
             }
             plain.insert("runners", runners);
             const QString id = record.value("marketId").toString();
-            data.markets[PrefixOf(id)].push_back({ Moment(record.value("marketStartTime")), count, record, plain });
+            data.markets[PrefixOf(id)].push_back({ Moment(record.value("marketStartTime")), count,
+                record.value("eventType").toObject().value("id").toString(),
+                record.value("event").toObject().value("id").toString().toLongLong(), record, plain });
         }
         for (auto& markets : data.markets) {
             std::stable_sort(markets.begin(), markets.end(),
@@ -216,4 +260,18 @@ void FakeExchange::setBookError(const QString& errorCode)
 void FakeExchange::setLatency(int ms)
 {
     shared->change([ms](Data& data) { data.latencyMs = ms; });
+}
+
+void FakeExchange::setProfitAndLoss(const QJsonArray& markets)
+{
+    shared->change([&markets](Data& data) {
+        data.profitAndLoss.clear();
+        for (const QJsonValue& market : markets)
+            data.profitAndLoss.insert(market.toObject().value("marketId").toString(), market.toObject());
+    });
+}
+
+void FakeExchange::setScores(const QJsonArray& events)
+{
+    shared->change([&events](Data& data) { data.scores = events; });
 }

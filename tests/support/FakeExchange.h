@@ -14,12 +14,14 @@
 
 // A local exchange with markets of its own, behind every endpoint that
 // LocalExchange points the client at: listTimeRanges counts the markets per
-// minute, listMarketCatalogue lists those starting inside the asked window
+// minute (of the sports and events the market filter names, when it names
+// them), listMarketCatalogue lists those starting inside the asked window
 // (both ends included, so a market on a window's boundary minute comes back
-// twice), and listMarketBook answers for exactly the ids asked that it has a
-// book for. Markets with ids "1." belong to the "api" endpoint, the others
-// to "api-au". Its data may be changed between passes; the server's thread
-// reads a snapshot of it.
+// twice), listMarketBook and listMarketProfitAndLoss answer for exactly the
+// ids asked that it has an entry for, and the in-play service lists its
+// events in play. Markets with ids "1." belong to the "api" endpoint, the
+// others to "api-au". Its data may be changed between passes; the server's
+// thread reads a snapshot of it.
 class FakeExchange
 {
 public:
@@ -41,6 +43,10 @@ public:
     // From now on every listMarketBook fails with this exchange error code;
     // an empty code answers again.
     void setBookError(const QString& errorCode);
+    // Profit and loss of markets, by their "marketId".
+    void setProfitAndLoss(const QJsonArray& markets);
+    // The in-play service's event entries, as it sends them.
+    void setScores(const QJsonArray& events);
     // Every answer leaves this long after its request came.
     void setLatency(int ms);
 
