@@ -158,8 +158,6 @@ private slots:
                                       << "1 r1.AGE=5" << 1 << 3;
         QTest::newRow("silks text") << Filter({ Silks(MetadataParam::TrainerName, "TRAINER_NAME", TextComparison::Contains, "smith") })
                                     << "1 r1.TRAINER_NAME=J.Smith" << 1 << 3;
-        QTest::newRow("silks text, other") << Filter({ Silks(MetadataParam::TrainerName, "TRAINER_NAME", TextComparison::Contains, "smith") })
-                                           << "1 r1.TRAINER_NAME=A.Jones" << 1 << 0;
         const auto form = Filter({ Silks(MetadataParam::Form, "FORM", SequenceComparison::Matches, "1") });
         const auto notForm = Filter({ Silks(MetadataParam::Form, "FORM", SequenceComparison::NotMatches, "1") });
         QTest::newRow("form matches") << form << "1 r1.FORM=2-1" << 1 << 3;
