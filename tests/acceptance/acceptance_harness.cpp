@@ -17,11 +17,16 @@
 //                    markets.json and books.json to use, "includeWithdrawns": bool (true),
 //                    "sortColumn": column, "sortOrder": "ascending" or
 //                    "descending" (the header state the settings hold),
-//                    "bookError": an exchange error code for every book request}
+//                    "bookError": an exchange error code for every book request,
+//                    "bet": {"select": a selection rule, "back", "price", "amount",
+//                    "type", "keep": the actions panel's bet} placed at
+//                    interaction level 2 after the passes}
 //
-// The dump: for each pass ("== search", "== refresh"), in the order they
-// came, the view's NotifyFoundSelections and NotifyDone and the log lines
-// ("I", "W" or "E", then the text); then one line per row in display order:
+// The dump: for each pass ("== search", "== refresh", "== bet"), in the
+// order they came, the view's NotifyFoundSelections and NotifyDone, the log
+// lines ("I", "W" or "E", then the text) and the boxes shown ("box", its
+// icon and text); a bet's lines after its end (funds and the refresh, which
+// run side by side) come sorted. Then one line per row in display order:
 // its depth, then each shown cell's text in the header's order, all
 // separated by tabs, after whatever the pass left running (a scores
 // refresh) has come to rest. Besides, the requests of each pass are checked:
@@ -32,6 +37,7 @@
 #include "BettingRpc.h"
 #include "FakeExchange.h"
 #include "ProgramTranslation.h"
+#include "QConfirm.h"
 #include "QLog.h"
 #include "QNetwork.h"
 #include "ResultsView.h"
@@ -44,12 +50,15 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
+#include <QMessageBox>
+#include <QMetaEnum>
 #include <QNetworkReply>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -140,6 +149,14 @@ public:
         exchange.setScores(ReadJson(folder, "scores.json", false).array());
         exchange.setProfitAndLoss(ReadJson(folder, "pl.json", false).array());
         QBetFair::SetSessionToken(QStringLiteral("acceptance-session"));
+        QBetFair::Currency = QStringLiteral("GBP");
+        QConfirm::Init();
+        QConfirm::SetResponder([this](QMessageBox* box) {
+            lines << QStringLiteral("box %1: %2")
+                         .arg(QLatin1String(QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon())), box->text());
+            return box->button(QMessageBox::Ok);
+        });
+        QObject::connect(&view, &QSearcher::ActionDone, [this] { sortFrom = lines.size(); });
 
         ApplyFormProperties(view);
         SendStartupOptions(view);
@@ -180,7 +197,18 @@ public:
             exchange.setBooks(refresh.array());
             pass("refresh", [this] { view.UpdatePrices(); });
         }
+        const QJsonObject bet = ReadJson(folder, "options.json", false).object().value("bet").toObject();
+        if (!bet.isEmpty()) {
+            SetInteractiveLevel(2);
+            // The bet's end refreshes the prices: the pass ends with that refresh.
+            pass("bet", [this, bet] {
+                view.Select(bet.value("select").toString());
+                view.Bet(bet.value("back").toBool(), bet.value("price").toDouble(), bet.value("amount").toDouble(),
+                    QBetPlacer::AmountType(bet.value("type").toInt()), bet.value("keep").toInt());
+            });
+        }
         QBetFair::SetSessionToken(QString());
+        QConfirm::SetResponder({});
         return failures.isEmpty();
     }
 
@@ -192,6 +220,7 @@ private:
     void pass(const char* name, Start start)
     {
         lines << QStringLiteral("== %1").arg(QLatin1String(name));
+        sortFrom = -1;
         const int firstRequest = exchange.server().requestCount();
         passEnded = false;
         sentAfterDone = false;
@@ -214,6 +243,8 @@ private:
         if (sentAfterDone)
             failures << QStringLiteral("%1: a request after NotifyDone").arg(QLatin1String(name));
 
+        if (sortFrom >= 0)
+            std::sort(lines.begin() + sortFrom, lines.end());
         QStringList rows;
         DumpRows(view, QModelIndex(), 0, rows);
         lines << rows;
@@ -242,6 +273,7 @@ private:
     QStringList lines;
     QStringList failures;
     bool passEnded = false;
+    int sortFrom = -1;
     QSet<QNetworkReply*> reported;
     QSet<QNetworkReply*> underway;
     bool sentAfterDone = false;

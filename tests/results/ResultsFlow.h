@@ -5,7 +5,11 @@
 
 #include "QActionWorker.h"
 #include "QLog.h"
+#include "ProgramTranslation.h"
 #include "QSearcher.h"
+#include "ResultsView.h"
+
+#include "common/TestFiles.h"
 
 #include <QMap>
 #include <QPointer>
@@ -108,3 +112,17 @@ QString EachRow(const QSearcher& view, MarketText marketText, SelectionText sele
     }
     return markets.join(QLatin1Char(' '));
 }
+
+// A view as the program has it, driven through the seam: English plural
+// forms, a settings store of its own, the log as the user reads it, every
+// worker kept back.
+template<typename View = QSearcher>
+struct SeamView
+{
+    const ProgramTranslation english { "en_GB" };
+    TempSettings settings;
+    LogLines log;
+    Workers workers;
+    BasicResultsView<View> results;
+    View& view = results.view;
+};

@@ -51,14 +51,8 @@ class tst_ScoresAndPL : public QObject
     QTemporaryDir catalogs;
 
     // A view driven through the seam, its log read as the user reads it.
-    struct Road
+    struct Road : SeamView<OpenView>
     {
-        const ProgramTranslation english { "en_GB" };
-        TempSettings settings;
-        LogLines log;
-        Workers workers;
-        BasicResultsView<OpenView> results;
-        OpenView& view = results.view;
         QSignalSpy done { &view, &QSearcher::NotifyDone };
 
         QList<int> doneCounts() const

@@ -70,15 +70,8 @@ class tst_SearchFlow : public QObject
 {
     Q_OBJECT
 
-    struct Flow
+    struct Flow : SeamView<>
     {
-        // The English plural forms come from the English translation.
-        ProgramTranslation english { "en_GB" };
-        TempSettings settings;
-        LogLines log;
-        Workers workers;
-        ResultsView results;
-        QSearcher& view = results.view;
         QSignalSpy done { &view, &QSearcher::NotifyDone };
         QSignalSpy found { &view, &QSearcher::NotifyFoundSelections };
 

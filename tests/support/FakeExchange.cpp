@@ -62,6 +62,7 @@ struct Data
     QHash<QString, QJsonObject> books;
     QHash<QString, QJsonObject> profitAndLoss;
     QJsonArray scores;
+    double funds = 1000;
     FakeExchange::BookSource bookSource;
     QString bookError;
     int latencyMs = 0;
@@ -176,6 +177,21 @@ public:
         return ScriptedReply::json(QJsonDocument(now->scores)).delayed(now->latencyMs);
     }
 
+    ScriptedReply funds(const RecordedRequest& request) const
+    {
+        const auto now = snapshot();
+        return answer(*now,
+            QJsonObject { { "wallet", Params(request).value("wallet").toString() }, { "availableToBetBalance", now->funds } });
+    }
+
+    ScriptedReply bets(const RecordedRequest& request) const
+    {
+        const bool listing = request.rpcMethod().endsWith(QLatin1String("listCurrentOrders"));
+        return (listing ? book->currentOrders(request) : book->answer(request)).delayed(snapshot()->latencyMs);
+    }
+
+    const std::shared_ptr<OrderBook> book = std::make_shared<OrderBook>();
+
 private:
     static ScriptedReply answer(const Data& now, const QJsonValue& result)
     {
@@ -198,13 +214,17 @@ FakeExchange::FakeExchange(HttpTestServer& server)
         const char* method;
         Answer answer;
     } methods[] = { { "listTimeRanges", &Shared::timeRanges }, { "listMarketCatalogue", &Shared::catalogue },
-        { "listMarketBook", &Shared::books }, { "listMarketProfitAndLoss", &Shared::profitAndLoss } };
+        { "listMarketBook", &Shared::books }, { "listMarketProfitAndLoss", &Shared::profitAndLoss },
+        { "placeOrders", &Shared::bets }, { "cancelOrders", &Shared::bets }, { "replaceOrders", &Shared::bets },
+        { "listCurrentOrders", &Shared::bets } };
     for (const QString& prefix : QBetFair::EndpointPrefixes) {
         for (const auto& method : methods) {
             server.setRpcHandler(LocalExchange::bettingPath(prefix), Service + QLatin1String(method.method),
                 [state, answer = method.answer](const RecordedRequest& request) { return (*state.*answer)(request); });
         }
     }
+    server.setRpcHandler(LocalExchange::accountPath(), "AccountAPING/v1.0/getAccountFunds",
+        [state](const RecordedRequest& request) { return state->funds(request); });
     const QString scoresPath = QUrl(QBetFair::ScoresUrl).path();
     server.setHandler("GET", scoresPath, [state](const RecordedRequest& request) { return state->scores(request); });
 }
@@ -274,4 +294,14 @@ void FakeExchange::setProfitAndLoss(const QJsonArray& markets)
 void FakeExchange::setScores(const QJsonArray& events)
 {
     shared->change([&events](Data& data) { data.scores = events; });
+}
+
+void FakeExchange::setFunds(double funds)
+{
+    shared->change([funds](Data& data) { data.funds = funds; });
+}
+
+OrderBook& FakeExchange::orders() const
+{
+    return *shared->book;
 }

@@ -4,6 +4,7 @@
 
 #include "HttpTestServer.h"
 #include "LocalExchange.h"
+#include "OrderBook.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -18,8 +19,10 @@
 // them), listMarketCatalogue lists those starting inside the asked window
 // (both ends included, so a market on a window's boundary minute comes back
 // twice), listMarketBook and listMarketProfitAndLoss answer for exactly the
-// ids asked that it has an entry for, and the in-play service lists its
-// events in play. Markets with ids "1." belong to the "api" endpoint, the
+// ids asked that it has an entry for, the in-play service lists its events
+// in play, an order book takes bets (placeOrders, cancelOrders,
+// replaceOrders, listCurrentOrders) and getAccountFunds tells both wallets'
+// funds. Markets with ids "1." belong to the "api" endpoint, the
 // others to "api-au". Its data may be changed between passes; the server's
 // thread reads a snapshot of it.
 class FakeExchange
@@ -47,6 +50,11 @@ public:
     void setProfitAndLoss(const QJsonArray& markets);
     // The in-play service's event entries, as it sends them.
     void setScores(const QJsonArray& events);
+    // The funds available to bet in each wallet.
+    void setFunds(double funds);
+    // The order book: its bets, the requests it answered (wire) and the
+    // faults a test scripts.
+    OrderBook& orders() const;
     // Every answer leaves this long after its request came.
     void setLatency(int ms);
 
