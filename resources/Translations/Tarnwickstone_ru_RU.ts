@@ -35,12 +35,12 @@
         <translation>Адрес электронной почты не указан.</translation>
     </message>
     <message>
-        <source>The e-mail address "%1" contains a line break, a blank, a control character or an angle bracket.</source>
-        <translation>Адрес электронной почты "%1" содержит перевод строки, пробел, управляющий символ или угловую скобку.</translation>
+        <source>The e-mail address &quot;%1&quot; contains a line break, a blank, a control character or an angle bracket.</source>
+        <translation>Адрес электронной почты &quot;%1&quot; содержит перевод строки, пробел, управляющий символ или угловую скобку.</translation>
     </message>
     <message>
-        <source>The e-mail address "%1..." is longer than %2 characters.</source>
-        <translation>Адрес электронной почты "%1..." длиннее %2 символов.</translation>
+        <source>The e-mail address &quot;%1...&quot; is longer than %2 characters.</source>
+        <translation>Адрес электронной почты &quot;%1...&quot; длиннее %2 символов.</translation>
     </message>
 </context>
 <context>
@@ -118,8 +118,8 @@
         <translation>Отметить:</translation>
     </message>
     <message>
-        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" font-size:18pt; font-weight:600;"&gt;No search results to show.&lt;/span&gt;&lt;/p&gt;&lt;p&gt;Please switch to &amp;quot;Search conditions&amp;quot; tab and perform a search.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" font-size:18pt; font-weight:600;"&gt;Нет результатов поиска.&lt;/span&gt;&lt;/p&gt;&lt;p&gt;Перейдите на вкладку &amp;quot;Условия поиска&amp;quot; и выполните поиск.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; font-size:18pt; font-weight:600;&quot;&gt;No search results to show.&lt;/span&gt;&lt;/p&gt;&lt;p&gt;Please switch to &amp;quot;Search conditions&amp;quot; tab and perform a search.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; font-size:18pt; font-weight:600;&quot;&gt;Нет результатов поиска.&lt;/span&gt;&lt;/p&gt;&lt;p&gt;Перейдите на вкладку &amp;quot;Условия поиска&amp;quot; и выполните поиск.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
         <source>Program log</source>
@@ -210,8 +210,8 @@
         <translation>Нажмите, чтобы открыть весь журнал</translation>
     </message>
     <message>
-        <source>File '%1' not found</source>
-        <translation>Файл '%1' не найден</translation>
+        <source>File &apos;%1&apos; not found</source>
+        <translation>Файл &apos;%1&apos; не найден</translation>
     </message>
     <message>
         <source>Your current template is not saved. Would you like to save changes?</source>
@@ -234,8 +234,8 @@
         <translation>Подходящие под условия [%1]</translation>
     </message>
     <message>
-        <source>Loaded template '%1'</source>
-        <translation>Загружен шаблон '%1'</translation>
+        <source>Loaded template &apos;%1&apos;</source>
+        <translation>Загружен шаблон &apos;%1&apos;</translation>
     </message>
     <message>
         <source>Please fix all errors market red to perform this search</source>
@@ -448,15 +448,15 @@ Try to set a proxy from Settings - Connection - Proxy</source>
         <translation>Введите новое имя:</translation>
     </message>
     <message>
-        <source>Unable to open file '%1': %2</source>
+        <source>Unable to open file &apos;%1&apos;: %2</source>
         <translation>Не удалось открыть файл «%1»: %2</translation>
     </message>
     <message>
-        <source>Condition %1 of the template '%2' asks for a choice that is not on offer; choose it again before searching.</source>
+        <source>Condition %1 of the template &apos;%2&apos; asks for a choice that is not on offer; choose it again before searching.</source>
         <translation>Условие %1 шаблона «%2» ссылается на недоступный вариант; выберите его заново перед поиском.</translation>
     </message>
     <message>
-        <source>Are you sure to delete template '%1'?</source>
+        <source>Are you sure to delete template &apos;%1&apos;?</source>
         <translation>Удалить шаблон «%1»?</translation>
     </message>
     <message>
@@ -468,7 +468,7 @@ Try to set a proxy from Settings - Connection - Proxy</source>
         <translation>[Не сохранён]</translation>
     </message>
     <message>
-        <source>The template '%1' has been changed. Would you like to save it?</source>
+        <source>The template &apos;%1&apos; has been changed. Would you like to save it?</source>
         <translation>Шаблон «%1» изменён. Сохранить его?</translation>
     </message>
     <message>
@@ -480,7 +480,7 @@ Try to set a proxy from Settings - Connection - Proxy</source>
         <translation>Невозможно сохранить файл: %1</translation>
     </message>
     <message>
-        <source>File '%1' exists. Overwrite?</source>
+        <source>File &apos;%1&apos; exists. Overwrite?</source>
         <translation>Файл «%1» уже существует. Заменить его?</translation>
     </message>
     <message>
@@ -493,7 +493,7 @@ Try to set a proxy from Settings - Connection - Proxy</source>
     </message>
     <message>
         <source>%1/download/%3/%4/%5/templates.zip</source>
-        <extracomment>%1 is the English web site, %2 the Russian one: each language names its own. %3/%4/%5 are the program's version numbers.</extracomment>
+        <extracomment>%1 is the English web site, %2 the Russian one: each language names its own. %3/%4/%5 are the program&apos;s version numbers.</extracomment>
         <translation>%2/download/%3/%4/%5/templates.zip</translation>
     </message>
     <message>
@@ -508,12 +508,12 @@ Try to set a proxy from Settings - Connection - Proxy</source>
 <context>
     <name>MyWebPage</name>
     <message>
-        <source>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style='padding:0;margin:0;'&gt;&lt;div style='text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;'&gt;Loading, please wait...&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style='padding:0;margin:0;'&gt;&lt;div style='text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;'&gt;Загрузка, подождите...&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+        <source>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style=&apos;padding:0;margin:0;&apos;&gt;&lt;div style=&apos;text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;&apos;&gt;Loading, please wait...&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style=&apos;padding:0;margin:0;&apos;&gt;&lt;div style=&apos;text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;&apos;&gt;Загрузка, подождите...&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <source>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style='padding:0;margin:0;'&gt;&lt;div style='text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;color: red;'&gt;%1&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style='padding:0;margin:0;'&gt;&lt;div style='text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;color: red;'&gt;%1&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+        <source>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style=&apos;padding:0;margin:0;&apos;&gt;&lt;div style=&apos;text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;color: red;&apos;&gt;%1&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body style=&apos;padding:0;margin:0;&apos;&gt;&lt;div style=&apos;text-align:center;width:100%;font-size:2em;position:absolute;top:50%;margin-top:-1em;color: red;&apos;&gt;%1&lt;/div&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
 </context>
 <context>
@@ -626,8 +626,8 @@ Try to set a proxy from Settings - Connection - Proxy</source>
         <translation>Ставки остановлены из-за ошибок</translation>
     </message>
     <message>
-        <source>No exchange serves market id "%1"</source>
-        <translation>Нет биржи для рынка "%1"</translation>
+        <source>No exchange serves market id &quot;%1&quot;</source>
+        <translation>Нет биржи для рынка &quot;%1&quot;</translation>
     </message>
     <message>
         <source>Invalid stake: %1</source>
@@ -663,8 +663,8 @@ Try to set a proxy from Settings - Connection - Proxy</source>
 <context>
     <name>QCatalog</name>
     <message>
-        <source>Catalog file '%1' is unusable; the built-in catalog is used instead.</source>
-        <translation>Файл каталога '%1' непригоден; используется встроенный каталог.</translation>
+        <source>Catalog file &apos;%1&apos; is unusable; the built-in catalog is used instead.</source>
+        <translation>Файл каталога &apos;%1&apos; непригоден; используется встроенный каталог.</translation>
     </message>
     <message>
         <source>en</source>
@@ -672,24 +672,24 @@ Try to set a proxy from Settings - Connection - Proxy</source>
     </message>
     <message>
         <source>%1/download/%3/%4/%5/catalogs/%6.json</source>
-        <extracomment>%1 is the English web site, %2 the Russian one: each language names its own. %3/%4/%5 are the program's version numbers and %6 the catalog's name.</extracomment>
+        <extracomment>%1 is the English web site, %2 the Russian one: each language names its own. %3/%4/%5 are the program&apos;s version numbers and %6 the catalog&apos;s name.</extracomment>
         <translation>%2/download/%3/%4/%5/catalogs/%6.json</translation>
     </message>
     <message>
-        <source>Updating catalog '%1'...</source>
-        <translation>Обновление каталога '%1'...</translation>
+        <source>Updating catalog &apos;%1&apos;...</source>
+        <translation>Обновление каталога &apos;%1&apos;...</translation>
     </message>
     <message>
-        <source>The downloaded catalog '%1' is not a catalog; the file is left as it was.</source>
-        <translation>Загруженный каталог '%1' не является каталогом; файл оставлен без изменений.</translation>
+        <source>The downloaded catalog &apos;%1&apos; is not a catalog; the file is left as it was.</source>
+        <translation>Загруженный каталог &apos;%1&apos; не является каталогом; файл оставлен без изменений.</translation>
     </message>
     <message>
         <source>Unable to save %1 file: %2</source>
         <translation>Не удалось сохранить файл %1: %2</translation>
     </message>
     <message>
-        <source>Catalog '%1' updated.</source>
-        <translation>Каталог '%1' обновлён.</translation>
+        <source>Catalog &apos;%1&apos; updated.</source>
+        <translation>Каталог &apos;%1&apos; обновлён.</translation>
     </message>
 </context>
 <context>
@@ -799,7 +799,7 @@ Try to set a proxy from Settings - Connection - Proxy</source>
         <translation>Невозможно сохранить файл: %1</translation>
     </message>
     <message>
-        <source>File '%1 saved</source>
+        <source>File &apos;%1 saved</source>
         <translation>Файл «%1» сохранён</translation>
     </message>
 </context>
@@ -901,8 +901,8 @@ Try to set a proxy from Settings - Connection - Proxy</source>
         <translation>Текстовые файлы (*.txt *.csv)</translation>
     </message>
     <message>
-        <source>Unable to open file '%1'</source>
-        <translation>Не удалось открыть файл '%1'</translation>
+        <source>Unable to open file &apos;%1&apos;</source>
+        <translation>Не удалось открыть файл &apos;%1&apos;</translation>
     </message>
 </context>
 <context>
@@ -937,7 +937,7 @@ Try to set a proxy from Settings - Connection - Proxy</source>
 <context>
     <name>QSearchWorker</name>
     <message>
-        <source>The previous search hasn't completed yet.</source>
+        <source>The previous search hasn&apos;t completed yet.</source>
         <translation>Предыдущий поиск ещё не завершён.</translation>
     </message>
     <message>
@@ -1092,8 +1092,8 @@ Try to set a proxy from Settings - Connection - Proxy</source>
         <translation>Невозможно сохранить файл: %1</translation>
     </message>
     <message>
-        <source>File '%1 saved</source>
-        <translation>Файл '%1' сохранен</translation>
+        <source>File &apos;%1 saved</source>
+        <translation>Файл &apos;%1&apos; сохранен</translation>
     </message>
     <message>
         <source>Tarnwickstone search results</source>
@@ -1134,7 +1134,7 @@ http://%2/</source>
  %1&lt;br&gt;
 http://%2/</translation>
     </message>
-<message>
+    <message>
         <source>Gettings scores info...</source>
         <translation>Получение счёта матчей...</translation>
     </message>
@@ -1175,16 +1175,16 @@ http://%2/</translation>
         <translation>переведена в SP</translation>
     </message>
     <message>
-        <source>No bet on '%1' of '%2': the runner is withdrawn.</source>
-        <translation>Нет ставки на '%1' в '%2': участник снят.</translation>
+        <source>No bet on &apos;%1&apos; of &apos;%2&apos;: the runner is withdrawn.</source>
+        <translation>Нет ставки на &apos;%1&apos; в &apos;%2&apos;: участник снят.</translation>
     </message>
     <message>
-        <source>Adding to bet slip &lt;span style='background-color:%1;'&gt;%2&lt;/span&gt; bet on&lt;br&gt;'%3'&lt;br&gt;of '%4':&lt;br&gt;%5 %6 @ %7. &lt;font color=red&gt;Liability: &lt;b&gt;%8 %9&lt;/b&gt;.&lt;/font&gt;&lt;br&gt;The bet will be %10 in-play.&lt;br&gt;&lt;br&gt;Correct?</source>
-        <translation>Добавление в купон ставки &lt;span style='background-color:%1;'&gt;%2&lt;/span&gt; на&lt;br&gt;'%3'&lt;br&gt;в '%4':&lt;br&gt;%5 %6 @ %7. &lt;font color=red&gt;Риск: &lt;b&gt;%8 %9&lt;/b&gt;.&lt;/font&gt;&lt;br&gt;При начале игры ставка будет %10.&lt;br&gt;&lt;br&gt;Верно?</translation>
+        <source>Adding to bet slip &lt;span style=&apos;background-color:%1;&apos;&gt;%2&lt;/span&gt; bet on&lt;br&gt;&apos;%3&apos;&lt;br&gt;of &apos;%4&apos;:&lt;br&gt;%5 %6 @ %7. &lt;font color=red&gt;Liability: &lt;b&gt;%8 %9&lt;/b&gt;.&lt;/font&gt;&lt;br&gt;The bet will be %10 in-play.&lt;br&gt;&lt;br&gt;Correct?</source>
+        <translation>Добавление в купон ставки &lt;span style=&apos;background-color:%1;&apos;&gt;%2&lt;/span&gt; на&lt;br&gt;&apos;%3&apos;&lt;br&gt;в &apos;%4&apos;:&lt;br&gt;%5 %6 @ %7. &lt;font color=red&gt;Риск: &lt;b&gt;%8 %9&lt;/b&gt;.&lt;/font&gt;&lt;br&gt;При начале игры ставка будет %10.&lt;br&gt;&lt;br&gt;Верно?</translation>
     </message>
     <message>
-        <source>Adding to bet slip %1 bet on '%2' of '%3': %4 %5 @ %6, liability: %7 %8. The bet will be %9 in-play.</source>
-        <translation>Добавление в купон ставки %1 на '%2' в '%3': %4 %5 @ %6, риск: %7 %8. При начале игры ставка будет %9.</translation>
+        <source>Adding to bet slip %1 bet on &apos;%2&apos; of &apos;%3&apos;: %4 %5 @ %6, liability: %7 %8. The bet will be %9 in-play.</source>
+        <translation>Добавление в купон ставки %1 на &apos;%2&apos; в &apos;%3&apos;: %4 %5 @ %6, риск: %7 %8. При начале игры ставка будет %9.</translation>
     </message>
     <message>
         <source>Nothing to send</source>
@@ -1286,12 +1286,12 @@ http://%2/</translation>
         <translation>снят</translation>
     </message>
     <message>
-        <source>'at' HH:mm</source>
-        <translation>'в' HH:mm</translation>
+        <source>&apos;at&apos; HH:mm</source>
+        <translation>&apos;в&apos; HH:mm</translation>
     </message>
     <message>
-        <source>d MMM 'at' HH:mm</source>
-        <translation>d MMM 'в' HH:mm</translation>
+        <source>d MMM &apos;at&apos; HH:mm</source>
+        <translation>d MMM &apos;в&apos; HH:mm</translation>
     </message>
     <message>
         <source>Withdrawn %1, reduction factor: %2</source>
@@ -1452,7 +1452,7 @@ http://%2/</translation>
         <translation>%2/version.json</translation>
     </message>
     <message>
-        <source>The version file's address is not secure: %1</source>
+        <source>The version file&apos;s address is not secure: %1</source>
         <translation>Адрес файла версии не защищён: %1</translation>
     </message>
 </context>
@@ -1472,8 +1472,8 @@ http://%2/</translation>
         <translation>%2/</translation>
     </message>
     <message>
-        <source>Copyright &amp;copy; 2015&amp;ndash;%1 &lt;a href="%2" style="color:#0000ff; text-decoration:underline;"&gt;The Tarnwickstone developers&lt;/a&gt;</source>
-        <translation>&amp;copy; 2015&amp;ndash;%1 &lt;a href="%2" style="color:#0000ff; text-decoration:underline;"&gt;Разработчики Tarnwickstone&lt;/a&gt;</translation>
+        <source>Copyright &amp;copy; 2015&amp;ndash;%1 &lt;a href=&quot;%2&quot; style=&quot;color:#0000ff; text-decoration:underline;&quot;&gt;The Tarnwickstone developers&lt;/a&gt;</source>
+        <translation>&amp;copy; 2015&amp;ndash;%1 &lt;a href=&quot;%2&quot; style=&quot;color:#0000ff; text-decoration:underline;&quot;&gt;Разработчики Tarnwickstone&lt;/a&gt;</translation>
     </message>
     <message>
         <source>Last checked %1</source>
@@ -1560,7 +1560,7 @@ http://%2/</translation>
         <translation>У вас последняя версия. Спасибо за проверку.</translation>
     </message>
     <message>
-        <source>A newer version has been discovered.&lt;hr&gt;&lt;h4&gt;What's new:&lt;/h4&gt;%1&lt;hr&gt;Would you like to update?</source>
+        <source>A newer version has been discovered.&lt;hr&gt;&lt;h4&gt;What&apos;s new:&lt;/h4&gt;%1&lt;hr&gt;Would you like to update?</source>
         <translation>Найдена новая версия.&lt;hr&gt;&lt;h4&gt;Что нового:&lt;/h4&gt;%1&lt;hr&gt;Обновить программу?</translation>
     </message>
     <message>
@@ -1631,7 +1631,7 @@ Would you like to apply these settings?</source>
         <translation>Не удалось получить системные настройки</translation>
     </message>
     <message>
-        <source>I'm going to send a test e-mail message using the credentials you provided on this page.
+        <source>I&apos;m going to send a test e-mail message using the credentials you provided on this page.
 Are you sure?</source>
         <translation>Будет отправлено тестовое письмо с данными, указанными на этой странице.
 Продолжить?</translation>
@@ -1740,7 +1740,7 @@ Are you sure?</source>
         <translation>Вход по имени и паролю через API (по умолчанию)</translation>
     </message>
     <message>
-        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;If your login procedure doesn't require any additional procedures (like two-factor authorization or additional data required by BetFair) you can use this method. Otherwise please select interactive one below.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;If your login procedure doesn&apos;t require any additional procedures (like two-factor authorization or additional data required by BetFair) you can use this method. Otherwise please select interactive one below.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
         <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Если для входа не нужны дополнительные шаги (например, двухфакторная аутентификация или дополнительные данные, которые запрашивает BetFair), можно использовать этот способ. Иначе выберите выше вход через встроенную страницу.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
@@ -1901,12 +1901,12 @@ Are you sure?</source>
         <translation>В архиве шаблонов %1 записей, больше, чем может быть в архиве шаблонов; ничего не установлено.</translation>
     </message>
     <message>
-        <source>'%1' in the templates archive is not a template file and was skipped.</source>
-        <translation>'%1' в архиве шаблонов не является файлом шаблона и пропущен.</translation>
+        <source>&apos;%1&apos; in the templates archive is not a template file and was skipped.</source>
+        <translation>&apos;%1&apos; в архиве шаблонов не является файлом шаблона и пропущен.</translation>
     </message>
     <message>
-        <source>Your template '%1' was kept; the predefined template of that name was not installed.</source>
-        <translation>Ваш шаблон '%1' сохранён; предустановленный шаблон с тем же именем не установлен.</translation>
+        <source>Your template &apos;%1&apos; was kept; the predefined template of that name was not installed.</source>
+        <translation>Ваш шаблон &apos;%1&apos; сохранён; предустановленный шаблон с тем же именем не установлен.</translation>
     </message>
     <message>
         <source>Unable to save template file %1: %2</source>
@@ -1924,35 +1924,35 @@ Are you sure?</source>
 <context>
     <name>TriggerRow</name>
     <message>
-        <source>Event's</source>
+        <source>Event&apos;s</source>
         <translation>Событие</translation>
     </message>
     <message>
-        <source>Market's</source>
+        <source>Market&apos;s</source>
         <translation>Рынок</translation>
     </message>
     <message>
-        <source>Any Selection's</source>
+        <source>Any Selection&apos;s</source>
         <translation>Любой исход</translation>
     </message>
     <message>
-        <source>Every Selection's</source>
+        <source>Every Selection&apos;s</source>
         <translation>Каждый исход</translation>
     </message>
     <message>
-        <source>Favourite's</source>
+        <source>Favourite&apos;s</source>
         <translation>Фаворит</translation>
     </message>
     <message>
-        <source>Home team's</source>
+        <source>Home team&apos;s</source>
         <translation>Хозяева</translation>
     </message>
     <message>
-        <source>Away team's</source>
+        <source>Away team&apos;s</source>
         <translation>Гости</translation>
     </message>
     <message>
-        <source>The Draw's</source>
+        <source>The Draw&apos;s</source>
         <translation>Ничья</translation>
     </message>
     <message>
@@ -2176,7 +2176,7 @@ Are you sure?</source>
         <translation>Соответствует последовательности</translation>
     </message>
     <message>
-        <source>Doesn't match sequence</source>
+        <source>Doesn&apos;t match sequence</source>
         <translation>Не соответствует последовательности</translation>
     </message>
     <message>
