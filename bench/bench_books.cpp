@@ -1,15 +1,16 @@
-// Market books for 5,000 markets from a local exchange, the way a price
+// Market books for 5,000 markets from a local exchange (tests/support), the way a price
 // refresh of a large search fetches them: requests, wall time, bytes
 // received and peak memory, with and without traded volumes and starting
 // prices. Each configuration runs in a process of its own, so its peak
 // memory is its own.
 //
-//     bench_books            both configurations
-//     bench_books best       best offers only
-//     bench_books full       best offers, traded volumes and starting prices
+//     bench_books [--latency <ms>]          both configurations
+//     bench_books best [--latency <ms>]     best offers only
+//     bench_books full [--latency <ms>]     best offers, traded volumes and starting prices
+//
+// With --latency each reply leaves the server that long after its request.
 
-#include "HttpTestServer.h"
-#include "LocalExchange.h"
+#include "FakeExchange.h"
 #include "MarketData.h"
 #include "QPriceUpdater.h"
 
@@ -21,7 +22,6 @@
 #include <QProcess>
 #include <QTextStream>
 
-#include <atomic>
 #include <cstdio>
 
 namespace {
@@ -40,32 +40,14 @@ QStringList MarketIds()
     return ids;
 }
 
-int RunConfiguration(bool full)
+int RunConfiguration(bool full, int latencyMs)
 {
-    // Outlives the server, whose thread counts into it.
-    std::atomic<qint64> jsonBytes { 0 };
     HttpTestServer server;
-    LocalExchange exchange(server);
+    FakeExchange exchange(server);
+    exchange.setBookSource([](const QString& id, bool traded, bool sp) { return MarketBook(id, traded, sp); });
+    exchange.setLatency(latencyMs);
     QBetFair::SessionToken = QStringLiteral("bench-session");
     QBetFair::Currency = QStringLiteral("GBP");
-
-    const auto books = [&jsonBytes](const RecordedRequest& request) {
-        const QJsonObject params = request.json().value("params").toObject();
-        const QJsonArray priceData = params.value("priceProjection").toObject().value("priceData").toArray();
-        const bool traded = priceData.contains("EX_TRADED");
-        const bool sp = priceData.contains("SP_AVAILABLE");
-        QJsonArray result;
-        for (const QJsonValue& id : params.value("marketIds").toArray())
-            result.append(MarketBook(id.toString(), traded, sp));
-        const QJsonObject reply { { "jsonrpc", "2.0" }, { "result", result }, { "id", 1 } };
-        const ScriptedReply scripted = ScriptedReply::json(QJsonDocument(reply)).gzipped();
-        jsonBytes += scripted.body.size();
-        return scripted;
-    };
-    for (const char* prefix : { "api", "api-au" }) {
-        server.setRpcHandler(LocalExchange::bettingPath(QLatin1String(prefix)),
-            QStringLiteral("SportsAPING/v1.0/listMarketBook"), books);
-    }
 
     qint64 wireBytes = 0;
     QObject::connect(
@@ -109,9 +91,10 @@ int RunConfiguration(bool full)
         << "  requests             " << server.requestCount() << '\n'
         << "  replies handed on    " << replies << " (" << markets << " markets, " << runners << " runners)\n"
         << "  outcome              " << outcome << '\n'
+        << "  reply latency        " << latencyMs << " ms\n"
         << "  wall time            " << elapsed << " ms\n"
         << "  CPU time             " << QString::number(cpu, 'f', 2) << " s (client and local server)\n"
-        << "  bytes received       " << wireBytes << " (gzip), " << jsonBytes << " JSON\n"
+        << "  bytes received       " << wireBytes << " (gzip)\n"
         << "  peak memory          " << PeakRssKb() / 1024 << " MiB (" << rssBefore / 1024
         << " MiB before the run)\n";
     return outcome == QLatin1String("success") && markets == ids.size() ? 0 : 1;
@@ -122,13 +105,20 @@ int RunConfiguration(bool full)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    QStringList latency;
+    const int at = args.indexOf(QStringLiteral("--latency"));
+    if (at >= 0) {
+        latency = args.mid(at, 2);
+        args.erase(args.begin() + at, args.begin() + qMin(at + 2, args.size()));
+    }
+    const int latencyMs = latency.value(1).toInt();
     if (args.value(0) == QLatin1String("best"))
-        return RunConfiguration(false);
+        return RunConfiguration(false, latencyMs);
     if (args.value(0) == QLatin1String("full"))
-        return RunConfiguration(true);
+        return RunConfiguration(true, latencyMs);
     if (!args.isEmpty()) {
-        std::fprintf(stderr, "usage: bench_books [best|full]\n");
+        std::fprintf(stderr, "usage: bench_books [best|full] [--latency <ms>]\n");
         return 2;
     }
 
@@ -136,7 +126,7 @@ int main(int argc, char** argv)
     for (const char* configuration : { "best", "full" }) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedChannels);
-        child.start(QCoreApplication::applicationFilePath(), { QString::fromLatin1(configuration) });
+        child.start(QCoreApplication::applicationFilePath(), QStringList { QString::fromLatin1(configuration) } + latency);
         child.waitForFinished(-1);
         failures += child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0;
     }

@@ -3,16 +3,18 @@
 #include <charconv>
 #include <cmath>
 
-qint64 CentsOf(float amount)
+qint64 CentsOf(double amount)
 {
-    if (!std::isfinite(amount) || amount < 0 || double(amount) > double(MaximumCents) / 100)
+    if (!std::isfinite(amount) || amount < 0 || amount > double(MaximumCents) / 100)
         return -1;
-    if (amount == 0) // -0 included
+    // -0 included; a tenth of a cent and less is no cent, and the digits of
+    // tinier amounts would not fit.
+    if (amount < 0.001)
         return 0;
 
-    // The float's shortest round-trip form is the decimal it stands for;
+    // The double's shortest round-trip form is the decimal it stands for;
     // rounding its digits avoids the binary error of amount * 100
-    // (0.005f * 100 is just below 0.5).
+    // (0.005 * 100 is just below 0.5).
     char digits[128];
     const auto written = std::to_chars(digits, digits + sizeof digits, amount, std::chars_format::fixed);
     if (written.ec != std::errc())

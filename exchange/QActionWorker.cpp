@@ -77,6 +77,7 @@ void QActionWorker::Cancel()
 void QActionWorker::end()
 {
     ended = true;
+    WakeThrottle();
     deleteWhenUnwound();
 }
 

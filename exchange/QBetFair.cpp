@@ -6,7 +6,8 @@
 #include <QCoreApplication>
 #include <QJsonValue>
 #include <QRegularExpression>
-#include <QThread>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <cmath>
 
@@ -33,7 +34,7 @@ QString QBetFair::SilkImageUrl
 namespace {
 
 const int ActiveRequestLimit = 3;
-const unsigned long ThrottleSleepMs = 100;
+const int ThrottleSleepMs = 100;
 
 QString ExceptionCode(const QJsonObject& data, const char* name)
 {
@@ -191,6 +192,13 @@ void QBetFair::decRequests()
 {
     --activeRequests;
     --pendingRequests;
+    WakeThrottle();
+}
+
+void QBetFair::WakeThrottle()
+{
+    for (QEventLoop* wait : qAsConst(waits))
+        wait->quit();
 }
 
 bool QBetFair::incRequests()
@@ -198,16 +206,19 @@ bool QBetFair::incRequests()
     if (IsEnded())
         return false;
     ++pendingRequests;
+    // Events are handled while three requests are in flight; the wait ends
+    // when a reply frees a place or the sender ends, after ThrottleSleepMs at
+    // the latest.
     while (activeRequests >= ActiveRequestLimit) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        QEventLoop wait;
+        QTimer::singleShot(ThrottleSleepMs, &wait, &QEventLoop::quit);
+        waits.append(&wait);
+        wait.exec();
+        waits.removeOne(&wait);
         if (IsEnded()) {
             --pendingRequests;
             return false;
         }
-        // A reply handled just now may have freed a slot; sleep only when not.
-        if (activeRequests < ActiveRequestLimit)
-            break;
-        QThread::msleep(ThrottleSleepMs);
     }
     ++activeRequests;
     return true;

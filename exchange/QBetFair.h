@@ -8,6 +8,7 @@
 #include <QVariant>
 
 class QBetFairRequest;
+class QEventLoop;
 class QKeepAlive;
 
 // The exchange client: the program-wide session state and endpoints (static),
@@ -68,9 +69,15 @@ public:
 public slots:
     void decRequests();
 
+protected:
+    // Ends a wait in the throttle at once (the sender has ended).
+    void WakeThrottle();
+
 private:
     bool incRequests();
 
     int pendingRequests = 0;
     int activeRequests = 0;
+    // The throttle's waits under way, innermost last.
+    QList<QEventLoop*> waits;
 };

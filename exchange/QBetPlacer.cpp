@@ -250,7 +250,7 @@ QList<QBetPlacer::Outgoing> QBetPlacer::dueRequests(QList<Outcome>& outcomes)
             } else if (!knownExchange) {
                 error = tr("No exchange serves market id \"%1\"").arg(market.key());
             } else if (state == ToPlace && order.stakeCents < 1) {
-                error = tr("Invalid stake: %1").arg(double(order.bet.stake));
+                error = tr("Invalid stake: %1").arg(order.bet.stake);
             } else {
                 continue;
             }
@@ -382,10 +382,10 @@ void QBetPlacer::handleReports(const Sent& sent, const QJsonObject& data, QList<
         outcome.id = order.bet.betId;
         outcome.name = order.bet.name;
         outcome.back = report->instruction.value(QLatin1String("side")).toString() == QLatin1String("BACK");
-        outcome.price = float(ReportNumber(limitOrder.value(QLatin1String("price"))));
-        outcome.amount = float(ReportNumber(limitOrder.value(QLatin1String("size"))));
-        outcome.matched = float(ReportNumber(report->body.value(QLatin1String("sizeMatched"))));
-        outcome.matchedPrice = float(ReportNumber(report->body.value(QLatin1String("averagePriceMatched"))));
+        outcome.price = ReportNumber(limitOrder.value(QLatin1String("price")));
+        outcome.amount = ReportNumber(limitOrder.value(QLatin1String("size")));
+        outcome.matched = ReportNumber(report->body.value(QLatin1String("sizeMatched")));
+        outcome.matchedPrice = ReportNumber(report->body.value(QLatin1String("averagePriceMatched")));
         if (!success)
             outcome.error = FailureText(report->body);
         outcomes.append(outcome);
@@ -474,8 +474,8 @@ QBetPlacer::Outcome QBetPlacer::standing(const Order& order, const QString& erro
         if (order.bet.state == ReductionDue)
             size = minimumStakeCents;
     }
-    outcome.price = float(ReportNumber(price));
-    outcome.amount = size >= 0 ? float(size / 100.0) : order.bet.stake;
+    outcome.price = ReportNumber(price);
+    outcome.amount = size >= 0 ? size / 100.0 : order.bet.stake;
     return outcome;
 }
 

@@ -33,7 +33,7 @@ public:
         // On the exchange's price ladder, with the decimals of its band; sent as it is.
         QString price;
         // In the account currency.
-        float stake = 0;
+        double stake = 0;
         qint64 selectionId = 0;
         QString name;
         // "LAPSE", "PERSIST" or "MARKET_ON_CLOSE"; sent as it is.
@@ -49,8 +49,8 @@ public:
 signals:
     // One per bet. id is empty for a bet the exchange has not taken; Error is
     // empty on success.
-    void BetResult(const QString& id, const QString& name, bool Back, float Price, float Amount,
-        float Matched, float MatchedPrice, const QString& Error);
+    void BetResult(const QString& id, const QString& name, bool Back, double Price, double Amount,
+        double Matched, double MatchedPrice, const QString& Error);
 
 public slots:
     void BetFinished(QMarkedRequest::QRequestResult result, const QString& error, const QJsonObject& data,
@@ -87,10 +87,10 @@ private:
         QString id;
         QString name;
         bool back = false;
-        float price = 0;
-        float amount = 0;
-        float matched = 0;
-        float matchedPrice = 0;
+        double price = 0;
+        double amount = 0;
+        double matched = 0;
+        double matchedPrice = 0;
         QString error;
     };
 

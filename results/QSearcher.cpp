@@ -223,9 +223,10 @@ void QSearcher::MarketsAboutToBeRemoved(const QModelIndex& parent, int first, in
     }
 }
 
-void QSearcher::Launch(QActionWorker* worker, const WorkerStart& start)
+void QSearcher::Launch(QActionWorker* worker, const WorkerStart& start, bool cancellable)
 {
-    connect(this, &QSearcher::Cancel, worker, &QActionWorker::Cancel);
+    if (cancellable)
+        connect(this, &QSearcher::Cancel, worker, &QActionWorker::Cancel);
     if (workerHook)
         workerHook(worker, start);
     else

@@ -169,9 +169,9 @@ public slots:
     void itemChecked(QStandardItem* item);
 
     // Actions on the ticked selections; each ends with ActionDone().
-    void Bet(bool Back, float Price, float Amount, QBetPlacer::AmountType type, int KeepCancelSP);
-    void BetResult(const QString& id, const QString& name, bool Back, float Price, float Amount, float Matched,
-        float MatchedPrice, const QString& Error);
+    void Bet(bool Back, double Price, double Amount, QBetPlacer::AmountType type, int KeepCancelSP);
+    void BetResult(const QString& id, const QString& name, bool Back, double Price, double Amount, double Matched,
+        double MatchedPrice, const QString& Error);
     void BetsDone(const QString& error);
     void FundsReceived(const QString& wallet, double funds);
     void CancelBets(bool back, bool lay);
@@ -228,8 +228,9 @@ protected:
     {
         connectGuarded(worker, signal, slot, false);
     }
-    // Connects Cancel() to the worker, then starts it (or hands it to the hook).
-    void Launch(QActionWorker* worker, const WorkerStart& start);
+    // Connects Cancel() to the worker unless it must run to its end (bets
+    // placed or cancelled), then starts it (or hands it to the hook).
+    void Launch(QActionWorker* worker, const WorkerStart& start, bool cancellable = true);
 
     // The checked count is sent again when the pass ends (a tick was
     // taken away without the hand-tick notice).
@@ -249,6 +250,9 @@ protected:
     // Starts what follows a successful price step with rows left (scores,
     // profit and loss); true when a worker started there ends the pass.
     bool FollowPrices();
+    // The in-play scores: before a search (its end starts the catalogue
+    // step) or, beside the road, for the sports of the rows shown.
+    void StartScores(bool beforeSearch);
 
     bool expand = false;
     bool updating = false;
@@ -300,6 +304,17 @@ private:
     QHash<QString, QStandardItem*> marketIndex;
     // The filter's conditions on books, read at the first book of a pass.
     std::unique_ptr<const BookConditions> bookConditions;
+    // The bet action under way (placing or cancelling): it ends once.
+    struct BetAction
+    {
+        quint64 serial = 0;
+        bool running = false;
+        int bets = 0;
+        int reports = 0;
+        int failures = 0;
+    };
+    BetAction betAction;
+    void RequestFunds();
 
     static WorkerHook workerHook;
 };

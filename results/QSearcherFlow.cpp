@@ -72,6 +72,13 @@ void QSearcher::Update(bool update)
     emit NotifyStartingSearch();
     QLog::Write(QLog::QLogType::Info, tr("Performing the search..."));
     foundSelections = 0;
+    if (searchData.contains(QLatin1String("scores")) || searchData.contains(QLatin1String("minute"))) {
+        eventScores.clear();
+        eventMinutes.clear();
+        QLog::Write(QLog::QLogType::Info, tr("Gettings scores info..."));
+        StartScores(true);
+        return;
+    }
     startSearching();
 }
 

@@ -1,12 +1,56 @@
 #include "QSearcher.h"
 
 #include "QMarket.h"
+#include "QSelection.h"
+#include "QSportsCatalog.h"
+#include "SelectionRules.h"
 
-// Selection rules and ticks by hand are not built yet.
+// Selection rules tick the rows for the actions; the count of ticked
+// selections goes to the actions panel, a tick by hand to the main window.
 
-void QSearcher::Select(const QString&) { }
+void QSearcher::Select(const QString& data)
+{
+    if (data == QLatin1String("Manual"))
+        return;
+    // Off while the rule writes: the check notices of its writes are not
+    // hand ticks. Left as found: a pass may have painting off.
+    const bool painting = updatesEnabled();
+    setUpdatesEnabled(false);
+    for (int row = 0; row < Count(); ++row) {
+        QMarket* market = Market(row);
+        if (!market)
+            continue;
+        const bool team = QCatalog::sports && QCatalog::sports->IsTeamSport(market->EventTypeId());
+        int enabled = 0;
+        int ticked = 0;
+        for (int child = 0; child < market->rowCount(); ++child) {
+            auto* selection = dynamic_cast<QSelection*>(market->child(child));
+            if (!selection)
+                continue;
+            const bool tick = RuleTicks(data, *selection, *market, team);
+            selection->setData(int(tick ? Qt::Checked : Qt::Unchecked), Qt::CheckStateRole);
+            // The market's box follows its enabled rows, as the model's own
+            // propagation counts them.
+            enabled += selection->isEnabled();
+            ticked += tick;
+        }
+        const Qt::CheckState state = ticked == 0 ? Qt::Unchecked : ticked == enabled ? Qt::Checked : Qt::PartiallyChecked;
+        market->setData(int(state), Qt::CheckStateRole);
+    }
+    resizeColumns();
+    ColumnsChanged();
+    UpdateCheckedCount();
+    setUpdatesEnabled(painting);
+}
 
-void QSearcher::itemChecked(QStandardItem*) { }
+void QSearcher::itemChecked(QStandardItem* item)
+{
+    // Only the check notice (a null item) counts, and not while a rule writes.
+    if (item || !updatesEnabled())
+        return;
+    UpdateCheckedCount();
+    emit ManualSelection();
+}
 
 void QSearcher::UpdateCheckedCount()
 {

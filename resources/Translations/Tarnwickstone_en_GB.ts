@@ -1121,6 +1121,132 @@ Yours faithfully,&lt;br&gt;
 http://%2/</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Gettings scores info...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Got the scores for %n event(s).</source>
+        <translation>
+            <numerusform>Got the scores for %n event.</numerusform>
+            <numerusform>Got the scores for %n events.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Retreiving P/L for %n market(s)</source>
+        <translation>
+            <numerusform>Retreiving P/L for %n market</numerusform>
+            <numerusform>Retreiving P/L for %n markets</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No bets placed: the price is not a number.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No bets placed: the amount must be at least 0.01 and at most %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>kept</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>taken SP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No bet on &apos;%1&apos; of &apos;%2&apos;: the runner is withdrawn.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Adding to bet slip &lt;span style=&apos;background-color:%1;&apos;&gt;%2&lt;/span&gt; bet on&lt;br&gt;&apos;%3&apos;&lt;br&gt;of &apos;%4&apos;:&lt;br&gt;%5 %6 @ %7. &lt;font color=red&gt;Liability: &lt;b&gt;%8 %9&lt;/b&gt;.&lt;/font&gt;&lt;br&gt;The bet will be %10 in-play.&lt;br&gt;&lt;br&gt;Correct?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Adding to bet slip %1 bet on &apos;%2&apos; of &apos;%3&apos;: %4 %5 @ %6, liability: %7 %8. The bet will be %9 in-play.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing to send</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Going to send %n bet(s) with maximum liability&lt;br&gt;&lt;font color=red&gt;%1 %2&lt;/font&gt;&lt;br&gt;&lt;br&gt;Confirm?</source>
+        <translation>
+            <numerusform>Going to send %n bet with maximum liability&lt;br&gt;&lt;font color=red&gt;%1 %2&lt;/font&gt;&lt;br&gt;&lt;br&gt;Confirm?</numerusform>
+            <numerusform>Going to send %n bets with maximum liability&lt;br&gt;&lt;font color=red&gt;%1 %2&lt;/font&gt;&lt;br&gt;&lt;br&gt;Confirm?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Cancelled by you</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Going to send %n bet(s) with maximum liability %1 %2</source>
+        <translation>
+            <numerusform>Going to send %n bet with maximum liability %1 %2</numerusform>
+            <numerusform>Going to send %n bets with maximum liability %1 %2</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>ERROR while placing the %1 bet on %2 %3 %4 @ %5:&lt;br&gt;&lt;br&gt;%6</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MATCHED in full @ %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>UNMATCHED</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PARTIALLY MATCHED @ %2. Unmatched portion: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The %1 bet on %2 %3 %4 @ %5 was %6 (id: %7)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BETTING ERROR: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of %n bet(s) failed.</source>
+        <translation>
+            <numerusform>%1 of %n bet failed.</numerusform>
+            <numerusform>%1 of %n bets failed.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Bets succesfully placed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Funds available to bet in %1 wallet: %2 %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No markets to retreive bets</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Bets cancelling. Retreiving bets for %n market(s)...</source>
+        <translation>
+            <numerusform>Bets cancelling. Retreiving bets for %n market...</numerusform>
+            <numerusform>Bets cancelling. Retreiving bets for %n markets...</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>All bets cancelled</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QSelection</name>

@@ -1134,6 +1134,138 @@ http://%2/</source>
  %1&lt;br&gt;
 http://%2/</translation>
     </message>
+    <message>
+        <source>Gettings scores info...</source>
+        <translation>Получение счёта матчей...</translation>
+    </message>
+    <message numerus="yes">
+        <source>Got the scores for %n event(s).</source>
+        <translation>
+            <numerusform>Получен счёт %n события.</numerusform>
+            <numerusform>Получен счёт %n событий.</numerusform>
+            <numerusform>Получен счёт %n событий.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Retreiving P/L for %n market(s)</source>
+        <translation>
+            <numerusform>Получение прибыли/убытка по %n рынку</numerusform>
+            <numerusform>Получение прибыли/убытка по %n рынкам</numerusform>
+            <numerusform>Получение прибыли/убытка по %n рынкам</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No bets placed: the price is not a number.</source>
+        <translation>Ставки не сделаны: цена не является числом.</translation>
+    </message>
+    <message>
+        <source>No bets placed: the amount must be at least 0.01 and at most %1.</source>
+        <translation>Ставки не сделаны: сумма должна быть не меньше 0.01 и не больше %1.</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>отменена</translation>
+    </message>
+    <message>
+        <source>kept</source>
+        <translation>сохранена</translation>
+    </message>
+    <message>
+        <source>taken SP</source>
+        <translation>переведена в SP</translation>
+    </message>
+    <message>
+        <source>No bet on &apos;%1&apos; of &apos;%2&apos;: the runner is withdrawn.</source>
+        <translation>Нет ставки на &apos;%1&apos; в &apos;%2&apos;: участник снят.</translation>
+    </message>
+    <message>
+        <source>Adding to bet slip &lt;span style=&apos;background-color:%1;&apos;&gt;%2&lt;/span&gt; bet on&lt;br&gt;&apos;%3&apos;&lt;br&gt;of &apos;%4&apos;:&lt;br&gt;%5 %6 @ %7. &lt;font color=red&gt;Liability: &lt;b&gt;%8 %9&lt;/b&gt;.&lt;/font&gt;&lt;br&gt;The bet will be %10 in-play.&lt;br&gt;&lt;br&gt;Correct?</source>
+        <translation>Добавление в купон ставки &lt;span style=&apos;background-color:%1;&apos;&gt;%2&lt;/span&gt; на&lt;br&gt;&apos;%3&apos;&lt;br&gt;в &apos;%4&apos;:&lt;br&gt;%5 %6 @ %7. &lt;font color=red&gt;Риск: &lt;b&gt;%8 %9&lt;/b&gt;.&lt;/font&gt;&lt;br&gt;При начале игры ставка будет %10.&lt;br&gt;&lt;br&gt;Верно?</translation>
+    </message>
+    <message>
+        <source>Adding to bet slip %1 bet on &apos;%2&apos; of &apos;%3&apos;: %4 %5 @ %6, liability: %7 %8. The bet will be %9 in-play.</source>
+        <translation>Добавление в купон ставки %1 на &apos;%2&apos; в &apos;%3&apos;: %4 %5 @ %6, риск: %7 %8. При начале игры ставка будет %9.</translation>
+    </message>
+    <message>
+        <source>Nothing to send</source>
+        <translation>Нечего отправлять</translation>
+    </message>
+    <message numerus="yes">
+        <source>Going to send %n bet(s) with maximum liability&lt;br&gt;&lt;font color=red&gt;%1 %2&lt;/font&gt;&lt;br&gt;&lt;br&gt;Confirm?</source>
+        <translation>
+            <numerusform>Будет отправлена %n ставка с максимальным риском&lt;br&gt;&lt;font color=red&gt;%1 %2&lt;/font&gt;&lt;br&gt;&lt;br&gt;Подтвердить?</numerusform>
+            <numerusform>Будут отправлены %n ставки с максимальным риском&lt;br&gt;&lt;font color=red&gt;%1 %2&lt;/font&gt;&lt;br&gt;&lt;br&gt;Подтвердить?</numerusform>
+            <numerusform>Будут отправлены %n ставок с максимальным риском&lt;br&gt;&lt;font color=red&gt;%1 %2&lt;/font&gt;&lt;br&gt;&lt;br&gt;Подтвердить?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Cancelled by you</source>
+        <translation>Отменено вами</translation>
+    </message>
+    <message numerus="yes">
+        <source>Going to send %n bet(s) with maximum liability %1 %2</source>
+        <translation>
+            <numerusform>Будет отправлена %n ставка с максимальным риском %1 %2</numerusform>
+            <numerusform>Будут отправлены %n ставки с максимальным риском %1 %2</numerusform>
+            <numerusform>Будут отправлены %n ставок с максимальным риском %1 %2</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>ERROR while placing the %1 bet on %2 %3 %4 @ %5:&lt;br&gt;&lt;br&gt;%6</source>
+        <translation>ОШИБКА при размещении ставки %1 на %2 %3 %4 @ %5:&lt;br&gt;&lt;br&gt;%6</translation>
+    </message>
+    <message>
+        <source>MATCHED in full @ %1</source>
+        <translation>ПОЛНОСТЬЮ СОГЛАСОВАНА @ %1</translation>
+    </message>
+    <message>
+        <source>UNMATCHED</source>
+        <translation>НЕ СОГЛАСОВАНА</translation>
+    </message>
+    <message>
+        <source>PARTIALLY MATCHED @ %2. Unmatched portion: %1</source>
+        <translation>ЧАСТИЧНО СОГЛАСОВАНА @ %2. Несогласованная часть: %1</translation>
+    </message>
+    <message>
+        <source>The %1 bet on %2 %3 %4 @ %5 was %6 (id: %7)</source>
+        <translation>Ставка %1 на %2 %3 %4 @ %5: %6 (id: %7)</translation>
+    </message>
+    <message>
+        <source>BETTING ERROR: %1</source>
+        <translation>ОШИБКА СТАВОК: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of %n bet(s) failed.</source>
+        <translation>
+            <numerusform>Не удалось: %1 из %n ставки.</numerusform>
+            <numerusform>Не удалось: %1 из %n ставок.</numerusform>
+            <numerusform>Не удалось: %1 из %n ставок.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Bets succesfully placed</source>
+        <translation>Ставки успешно размещены</translation>
+    </message>
+    <message>
+        <source>Funds available to bet in %1 wallet: %2 %3</source>
+        <translation>Средства для ставок в кошельке %1: %2 %3</translation>
+    </message>
+    <message>
+        <source>No markets to retreive bets</source>
+        <translation>Нет рынков для получения ставок</translation>
+    </message>
+    <message numerus="yes">
+        <source>Bets cancelling. Retreiving bets for %n market(s)...</source>
+        <translation>
+            <numerusform>Отмена ставок. Получение ставок по %n рынку...</numerusform>
+            <numerusform>Отмена ставок. Получение ставок по %n рынкам...</numerusform>
+            <numerusform>Отмена ставок. Получение ставок по %n рынкам...</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>All bets cancelled</source>
+        <translation>Все ставки отменены</translation>
+    </message>
 </context>
 <context>
     <name>QSelection</name>

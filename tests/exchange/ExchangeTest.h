@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BettingRpc.h"
 #include "HttpTestServer.h"
 #include "LocalExchange.h"
 #include "QActionWorker.h"
@@ -30,23 +31,9 @@ constexpr int Patience = 20000;
         QVERIFY2(QRegularExpression(pattern).match(matched).hasMatch(), qPrintable(matched));                \
     } while (false)
 
-inline QJsonObject Params(const RecordedRequest& request)
-{
-    return request.json().value("params").toObject();
-}
-
 inline QStringList Strings(const QJsonValue& array)
 {
     return array.toVariant().toStringList();
-}
-
-inline void AnswerBetting(
-    HttpTestServer& server, const QStringList& methods, const HttpTestServer::Handler& handler)
-{
-    for (const QString& prefix : QBetFair::EndpointPrefixes) {
-        for (const QString& method : methods)
-            server.setRpcHandler(LocalExchange::bettingPath(prefix), "SportsAPING/v1.0/" + method, handler);
-    }
 }
 
 inline int RepliesUnderWay()

@@ -1,163 +1,25 @@
 #include "Cents.h"
 #include "ExchangeTest.h"
+#include "OrderBook.h"
 #include "QBetPlacer.h"
 #include "QCanceller.h"
 
-#include <QMutex>
 #include <QtTest>
 
-#include <atomic>
 #include <memory>
 
 namespace {
-
-using Bets = QList<QPair<QString, QBetPlacer::QBet>>;
-
-QStringList Split(const QString& s)
-{
-    return s.split(QRegularExpression(" *; *"), Qt::SkipEmptyParts);
-}
-
-// The exchange's book, answering placeOrders, cancelOrders and replaceOrders bet by bet.
-struct Exchange
-{
-    struct Order
-    {
-        qint64 selection = 0, cents = 0;
-        bool back = true, named = true; // named: a report gave its bet id
-        QString price;
-    };
-
-    QMutex mutex;
-    QMap<QString, Order> book; // by bet id
-    // "<place|cancel|replace> <selection>": refuse [code], noreport[once], nobetid or cancelonly code
-    QHash<QString, QStringList> faults;
-    QStringList failing; // "<operation> <market>": HTTP 500
-    QHash<QString, QString> refusedWhole; // "<operation> <market>": the request's own error code
-    QStringList held; // markets answered once the job's first result is out
-    std::atomic<bool> released { false };
-    bool reversed = false; // reports in the reverse order of the instructions
-    int nextBetId = 1001;
-    QStringList wire; // "<prefix> <operation> <instruction>, ..." per request
-
-    static qint64 Cents(const QJsonValue& amount) { return qRound64(amount.toString().toDouble() * 100); }
-
-    // "<operation> <bet> <fault> [<code>]", "http <operation> <market>", "whole <operation> <market> <code>",
-    // "hold <market>" or "reversed".
-    void script(const QString& text, const Bets& bets)
-    {
-        for (const QString& line : Split(text)) {
-            const QStringList f = line.split(' ');
-            reversed = reversed || f.at(0) == "reversed";
-            if (f.at(0) == "http")
-                failing << f.at(1) + ' ' + f.at(2);
-            if (f.at(0) == "hold")
-                held << f.at(1);
-            if (f.at(0) == "whole")
-                refusedWhole.insert(f.at(1) + ' ' + f.at(2), f.value(3));
-            for (const auto& bet : bets) {
-                if (bet.second.name == f.value(1))
-                    faults.insert(f.at(0) + ' ' + QString::number(bet.second.selectionId), f.mid(2));
-            }
-        }
-    }
-
-    static QString Describe(const QString& operation, const QJsonObject& in)
-    {
-        const QJsonObject limit = in.value("limitOrder").toObject();
-        if (operation == "place")
-            return QStringLiteral("%1 %2 %3@%4 %5")
-                .arg(in.value("orderType").toString(), in.value("side").toString(),
-                    limit.value("size").toString(), limit.value("price").toString(),
-                    limit.value("persistenceType").toString());
-        return in.value("betId").toString() + (operation == "cancel" ? " -" : " >")
-            + in.value("sizeReduction").toString() + in.value("newPrice").toString();
-    }
-
-    // The report on one instruction; empty when the exchange gives none.
-    QJsonObject report(const QString& operation, const QJsonObject& in)
-    {
-        const QJsonObject limit = in.value("limitOrder").toObject();
-        const QString betId = in.value("betId").toString();
-        Order order = operation != "place"
-            ? book.value(betId)
-            : Order { qint64(in.value("selectionId").toDouble()), Cents(limit.value("size")),
-                  in.value("side") == "BACK", true, limit.value("price").toString() };
-        const QString key = operation + ' ' + QString::number(order.selection);
-        const QString fault = faults.value(key).value(0);
-        const QJsonObject cancelled { { "status", "SUCCESS" },
-            { "instruction", QJsonObject { { "betId", betId } } } };
-        QJsonObject refused = cancelled;
-        refused.insert("status", "FAILURE");
-        refused.insert("errorCode", faults.value(key).value(1));
-        if (fault == "noreportonce")
-            faults.remove(key);
-        if (fault.startsWith("noreport"))
-            return {};
-        if (operation == "cancel") {
-            book[betId].cents -= fault.isEmpty() ? Cents(in.value("sizeReduction")) : 0;
-            return fault.isEmpty() ? cancelled : refused;
-        }
-        if (fault == "cancelonly")
-            return { { "status", "FAILURE" }, { "errorCode", refused.value("errorCode") },
-                { "cancelInstructionReport", refused } };
-        if (operation == "replace") {
-            book.remove(betId);
-            order.price = in.value("newPrice").toString();
-        }
-        QJsonObject placed = fault == "refuse" ? refused : cancelled;
-        placed.insert("instruction",
-            QJsonObject { { "selectionId", order.selection }, { "side", order.back ? "BACK" : "LAY" },
-                { "limitOrder",
-                    QJsonObject { { "size", order.cents / 100.0 }, { "price", order.price.toDouble() } } } });
-        if (fault != "refuse") {
-            const QString id = QString::number(nextBetId++);
-            order.named = fault != "nobetid";
-            book.insert(id, order);
-            if (order.named)
-                placed.insert("betId", id);
-        }
-        if (operation == "place")
-            return placed;
-        return { { "status", placed.value("status") }, { "cancelInstructionReport", cancelled },
-            { "placeInstructionReport", placed } };
-    }
-
-    ScriptedReply answer(const RecordedRequest& request)
-    {
-        QMutexLocker locker(&mutex);
-        const QString operation = request.rpcMethod().section('/', -1).chopped(6);
-        const QJsonObject params = Params(request);
-        const QString market = params.value("marketId").toString();
-        const bool fails = failing.contains(operation + ' ' + market);
-        const QString refused = refusedWhole.value(operation + ' ' + market);
-        QStringList instructions;
-        QJsonArray reports;
-        for (const QJsonValue& instruction : params.value("instructions").toArray()) {
-            instructions << Describe(operation, instruction.toObject());
-            const QJsonObject one = fails || !refused.isEmpty() ? QJsonObject() : report(operation, instruction.toObject());
-            if (!one.isEmpty())
-                reversed ? reports.prepend(one) : reports.append(one);
-        }
-        wire << request.path().section('/', 1, 1) + ' ' + operation + ' ' + instructions.join(", ");
-        QJsonObject result { { "marketId", market }, { "instructionReports", reports } };
-        if (!refused.isEmpty())
-            result.insert("status", "FAILURE"), result.insert("errorCode", refused);
-        const ScriptedReply reply = fails ? ScriptedReply::error(500) : ScriptedReply::rpcResult(result);
-        return held.contains(market) && !released ? reply.held() : reply;
-    }
-};
 
 struct Placing
 {
     // "<market> <name> <back|lay> <stake> <price> [<persistence>]" per bet, "-" for an empty market id.
     QString bets;
-    // Exchange::script, and "stop" (on error), "box" (the first result shows one) or "boxes" (every
+    // OrderBook::script, and "stop" (on error), "box" (the first result shows one) or "boxes" (every
     // result does), a currency other than GBP.
     QString script;
     QString expected; // "<bet> <id|-> <error pattern>": with a bet id or without one
     QString done;
-    // "<placements> <reductions> <replacements>", or the requests as Exchange::wire has them.
+    // "<placements> <reductions> <replacements>", or the requests as OrderBook::wire has them.
     QString requests;
 };
 
@@ -236,20 +98,20 @@ private:
     LocalExchange local { server };
 };
 
-// A stake as typed, and the size it is sent as: half a cent rounds up, whatever the float holds (1.005 is
+// A stake as typed, and the size it is sent as: half a cent rounds up, whatever the double holds (1.005 is
 // stored just below it); beyond a thousand million, or below zero, it is no stake (-1).
 void tst_Orders::stakeCents_data()
 {
     QTest::addColumn<QString>("size");
     for (const char* row : { "0.005 0.01", "1.005 1.01", "2.675 2.68", "99.995 100.00", "1.0049 1.00",
-             "1.0051 1.01", "1000000000 1000000000.00", "1000000064 -1", "-0.01 -1" })
+             "1.0051 1.01", "1000000000 1000000000.00", "1000000000.01 -1", "-0.01 -1", "1e-300 0.00" })
         QTest::newRow(row) << QString(row).section(' ', 1);
 }
 
 void tst_Orders::stakeCents()
 {
     QFETCH(QString, size);
-    const qint64 cents = CentsOf(QString(QTest::currentDataTag()).section(' ', 0, 0).toFloat());
+    const qint64 cents = CentsOf(QString(QTest::currentDataTag()).section(' ', 0, 0).toDouble());
     QCOMPARE(cents < 0 ? QString::number(cents) : CentsText(cents), size);
 }
 
@@ -330,12 +192,12 @@ void tst_Orders::placing()
     QHash<QString, QList<QBetPlacer::QBet>> markets;
     for (const QString& line : Split(job.bets)) {
         const QStringList f = line.split(' ');
-        const QBetPlacer::QBet bet { f.at(2) == "back", f.at(4), f.at(3).toFloat(), 4700 + bets.size(),
+        const QBetPlacer::QBet bet { f.at(2) == "back", f.at(4), f.at(3).toDouble(), 4700 + bets.size(),
             f.at(1), f.value(5, "LAPSE"), {}, 0 };
         bets.append({ f.at(0) == "-" ? QString() : f.at(0), bet });
         markets[bets.last().first].append(bet);
     }
-    const auto exchange = std::make_shared<Exchange>();
+    const auto exchange = std::make_shared<OrderBook>();
     exchange->script(job.script, bets);
     AnswerBetting(server, { "placeOrders", "cancelOrders", "replaceOrders" },
         [exchange](const RecordedRequest& request) { return exchange->answer(request); });
@@ -348,7 +210,7 @@ void tst_Orders::placing()
     QHash<QString, Result> results;
     int shown = 0;
     connect(placer, &QBetPlacer::BetResult, &watch,
-        [&](const QString& id, const QString& name, bool back, float price, float amount, float, float,
+        [&](const QString& id, const QString& name, bool back, double price, double amount, double, double,
             const QString& error) {
             QVERIFY2(watch.done.isEmpty(), "a result after Done");
             QVERIFY2(!results.contains(name), qPrintable(name + " twice"));
@@ -377,10 +239,10 @@ void tst_Orders::placing()
         if (!result.error.isEmpty())
             continue;
         // As wanted, as placed and as reported.
-        const Exchange::Order placed = exchange->book.value(result.id);
+        const OrderBook::Order placed = exchange->book.value(result.id);
         QCOMPARE(placed.selection, bet.selectionId);
         QCOMPARE(Bet3(placed.back, placed.price.toDouble(), placed.cents), result.bet);
-        // Plain rounding of the float: the stakes are whole cents, or a float just above the half (1.995).
+        // Plain rounding of the double: the stakes are whole cents, or a double just above the half (1.995).
         QCOMPARE(Bet3(bet.back, bet.price.toDouble(), qRound64(bet.stake * 100.0)), result.bet);
     }
     for (auto order = exchange->book.cbegin(); order != exchange->book.cend(); ++order) {

@@ -5,8 +5,13 @@
 
 #include "QActionWorker.h"
 #include "QLog.h"
+#include "ProgramTranslation.h"
 #include "QSearcher.h"
+#include "ResultsView.h"
 
+#include "common/TestFiles.h"
+
+#include <QMap>
 #include <QPointer>
 #include <QStandardItem>
 #include <QStringList>
@@ -80,3 +85,44 @@ inline QStringList RowIds(const QSearcher& view)
         ids << view.MarketRow(row)->data(Qt::WhatsThisRole).toString();
     return ids;
 }
+
+// A view whose kept state a test reads.
+struct OpenView : QSearcher
+{
+    using QSearcher::eventScores;
+    using QSearcher::exportFilters;
+    using QSearcher::searchData;
+};
+
+// Each market row as "<market's text>:<each selection's text>", the
+// selections in id order, the markets joined by blanks.
+template<typename MarketText, typename SelectionText>
+QString EachRow(const QSearcher& view, MarketText marketText, SelectionText selectionText)
+{
+    QStringList markets;
+    for (int row = 0; row < view.Count(); ++row) {
+        const QStandardItem* market = view.MarketRow(row);
+        QMap<qint64, QString> selections;
+        for (int child = 0; child < market->rowCount(); ++child) {
+            const QStandardItem* selection = market->child(child);
+            selections.insert(selection->data(Qt::WhatsThisRole).toLongLong(),
+                selectionText(*selection, view.isRowHidden(child, market->index())));
+        }
+        markets << marketText(*market) + QLatin1Char(':') + selections.values().join(QString());
+    }
+    return markets.join(QLatin1Char(' '));
+}
+
+// A view as the program has it, driven through the seam: English plural
+// forms, a settings store of its own, the log as the user reads it, every
+// worker kept back.
+template<typename View = QSearcher>
+struct SeamView
+{
+    const ProgramTranslation english { "en_GB" };
+    TempSettings settings;
+    LogLines log;
+    Workers workers;
+    BasicResultsView<View> results;
+    View& view = results.view;
+};

@@ -70,15 +70,8 @@ class tst_SearchFlow : public QObject
 {
     Q_OBJECT
 
-    struct Flow
+    struct Flow : SeamView<>
     {
-        // The English plural forms come from the English translation.
-        ProgramTranslation english { "en_GB" };
-        TempSettings settings;
-        LogLines log;
-        Workers workers;
-        ResultsView results;
-        QSearcher& view = results.view;
         QSignalSpy done { &view, &QSearcher::NotifyDone };
         QSignalSpy found { &view, &QSearcher::NotifyFoundSelections };
 
@@ -374,9 +367,9 @@ private slots:
     {
         Flow flow;
         flow.searchTo({ 1 });
-        QSignalSpy checked(&flow.view, &QSearcher::NotifyCheckedChanged);
         QMarket* market = flow.view.Market(0);
         market->Selection(13)->setCheckState(Qt::Checked);
+        QSignalSpy checked(&flow.view, &QSearcher::NotifyCheckedChanged);
         flow.view.UpdatePrices();
         emit flow.prices()->Done(QJsonArray { BookOf("1.1", 300, "REMOVED") });
         QVERIFY(checked.isEmpty());
@@ -398,48 +391,6 @@ private slots:
         flow.view.setSaveOnSearch(true);
         flow.search();
         QCOMPARE(save.count(), 1);
-    }
-
-    // The real workers against a local exchange: a search, then a refresh.
-    void realWorkers()
-    {
-        HttpTestServer server;
-        LocalExchange exchange(server);
-        QBetFair::SessionToken = "session";
-        const QString betting = LocalExchange::bettingPath("api");
-        const QJsonObject range { { "from", "2030-01-01T10:00:00.000Z" }, { "to", "2030-01-01T10:01:00.000Z" } };
-        server.setRpcReply(betting, "SportsAPING/v1.0/listTimeRanges",
-            ScriptedReply::rpcResult(QJsonArray { QJsonObject { { "timeRange", range }, { "marketCount", 3 } } }));
-        server.setRpcReply(betting, "SportsAPING/v1.0/listMarketCatalogue",
-            ScriptedReply::rpcResult(Records({ 1, 2, 3 })).held());
-        int bookRequests = 0;
-        server.setRpcHandler(betting, "SportsAPING/v1.0/listMarketBook", [&bookRequests](const RecordedRequest& request) {
-            ++bookRequests;
-            QJsonArray books;
-            for (const QJsonValue& id : request.json().value("params")["marketIds"].toArray())
-                books.append(BookOf(id.toString(), 150, bookRequests > 1 ? "REMOVED" : "ACTIVE"));
-            return ScriptedReply::rpcResult(books);
-        });
-
-        TempSettings settings;
-        LogLines log;
-        ResultsView results;
-        QSignalSpy done(&results.view, &QSearcher::NotifyDone);
-        results.view.Search({ { "eventTypeIds", QJsonArray { "1" } }, { "marketCountries", QJsonArray { "GB" } } });
-        QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 1, Patience);
-        QVERIFY(results.view.IsRunning() && results.view.Count() == 0);
-        server.releaseAll();
-        QVERIFY(done.wait(Patience));
-        QCOMPARE(done.at(0).at(0).toInt(), 3);
-        QCOMPARE(results.view.Market(0)->Selection(11)->Rank(), 1);
-
-        results.view.UpdatePrices();
-        QVERIFY(done.wait(Patience));
-        QCOMPARE(done.count(), 2);
-        QCOMPARE(done.at(1).at(0).toInt(), 3);
-        QVERIFY(results.view.Market(2)->Selection(33)->IsWithdrawn());
-        QCOMPARE(log.filter(QRegularExpression("^E")), QStringList());
-        QBetFair::SessionToken.clear();
     }
 
     // What the price request asks for: traded volumes for a last-price
@@ -480,7 +431,11 @@ private slots:
         flow.workers.release = true;
         emit flow.workers.last<QSearchWorker>()->Done(QString());
         QVERIFY(flow.done.wait(Patience));
-        const QJsonObject params = server.lastRequest().json()["params"].toObject();
+        const auto requests = server.requests();
+        const auto book = std::find_if(requests.cbegin(), requests.cend(),
+            [](const RecordedRequest& request) { return request.rpcMethod().endsWith("listMarketBook"); });
+        QVERIFY(book != requests.cend());
+        const QJsonObject params = book->json()["params"].toObject();
         QCOMPARE(params["priceProjection"]["priceData"].toVariant().toStringList(), priceData);
         QBetFair::SessionToken.clear();
     }

@@ -18,6 +18,7 @@ struct ScriptedReply
     bool gzip = false; // compressed, with "Content-Encoding: gzip"
     bool chunked = false; // "Transfer-Encoding: chunked", in several chunks
     bool hold = false; // kept back until HttpTestServer::release()
+    int delayMs = 0; // sent this long after the request came, as a distant server answers
 
     static ScriptedReply json(const QJsonDocument& document, int status = 200);
     // {"jsonrpc": "2.0", "result": result, "id": 1}
@@ -36,6 +37,12 @@ struct ScriptedReply
     ScriptedReply gzipped() const { return with(&ScriptedReply::gzip); }
     ScriptedReply inChunks() const { return with(&ScriptedReply::chunked); }
     ScriptedReply held() const { return with(&ScriptedReply::hold); }
+    ScriptedReply delayed(int ms) const
+    {
+        ScriptedReply copy = *this;
+        copy.delayMs = ms;
+        return copy;
+    }
 
     // The whole HTTP/1.1 response; closing: the connection ends after it.
     QByteArray toWire(bool closing) const;

@@ -1,7 +1,8 @@
 #pragma once
 
-// Exchange data for the benchmarks: catalogue records and market books as
-// the exchange sends them, and the process's own CPU time and peak memory.
+// Exchange data for the benchmarks and the local exchange: catalogue
+// records and market books as the exchange sends them, and the process's
+// own CPU time and peak memory.
 
 #include <QJsonArray>
 #include <QJsonObject>
