@@ -228,6 +228,7 @@ private slots:
         made = workers.made.size();
         tryAll();
         QCOMPARE(workers.made.size(), made);
+        QCOMPARE(s.tabs()->tabText(MainWindow::ResultsTab), QString("Search results")); // the window not busy
         workers.finish(s.results(), 2);
         // Idle again: a refresh of the shown markets runs.
         const int refreshes = workers.count<QPriceUpdater>();
