@@ -1,5 +1,5 @@
 #include "FakeExchange.h"
-#include "MarketSpec.h"
+#include "MarketLine.h"
 #include "ProgramTranslation.h"
 #include "QCanceller.h"
 #include "QGetFunds.h"
@@ -31,8 +31,8 @@ struct Table : SeamView<>
     {
         for (const QString& text : markets.split(';')) {
             auto* market = new QMarket;
-            market->AppendTo(results.model().invisibleRootItem(), Spec(text).catalogue());
-            market->Update(Spec(text).book());
+            market->AppendTo(results.model().invisibleRootItem(), MarketLine(text).catalogue());
+            market->Update(MarketLine(text).book());
         }
         for (const QString& entry : ticked.split(';', Qt::SkipEmptyParts)) {
             QMarket* market = view.Market(entry.section(':', 0, 0).toInt() - 1);

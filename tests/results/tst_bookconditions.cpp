@@ -9,7 +9,7 @@
 #include "QSelection.h"
 #include "QSportsCatalog.h"
 #include "QStatus.h"
-#include "MarketSpec.h"
+#include "MarketLine.h"
 #include "QScoresWorker.h"
 #include "ResultsFlow.h"
 #include "ResultsView.h"
@@ -177,13 +177,13 @@ private slots:
     void selection()
     {
         QFETCH(QJsonObject, filter);
-        const Spec spec(FETCH(QString, market));
+        const MarketLine line(FETCH(QString, market));
         QStandardItemModel model;
         auto* market = new QMarket;
-        market->AppendTo(model.invisibleRootItem(), spec.catalogue());
-        market->Update(spec.book());
+        market->AppendTo(model.invisibleRootItem(), line.catalogue());
+        market->Update(line.book());
         const SelectionCondition entry(filter.value("sel").toArray().at(0).toObject());
-        const QSelection* selection = market->Selection(spec.n * 10 + FETCH(int, runner));
+        const QSelection* selection = market->Selection(line.n * 10 + FETCH(int, runner));
         const bool teamSport = QCatalog::sports->IsTeamSport(market->EventTypeId());
         QCOMPARE(int(TestSelection(entry, filter, *selection, teamSport)), FETCH(int, outcome));
     }
@@ -290,16 +290,16 @@ private slots:
         QSignalSpy found(&view, &QSearcher::NotifyFoundSelections);
         QSignalSpy done(&view, &QSearcher::NotifyDone);
         view.Search(Filter({ Any(SelectionProperty::Back, NumberComparison::Between, "1.01", "6") }));
-        emit workers.last<QSearchWorker>()->FoundMarkets({ Spec("1").catalogue(), Spec("2").catalogue(), Spec("3").catalogue() });
+        emit workers.last<QSearchWorker>()->FoundMarkets({ MarketLine("1").catalogue(), MarketLine("2").catalogue(), MarketLine("3").catalogue() });
         emit workers.last<QSearchWorker>()->Done(QString());
-        emit workers.last<QPriceUpdater>()->Done({ Spec("1").book(), Spec("2").book(), Spec("3 backs=2,7,8").book() });
+        emit workers.last<QPriceUpdater>()->Done({ MarketLine("1").book(), MarketLine("2").book(), MarketLine("3 backs=2,7,8").book() });
         emit workers.last<QPriceUpdater>()->Done(QString());
         QCOMPARE(RowIds(view), (QStringList { "1.1", "1.2", "1.3" }));
         QCOMPARE(found.count(), 1);
         QCOMPARE(found.at(0).at(0).toInt(), 7);
 
         view.UpdatePrices();
-        emit workers.last<QPriceUpdater>()->Done({ Spec("1 out=3").book(), Spec("2 backs=7,8,9").book(), Spec("3").book() });
+        emit workers.last<QPriceUpdater>()->Done({ MarketLine("1 out=3").book(), MarketLine("2 backs=7,8,9").book(), MarketLine("3").book() });
         emit workers.last<QPriceUpdater>()->Done(QString());
         QCOMPARE(RowIds(view), (QStringList { "1.1", "1.3" }));
         QCOMPARE(States(view), "1.1:330 1.3:333");
@@ -310,7 +310,7 @@ private slots:
 
         // A market that fails goes even when the price step then ends in an error.
         view.UpdatePrices();
-        emit workers.last<QPriceUpdater>()->Done({ Spec("3 backs=7,8,9").book() });
+        emit workers.last<QPriceUpdater>()->Done({ MarketLine("3 backs=7,8,9").book() });
         emit workers.last<QPriceUpdater>()->Done(QString("Network error: Connection closed"));
         QCOMPARE(RowIds(view), QStringList { "1.1" });
         QCOMPARE(done.at(2).at(0).toInt(), 0);

@@ -2,7 +2,7 @@
 #include "ConditionIds.h"
 #include "FakeExchange.h"
 #include "FilterBuilder.h"
-#include "MarketSpec.h"
+#include "MarketLine.h"
 #include "ProgramTranslation.h"
 #include "QMarket.h"
 #include "QMarketPLGetter.h"

@@ -1,4 +1,4 @@
-#include "MarketSpec.h"
+#include "MarketLine.h"
 #include "ProgramTranslation.h"
 #include "QMarket.h"
 #include "QSelection.h"
@@ -48,10 +48,10 @@ class tst_SelectionRules : public QObject
         Rows()
         {
             for (const QString& text : Tree.split(';')) {
-                const Spec spec(text);
+                const MarketLine line(text);
                 auto* market = new QMarket;
-                market->AppendTo(results.model().invisibleRootItem(), spec.catalogue());
-                market->Update(spec.book());
+                market->AppendTo(results.model().invisibleRootItem(), line.catalogue());
+                market->Update(line.book());
             }
             view.Market(0)->Selection(12)->SetMatchState(3);
             view.setRowHidden(1, view.MarketRow(2)->index(), true);

@@ -15,7 +15,7 @@
 // runners, "winners=", "volume=" (300), "active=", "bookonly" (no catalogue
 // record); "rK.key=value" sets runner K's lay, last, matched, unmatched, share
 // of the volume, or a runner-metadata key (upper case).
-struct Spec
+struct MarketLine
 {
     int n = 0;
     QString sport = "1";
@@ -29,7 +29,7 @@ struct Spec
     bool bookOnly = false;
     QHash<int, QHash<QString, QString>> runner;
 
-    explicit Spec(const QString& text)
+    explicit MarketLine(const QString& text)
     {
         const QStringList words = text.simplified().split(' ');
         n = words.at(0).toInt();
@@ -119,9 +119,9 @@ inline QJsonArray Catalogue(const QString& markets)
 {
     QJsonArray records;
     for (const QString& text : markets.split(';')) {
-        const Spec spec(text);
-        if (!spec.bookOnly)
-            records.append(spec.catalogue());
+        const MarketLine line(text);
+        if (!line.bookOnly)
+            records.append(line.catalogue());
     }
     return records;
 }
@@ -130,7 +130,7 @@ inline QJsonArray Books(const QString& markets)
 {
     QJsonArray books;
     for (const QString& text : markets.split(';'))
-        books.append(Spec(text).book());
+        books.append(MarketLine(text).book());
     return books;
 }
 
