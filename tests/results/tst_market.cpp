@@ -289,14 +289,22 @@ private slots:
         QVERIFY(!row.market->font().bold());
     }
 
-    // A book taking away a ticked runner is reported once.
+    // A book taking away a ticked runner is reported once, wherever the runner stands in the book.
+    void droppedTick_data()
+    {
+        QTest::addColumn<QStringList>("runners");
+        const QString removed = Runner(12, 3, 0, 1, R"("status": "REMOVED")");
+        QTest::newRow("last in the book") << QStringList { Runner(11, 2, 0), removed };
+        QTest::newRow("another runner after it") << QStringList { Runner(11, 2, 0), removed, Runner(13, 6, 0) };
+    }
+
     void droppedTick()
     {
         Row row;
         row.selection(12)->setCheckState(Qt::Checked);
         row.market->Update(Book(ThreeRunners));
         QVERIFY(!row.market->TakeDroppedTicks());
-        row.market->Update(Book({ Runner(11, 2, 0), Runner(12, 3, 0, 1, R"("status": "REMOVED")") }));
+        row.market->Update(Book(FETCH(QStringList, runners)));
         QVERIFY(row.market->TakeDroppedTicks());
         QVERIFY(!row.market->TakeDroppedTicks());
     }
