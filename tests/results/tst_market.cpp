@@ -84,6 +84,9 @@ class tst_Market : public QObject
 private slots:
     void initTestCase()
     {
+        // One hour ahead of UTC all year, before any time is shown: start
+        // times must be turned into local time.
+        qputenv("TZ", "Etc/GMT-1");
         InitResultTables(catalogs.path());
     }
 
@@ -153,10 +156,10 @@ private slots:
     {
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("today") << QDate::currentDate().toString(Qt::ISODate) + "T15:30:00.000Z" << "15:30";
+        QTest::newRow("today") << QDate::currentDate().toString(Qt::ISODate) + "T15:30:00.000Z" << "16:30";
         QTest::newRow("today, no milliseconds") << QDate::currentDate().toString(Qt::ISODate) + "T15:30:00Z"
-                                                << "15:30";
-        QTest::newRow("another day") << "2026-12-05T15:30:00.000Z" << "5 Dec 15:30";
+                                                << "16:30";
+        QTest::newRow("another day") << "2026-12-05T15:30:00.000Z" << "5 Dec 16:30";
     }
 
     void startTime()
