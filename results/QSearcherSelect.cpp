@@ -43,6 +43,8 @@ void QSearcher::itemChecked(QStandardItem* item)
     if (item || !updatesEnabled())
         return;
     UpdateCheckedCount();
+    // A market with ticks has a bold title, which may need more room.
+    resizeColumnToContents(ColName);
     emit ManualSelection();
 }
 
