@@ -378,6 +378,33 @@ private slots:
         QCOMPARE(records.texts, QStringList({ "<b>x" }));
     }
 
+    // Each row of the fixed choice lists fits its closed box, in English and in the longer Russian.
+    void rowsShownWhole_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("English") << "";
+        QTest::newRow("Russian") << "ru_RU";
+    }
+
+    void rowsShownWhole()
+    {
+        QFETCH(QString, language);
+        const ProgramTranslation translation(language);
+        TabOnStore t;
+        for (const char* name : { "Confirm", "LoginType", "ProxyType", "UpdatesPeriod" }) {
+            QComboBox* combo = t.combo(name);
+            t.showPageOf(combo);
+            QVERIFY(QTest::qWaitForWindowExposed(&t.tab));
+            QStyleOptionComboBox option;
+            option.initFrom(combo);
+            const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
+            for (int row = 0; row < combo->count(); ++row) {
+                const QString text = combo->itemText(row);
+                QVERIFY2(combo->fontMetrics().horizontalAdvance(text) <= field.width() - 2, qPrintable(text));
+            }
+        }
+    }
+
     // Run with TW_SHOT_DIR set to keep pictures of every page (the login page in both schemes)
     // and of the terms, in both languages, with a proxy and a recipient marked.
     void screenshots()
