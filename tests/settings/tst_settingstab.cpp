@@ -152,6 +152,8 @@ private slots:
         QCOMPARE(rows, stored ? QList<int>({ 2, 2, 2, 0 }) : QList<int>({ 0, 0, 0, 1 }));
         QCOMPARE(t.combo("Language")->currentData().toString(), stored ? "ru" : "en");
         QCOMPARE(t.edit("SMTPport")->text(), stored ? "587" : "25");
+        QCOMPARE(t.edit("ProxyPort")->text(), stored ? "3128" : "8080");
+        QCOMPARE(t.edit("ProxyServer")->text(), stored ? "proxy.example" : "");
         QCOMPARE(t.edit("BetFairLogin")->text(), stored ? "someone" : "");
         QCOMPARE(t.edit("SMTPusername")->text(), stored ? "user" : "");
         QVERIFY(t.tab.findChild<QLabel*>("LastChecked")->isHidden());
