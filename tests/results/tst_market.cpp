@@ -84,6 +84,9 @@ class tst_Market : public QObject
 private slots:
     void initTestCase()
     {
+        // One hour ahead of UTC all year, before any time is shown: start
+        // times must be turned into local time.
+        qputenv("TZ", "Etc/GMT-1");
         InitResultTables(catalogs.path());
     }
 
@@ -153,10 +156,10 @@ private slots:
     {
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("today") << QDate::currentDate().toString(Qt::ISODate) + "T15:30:00.000Z" << "15:30";
+        QTest::newRow("today") << QDate::currentDate().toString(Qt::ISODate) + "T15:30:00.000Z" << "16:30";
         QTest::newRow("today, no milliseconds") << QDate::currentDate().toString(Qt::ISODate) + "T15:30:00Z"
-                                                << "15:30";
-        QTest::newRow("another day") << "2026-12-05T15:30:00.000Z" << "5 Dec 15:30";
+                                                << "16:30";
+        QTest::newRow("another day") << "2026-12-05T15:30:00.000Z" << "5 Dec 16:30";
     }
 
     void startTime()
@@ -289,14 +292,22 @@ private slots:
         QVERIFY(!row.market->font().bold());
     }
 
-    // A book taking away a ticked runner is reported once.
+    // A book taking away a ticked runner is reported once, wherever the runner stands in the book.
+    void droppedTick_data()
+    {
+        QTest::addColumn<QStringList>("runners");
+        const QString removed = Runner(12, 3, 0, 1, R"("status": "REMOVED")");
+        QTest::newRow("last in the book") << QStringList { Runner(11, 2, 0), removed };
+        QTest::newRow("another runner after it") << QStringList { Runner(11, 2, 0), removed, Runner(13, 6, 0) };
+    }
+
     void droppedTick()
     {
         Row row;
         row.selection(12)->setCheckState(Qt::Checked);
         row.market->Update(Book(ThreeRunners));
         QVERIFY(!row.market->TakeDroppedTicks());
-        row.market->Update(Book({ Runner(11, 2, 0), Runner(12, 3, 0, 1, R"("status": "REMOVED")") }));
+        row.market->Update(Book(FETCH(QStringList, runners)));
         QVERIFY(row.market->TakeDroppedTicks());
         QVERIFY(!row.market->TakeDroppedTicks());
     }

@@ -179,6 +179,34 @@ private slots:
         QCOMPARE(t.edit("SMTPport")->property("isError"), QVariant(true));
     }
 
+    // A stored row from the combo's row count on gives its default row; above all a damaged level
+    // never becomes level 2, where bets go without a question.
+    void storedRowPastTheList_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<int>("row");
+        QTest::newRow("Confirm 3") << "Confirm" << QVariant(3) << 0;
+        QTest::newRow("Confirm 4") << "Confirm" << QVariant(4) << 0;
+        QTest::newRow("Confirm -1") << "Confirm" << QVariant(-1) << 0;
+        QTest::newRow("Confirm text") << "Confirm" << QVariant("None") << 0;
+        QTest::newRow("LoginType 2") << "LoginType" << QVariant(2) << 1;
+        QTest::newRow("LoginType text") << "LoginType" << QVariant("API") << 1;
+        QTest::newRow("ProxyType 4") << "ProxyType" << QVariant(4) << 0;
+        QTest::newRow("UpdatesPeriod 3") << "UpdatesPeriod" << QVariant(3) << 0;
+    }
+
+    void storedRowPastTheList()
+    {
+        QFETCH(QString, name);
+        QFETCH(QVariant, stored);
+        QFETCH(int, row);
+        SetInteractiveLevel(QConfirm::None);
+        TabOnStore t({ { name, stored } });
+        QCOMPARE(InteractionLevel(), int(QConfirm::All));
+        QCOMPARE(t.combo(qPrintable(name))->currentIndex(), row);
+    }
+
     // A user's click, key or typing stores exactly its key and takes effect; code stores nothing.
     void userChanges_data()
     {
