@@ -251,13 +251,13 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>The help pages could not be loaded from %1. Please check your internet connection and open the help again later.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>It looks like BetFair is forbidden from your current location.
 
 Try to set a proxy from Settings - Connection - Proxy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The help pages could not be loaded from %1. Please check your internet connection; the help is loaded again at the next start.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
