@@ -1574,7 +1574,7 @@ http://%2/</translation>
     <message>
         <source>TERMS</source>
         <translation>&lt;h3&gt;Условия использования Tarnwickstone&lt;/h3&gt;
-&lt;ol&gt;
+&lt;ol style=&apos;margin-bottom: 0px&apos;&gt;
 &lt;li&gt;&lt;b&gt;Программа&lt;/b&gt;
 &lt;ol&gt;
 &lt;li&gt;Tarnwickstone ищет рынки биржи Betfair по заданным вами условиям и выполняет действия с выбранными вами вариантами.&lt;/li&gt;
