@@ -224,7 +224,8 @@ private slots:
         for (int i = 0; i < before; ++i)
             window.ShowChart("1.10", i, "Old", true);
         const QString old = parts.titles();
-        const QList<QPointer<QBetFairChart>> oldTiles(parts.tiles().cbegin(), parts.tiles().cend());
+        const QList<QBetFairChart*> shown = parts.tiles();
+        const QList<QPointer<QBetFairChart>> oldTiles(shown.cbegin(), shown.cend());
         window.resize(500, 500);
 
         SetInteractiveLevel(level);
