@@ -9,6 +9,7 @@
 #include "QPriceValidator.h"
 #include "QSelection.h"
 #include "ResultTexts.h"
+#include "TickedSelections.h"
 
 #include <QColor>
 #include <QPointer>
@@ -17,11 +18,12 @@
 #include <cmath>
 
 // Bets placed on the ticked selections, and their unmatched bets cancelled.
-// The rows to act on are collected first: the questions are modal, and a
-// refresh or a search run inside one may change the rows.
+// The rows to bet on are copied first: the questions are modal, and a
+// refresh or a search run inside one may change or remove the rows.
 
 namespace {
 
+// A ticked runner as the action found it.
 struct Ticked
 {
     qint64 selectionId = 0;
@@ -29,31 +31,23 @@ struct Ticked
     bool withdrawn = false;
 };
 
-struct TickedMarket
+struct SlipMarket
 {
     QString id;
     QString text;
     QList<Ticked> selections;
 };
 
-// The markets with ticked selections in row order, their ticked selections
-// in row order, hidden rows included.
-QList<TickedMarket> CollectTicked(const QSearcher& view)
+QList<SlipMarket> Copied(const QVector<TickedMarket>& ticked)
 {
-    QList<TickedMarket> markets;
-    for (int row = 0; row < view.Count(); ++row) {
-        QMarket* market = view.Market(row);
-        if (!market || market->CheckedCount() == 0)
-            continue;
-        TickedMarket ticked { market->data(Qt::WhatsThisRole).toString(), market->text(), {} };
-        for (int child = 0; child < market->rowCount(); ++child) {
-            const auto* selection = dynamic_cast<const QSelection*>(market->child(child));
-            if (selection && selection->data(Qt::CheckStateRole).toInt() == Qt::Checked) {
-                ticked.selections.append({ selection->data(Qt::WhatsThisRole).toLongLong(), selection->text(),
-                    selection->IsWithdrawn() || !selection->isEnabled() });
-            }
+    QList<SlipMarket> markets;
+    for (const TickedMarket& market : ticked) {
+        SlipMarket copy { market.market->data(Qt::WhatsThisRole).toString(), market.market->text(), {} };
+        for (const QSelection* selection : market.selections) {
+            copy.selections.append({ selection->data(Qt::WhatsThisRole).toLongLong(), selection->text(),
+                selection->IsWithdrawn() || !selection->isEnabled() });
         }
-        markets.append(ticked);
+        markets.append(copy);
     }
     return markets;
 }
@@ -118,7 +112,7 @@ void QSearcher::Bet(bool Back, double Price, double Amount, QBetPlacer::AmountTy
     int accepted = 0;
     double total = 0;
     bool yesToAll = false;
-    for (const TickedMarket& market : CollectTicked(*this)) {
+    for (const SlipMarket& market : Copied(TickedSelections(*this))) {
         QList<QBetPlacer::QBet> bets;
         for (const Ticked& selection : market.selections) {
             if (stakeCents < 0)
@@ -264,9 +258,10 @@ void QSearcher::FundsReceived(const QString& wallet, double funds)
 void QSearcher::CancelBets(bool back, bool lay)
 {
     QHash<QString, QList<qlonglong>> request;
-    for (const TickedMarket& market : CollectTicked(*this)) {
-        for (const Ticked& selection : market.selections)
-            request[market.id].append(selection.selectionId);
+    for (const TickedMarket& ticked : TickedSelections(*this)) {
+        const QString marketId = ticked.market->data(Qt::WhatsThisRole).toString();
+        for (const QSelection* selection : ticked.selections)
+            request[marketId].append(selection->data(Qt::WhatsThisRole).toLongLong());
     }
     if (request.isEmpty()) {
         QLog::Write(QLog::QLogType::Warning, tr("No markets to retreive bets"));

@@ -12,7 +12,7 @@ QVector<TickedMarket> TickedSelections(const QSearcher& view)
             continue;
         TickedMarket entry { market, {} };
         for (int child = 0; child < market->rowCount(); ++child) {
-            QStandardItem* selection = market->child(child);
+            auto* selection = dynamic_cast<QSelection*>(market->child(child));
             if (selection && selection->checkState() == Qt::Checked)
                 entry.selections.append(selection);
         }

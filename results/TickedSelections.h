@@ -1,17 +1,18 @@
 #pragma once
 
+#include "QSelection.h"
+
 #include <QVariant>
 #include <QVector>
 
 class QMarket;
 class QSearcher;
-class QStandardItem;
 
 // A market row with its ticked selection rows (column 0 of each).
 struct TickedMarket
 {
     QMarket* market = nullptr;
-    QVector<QStandardItem*> selections;
+    QVector<QSelection*> selections;
 };
 
 // The ticked selections in the order every action on them takes: market
