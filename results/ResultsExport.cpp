@@ -94,19 +94,28 @@ QString XmlChars(const QString& text)
     return kept;
 }
 
+// A reader turns a tab or a line break written as it is in an attribute
+// into a blank; written as references they come back.
 QString XmlAttributeText(const QString& text)
 {
     return XmlChars(text)
         .replace(QLatin1Char('&'), QLatin1String("&amp;"))
         .replace(QLatin1Char('<'), QLatin1String("&lt;"))
-        .replace(QLatin1Char('"'), QLatin1String("&quot;"));
+        .replace(QLatin1Char('"'), QLatin1String("&quot;"))
+        .replace(QLatin1Char('\t'), QLatin1String("&#9;"))
+        .replace(QLatin1Char('\n'), QLatin1String("&#10;"))
+        .replace(QLatin1Char('\r'), QLatin1String("&#13;"));
 }
 
 // A "]]>" in the text would end the section early: it is split across two.
+// A reader turns a carriage return inside a section into a line feed: it
+// stands between two sections as a reference.
 QString CData(const QString& text)
 {
     return QLatin1String("<![CDATA[")
-        + XmlChars(text).replace(QLatin1String("]]>"), QLatin1String("]]]]><![CDATA[>"))
+        + XmlChars(text)
+              .replace(QLatin1String("]]>"), QLatin1String("]]]]><![CDATA[>"))
+              .replace(QLatin1Char('\r'), QLatin1String("]]>&#13;<![CDATA["))
         + QLatin1String("]]>");
 }
 

@@ -84,6 +84,29 @@ QList<QStringList> parseCsv(const QString& text)
     return rows;
 }
 
+// The market names (attributes) and runner names (sections) an XML reader gets from an export.
+struct XmlNames
+{
+    QStringList markets, runners;
+    QString error;
+};
+
+XmlNames readXml(const QByteArray& xml)
+{
+    XmlNames read;
+    QXmlStreamReader reader(xml);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement() && reader.name() == QLatin1String("market"))
+            read.markets << reader.attributes().value("name").toString();
+        if (reader.isStartElement() && reader.name() == QLatin1String("selection"))
+            read.runners << reader.readElementText();
+    }
+    if (reader.hasError())
+        read.error = reader.errorString();
+    return read;
+}
+
 // The answer of the save dialog, and what it was asked.
 struct SaveDialog : FakeUser
 {
@@ -226,20 +249,37 @@ private slots:
         QCOMPARE(rows[1], (QStringList { marketName, "1.77", "Wed Jul 1 12:00:00 2026", "71", "1", runnerName }));
         QCOMPARE(rows[2].value(5), "Plain");
 
-        const QByteArray xml = written(ticked, Format::Xml, false, false, false);
-        QXmlStreamReader reader(xml);
-        QStringList names;
-        QString attribute;
-        while (!reader.atEnd()) {
-            reader.readNext();
-            if (reader.isStartElement() && reader.name() == QLatin1String("market"))
-                attribute = reader.attributes().value("name").toString();
-            if (reader.isStartElement() && reader.name() == QLatin1String("selection"))
-                names << reader.readElementText();
-        }
-        QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
-        QCOMPARE(attribute, QString(marketName).remove(QChar(0x0B)));
-        QCOMPARE(names, (QStringList { QString::fromUtf8("Say \"No\" ]]> <now> & then\tgo \xF0\x9F\x90\x8E"), "Plain", "x" }));
+        const XmlNames read = readXml(written(ticked, Format::Xml, false, false, false));
+        QVERIFY2(read.error.isEmpty(), qPrintable(read.error));
+        QCOMPARE(read.markets, QStringList { QString(marketName).remove(QChar(0x0B)) });
+        QCOMPARE(read.runners, (QStringList { QString::fromUtf8("Say \"No\" ]]> <now> & then\tgo \xF0\x9F\x90\x8E"), "Plain", "x" }));
+    }
+
+    // A tab, a line feed or a carriage return in a market's name (an attribute) or a runner's (a section):
+    // a reader gets the name back as it was, not with a blank or a line feed in its place.
+    void breaksReadBack_data()
+    {
+        QTest::addColumn<QString>("race");
+        QTest::addColumn<QString>("runner");
+        QTest::newRow("tab in a market") << "5f\tHcap" << "Quick";
+        QTest::newRow("line feed in a market") << "5f\nHcap" << "Quick";
+        QTest::newRow("carriage return in a market") << "5f\rHcap" << "Quick";
+        QTest::newRow("tab in a runner") << "5f Hcap" << "Quick\tStep";
+        QTest::newRow("line feed in a runner") << "5f Hcap" << "Quick\nStep";
+        QTest::newRow("carriage return in a runner") << "5f Hcap" << "Quick\rStep";
+    }
+
+    void breaksReadBack()
+    {
+        QFETCH(QString, race);
+        QFETCH(QString, runner);
+        TickedMarkets results;
+        QMarket* market = results.add("1.9", 7, R"({"venue": "Ayr"})", race, "2026-07-01T12:00:00Z", { "91:" + runner });
+        results.tick(market, 0);
+        const XmlNames read = readXml(written(TickedSelections(results.view), Format::Xml, false, false, false));
+        QVERIFY2(read.error.isEmpty(), qPrintable(read.error));
+        QCOMPARE(read.markets, QStringList { "Horse Racing → Ayr → " + race });
+        QCOMPARE(read.runners, QStringList { runner });
     }
 
     // Text and CSV in the platform's encoding, marked only when it is a Unicode one; XML always UTF-8.
