@@ -68,12 +68,13 @@ void MainWindow::LoadHelp()
     connect(ui->helpView, &QWebView::loadFinished, this, [this, address](bool loaded) {
         if (loaded)
             return;
-        // Nothing of the help is kept here: say where it lives instead of a blank page.
+        // Nothing of the help is kept here: say where it lives instead of a blank
+        // page. The page is loaded once a run, so a later visit finds this again.
         ui->helpView->setHtml(
             QStringLiteral("<html><body style=\"font-family: sans-serif\"><h3>%1</h3><p>%2</p></body></html>")
                 .arg(tr("The help is not available").toHtmlEscaped(),
                     tr("The help pages could not be loaded from %1. Please check your internet "
-                       "connection and open the help again later.")
+                       "connection; the help is loaded again at the next start.")
                         .toHtmlEscaped()
                         .arg(address.toDisplayString().toHtmlEscaped())));
     });

@@ -45,6 +45,7 @@ QBetFairChart::QBetFairChart(QWidget* parent, const QString& marketID)
 {
     ui->setupUi(this);
     setPalette(QPalette(Qt::white));
+    ui->verticalLayout->setAlignment(ui->label, Qt::AlignHCenter);
     // Otherwise the negative margins of the crop are read as none at all.
     ui->label->setAttribute(Qt::WA_ContentsMarginsRespectsSafeArea, false);
     connect(&manager, &QNetworkAccessManager::finished, this, &QBetFairChart::requestFinished);
@@ -103,10 +104,11 @@ void QBetFairChart::requestFinished(QNetworkReply* reply)
         return;
     }
     ui->label->setWordWrap(false);
-    ui->label->setMaximumWidth(QWIDGETSIZE_MAX);
     ui->label->setPixmap(QPixmap::fromImage(image));
     ui->label->setContentsMargins(ImageCrop);
-    ui->label->adjustSize();
+    // The crop holds only at the image's own size: a label stretched to a
+    // wider title would centre the image and show the bands again.
+    ui->label->setFixedSize(ui->label->sizeHint());
     adjustSize();
 }
 
@@ -115,7 +117,8 @@ void QBetFairChart::showText(const QString& text)
     // The crop is meant for the image; it would cut into a text.
     ui->label->setContentsMargins(QMargins());
     ui->label->setWordWrap(true);
-    ui->label->setMaximumWidth(TextWidth);
+    ui->label->setMinimumSize(0, 0);
+    ui->label->setMaximumSize(TextWidth, QWIDGETSIZE_MAX);
     ui->label->setText(text);
     ui->label->adjustSize();
     adjustSize();

@@ -3,6 +3,7 @@
 #include "JsonIds.h"
 #include "QCatalog.h"
 #include "QSearcher.h"
+#include "QSearcherModel.h"
 #include "QSelection.h"
 #include "QSportsCatalog.h"
 #include "QStatus.h"
@@ -177,13 +178,19 @@ void QMarket::Update(const QJsonObject& book)
     volume->setData(QStringLiteral("%L1").arg(total, 0, 'f', total < 10 ? 2 : total < 100 ? 1 : 0), Qt::DisplayRole);
 
     int withdrawn = 0;
+    bool dropped = false;
     for (const QJsonValue& entry : runners) {
         const QJsonObject runner = entry.toObject();
         QSelection* selection = Selection(JsonId(runner.value(QLatin1String("selectionId"))));
         const bool ticked = selection->checkState() != Qt::Unchecked;
         selection->Update(runner, total);
-        droppedTicks |= ticked && selection->checkState() == Qt::Unchecked;
+        dropped |= ticked && selection->checkState() == Qt::Unchecked;
         withdrawn += selection->IsWithdrawn();
+    }
+    if (dropped) {
+        droppedTicks = true;
+        // The box follows the selections still running, as after a hand tick.
+        setData(int(QSearcherModel::SharedTick(*this)), Qt::CheckStateRole);
     }
 
     setData(withdrawn, QSearcher::WithdrawnCountRole);

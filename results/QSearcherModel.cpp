@@ -62,17 +62,22 @@ bool QSearcherModel::setData(const QModelIndex& index, const QVariant& value, in
     }
     const bool result = QStandardItemModel::setData(index, given, role);
 
-    if (QStandardItem* parent = item->parent()) {
-        const int state = item->data(Qt::CheckStateRole).toInt();
-        int parentState = state;
-        for (int row = 0; row < parent->rowCount(); ++row) {
-            const QStandardItem* child = parent->child(row, 0);
-            if (child && child->isEnabled() && child->data(Qt::CheckStateRole).toInt() != state) {
-                parentState = Qt::PartiallyChecked;
-                break;
-            }
-        }
-        parent->setData(parentState, Qt::CheckStateRole);
-    }
+    if (QStandardItem* parent = item->parent())
+        parent->setData(int(SharedTick(*parent)), Qt::CheckStateRole);
     return result;
+}
+
+Qt::CheckState QSearcherModel::SharedTick(const QStandardItem& market)
+{
+    int shared = -1;
+    for (int row = 0; row < market.rowCount(); ++row) {
+        const QStandardItem* child = market.child(row, 0);
+        if (!child || !child->isEnabled())
+            continue;
+        const int state = child->data(Qt::CheckStateRole).toInt();
+        if (shared >= 0 && state != shared)
+            return Qt::PartiallyChecked;
+        shared = state;
+    }
+    return shared < 0 ? Qt::Unchecked : Qt::CheckState(shared);
 }

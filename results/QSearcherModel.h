@@ -27,6 +27,11 @@ public:
     // A selection row holds a boolean true under KindRole in column 0.
     static bool IsSelectionRow(const QModelIndex& index);
 
+    // A market's box: the state its enabled selections share, partly checked
+    // when they differ, unchecked when none is enabled. Withdrawn rows are
+    // disabled and never count.
+    static Qt::CheckState SharedTick(const QStandardItem& market);
+
 private:
     bool showCountryFlags = true;
     bool showCountryName = true;

@@ -1,6 +1,7 @@
 #include "QSearcher.h"
 
 #include "QMarket.h"
+#include "QSearcherModel.h"
 #include "QSelection.h"
 #include "QSportsCatalog.h"
 #include "SelectionRules.h"
@@ -21,21 +22,14 @@ void QSearcher::Select(const QString& data)
         if (!market)
             continue;
         const bool team = QCatalog::sports && QCatalog::sports->IsTeamSport(market->EventTypeId());
-        int enabled = 0;
-        int ticked = 0;
         for (int child = 0; child < market->rowCount(); ++child) {
             auto* selection = dynamic_cast<QSelection*>(market->child(child));
             if (!selection)
                 continue;
             const bool tick = RuleTicks(data, *selection, *market, team);
             selection->setData(int(tick ? Qt::Checked : Qt::Unchecked), Qt::CheckStateRole);
-            // The market's box follows its enabled rows, as the model's own
-            // propagation counts them.
-            enabled += selection->isEnabled();
-            ticked += tick;
         }
-        const Qt::CheckState state = ticked == 0 ? Qt::Unchecked : ticked == enabled ? Qt::Checked : Qt::PartiallyChecked;
-        market->setData(int(state), Qt::CheckStateRole);
+        market->setData(int(QSearcherModel::SharedTick(*market)), Qt::CheckStateRole);
     }
     resizeColumns();
     ColumnsChanged();
@@ -49,6 +43,8 @@ void QSearcher::itemChecked(QStandardItem* item)
     if (item || !updatesEnabled())
         return;
     UpdateCheckedCount();
+    // A market with ticks has a bold title, which may need more room.
+    resizeColumnToContents(ColName);
     emit ManualSelection();
 }
 

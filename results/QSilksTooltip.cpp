@@ -75,6 +75,7 @@ void QSilksTooltip::RequestImage(const QString& fileName)
     auto* request = new QMarkedRequest(url);
     connect(request, &QMarkedRequest::finished, this, &QSilksTooltip::Finished);
     QNetworkReply* reply = QMarkedRequest::Send(request, QByteArray());
+    transfer = reply;
     connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64) {
         if (received > MaxImageBytes && !imageTooLarge) {
             imageTooLarge = true;
@@ -117,5 +118,8 @@ void QSilksTooltip::mousePressEvent(QMouseEvent*)
 void QSilksTooltip::closeEvent(QCloseEvent* event)
 {
     closed = true;
+    // Nothing would read the rest, nor bound its size any more.
+    if (transfer && transfer->isRunning())
+        transfer->abort();
     QWidget::closeEvent(event);
 }

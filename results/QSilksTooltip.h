@@ -3,6 +3,7 @@
 #include "QMarkedRequest.h"
 
 #include <QJsonObject>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -44,6 +45,8 @@ private:
     void RequestImage(const QString& fileName);
 
     QLabel* image = nullptr;
+    // The image transfer while it runs; stopped when the tooltip closes.
+    QPointer<QNetworkReply> transfer;
     bool imageTooLarge = false;
     bool closed = false;
 };

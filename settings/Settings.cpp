@@ -21,6 +21,8 @@
 #include <QNetworkProxyFactory>
 #include <QRegExpValidator>
 #include <QSettings>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QUrl>
 
 namespace {
@@ -43,6 +45,20 @@ void SetStoredRow(QComboBox* combo, const QVariant& stored, int defaultRow)
     combo->setCurrentIndex(isNumber && row >= 0 && row < combo->count() ? row : defaultRow);
 }
 
+// Qt sizes a combo box by the ink of its longest row, which in Cyrillic is
+// several pixels narrower than the row as drawn: its end was cut off.
+void FitWholeRows(QComboBox* combo)
+{
+    int widest = 0;
+    for (int row = 0; row < combo->count(); ++row)
+        widest = qMax(widest, combo->fontMetrics().horizontalAdvance(combo->itemText(row)));
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.frame = combo->hasFrame();
+    combo->setMinimumWidth(
+        combo->style()->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(widest, 0), combo).width());
+}
+
 } // namespace
 
 Settings::Settings(QWidget* parent)
@@ -50,6 +66,8 @@ Settings::Settings(QWidget* parent)
     , ui(new Ui::SettingsForm)
 {
     ui->setupUi(this);
+    for (QComboBox* combo : { ui->Confirm, ui->LoginType, ui->ProxyType, ui->UpdatesPeriod })
+        FitWholeRows(combo);
 
     ui->ProxyPort->setValidator(new QIntValidator(1, 65535, ui->ProxyPort));
     ui->ProxyServer->setValidator(

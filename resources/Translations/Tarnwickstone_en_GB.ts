@@ -251,13 +251,13 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>The help pages could not be loaded from %1. Please check your internet connection and open the help again later.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>It looks like BetFair is forbidden from your current location.
 
 Try to set a proxy from Settings - Connection - Proxy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The help pages could not be loaded from %1. Please check your internet connection; the help is loaded again at the next start.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1555,7 +1555,7 @@ http://%2/</source>
     <message>
         <source>TERMS</source>
         <translation>&lt;h3&gt;Tarnwickstone terms and conditions&lt;/h3&gt;
-&lt;ol&gt;
+&lt;ol style=&apos;margin-bottom: 0px&apos;&gt;
 &lt;li&gt;&lt;b&gt;The program&lt;/b&gt;
 &lt;ol&gt;
 &lt;li&gt;Tarnwickstone searches the markets of the Betfair exchange by the conditions you set, and acts on the selections you choose.&lt;/li&gt;

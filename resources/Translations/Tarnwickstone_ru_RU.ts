@@ -251,16 +251,16 @@
         <translation>Справка недоступна</translation>
     </message>
     <message>
-        <source>The help pages could not be loaded from %1. Please check your internet connection and open the help again later.</source>
-        <translation>Не удалось загрузить страницы справки с %1. Проверьте подключение к интернету и откройте справку позже.</translation>
-    </message>
-    <message>
         <source>It looks like BetFair is forbidden from your current location.
 
 Try to set a proxy from Settings - Connection - Proxy</source>
         <translation>Похоже, BetFair недоступен из вашего текущего местоположения.
 
 Попробуйте задать прокси в разделе Настройки - Соединение - Прокси</translation>
+    </message>
+    <message>
+        <source>The help pages could not be loaded from %1. Please check your internet connection; the help is loaded again at the next start.</source>
+        <translation>Не удалось загрузить страницы справки с %1. Проверьте подключение к интернету; справка будет загружена снова при следующем запуске.</translation>
     </message>
 </context>
 <context>
@@ -1574,7 +1574,7 @@ http://%2/</translation>
     <message>
         <source>TERMS</source>
         <translation>&lt;h3&gt;Условия использования Tarnwickstone&lt;/h3&gt;
-&lt;ol&gt;
+&lt;ol style=&apos;margin-bottom: 0px&apos;&gt;
 &lt;li&gt;&lt;b&gt;Программа&lt;/b&gt;
 &lt;ol&gt;
 &lt;li&gt;Tarnwickstone ищет рынки биржи Betfair по заданным вами условиям и выполняет действия с выбранными вами вариантами.&lt;/li&gt;

@@ -15,6 +15,15 @@ constexpr int Patience = 20000;
 // Where LocalExchange puts the main exchange's chart site.
 const QString ChartPath = "/uk/betting/LoadRunnerInfoChartAction.do";
 
+inline ScriptedReply pngReply(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return ScriptedReply::text(bytes, "image/png");
+}
+
 // A PNG whose every pixel tells where it lies: red x % 256, green y, blue x / 256.
 inline ScriptedReply chartReply(const QSize& size = QSize(300, 200))
 {
@@ -22,11 +31,7 @@ inline ScriptedReply chartReply(const QSize& size = QSize(300, 200))
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x)
             image.setPixel(x, y, qRgb(x & 0xff, y & 0xff, x >> 8));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return ScriptedReply::text(bytes, "image/png");
+    return pngReply(image);
 }
 
 inline QLabel* part(QWidget* tile, const char* name)

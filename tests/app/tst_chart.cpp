@@ -35,11 +35,21 @@ private slots:
 
     void cleanup() { server.releaseAll(); }
 
-    // The image shown whole or with the wrong bands cut off; an error text cut by that crop.
+    void showsCroppedImage_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::newRow("short title") << "Winner: Red Rum";
+        QTest::newRow("title wider than the image")
+            << "Soccer → Event 1 → Match Odds - Runner 1 of the home team";
+    }
+
+    // The image shown whole or with the wrong bands cut off (a label stretched to a wide title shows them);
+    // an error text cut by that crop.
     void showsCroppedImage()
     {
+        QFETCH(QString, title);
         QBetFairChart tile(nullptr, "1.123");
-        tile.ShowChart(address, "Winner: Red Rum");
+        tile.ShowChart(address, title);
         QLabel* label = part(&tile, "label");
         QCOMPARE(label->text(), QString("Loading..."));
         QTRY_VERIFY_WITH_TIMEOUT(showsImage(&tile), Patience);

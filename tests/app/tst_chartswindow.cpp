@@ -1,10 +1,12 @@
 #include "ChartTest.h"
+#include "ProgramTranslation.h"
 #include "QBetFairCharts.h"
 
 #include <QCheckBox>
 #include <QEventLoop>
 #include <QLayout>
 #include <QMimeData>
+#include <QPainter>
 #include <QPointer>
 #include <QSpinBox>
 
@@ -66,12 +68,13 @@ class tst_ChartsWindow : public QObject
     HttpTestServer server;
     LocalExchange exchange { server };
 
-    // Both chart sites answer with an image this wide.
-    void answerCharts(int width)
+    // Both chart sites answer with the reply, or with an image this wide.
+    void answerCharts(const ScriptedReply& reply)
     {
-        server.setReply("GET", ChartPath, chartReply(QSize(width, 200)));
-        server.setReply("GET", "/au/betting/LoadRunnerInfoChartAction.do", chartReply(QSize(width, 200)));
+        server.setReply("GET", ChartPath, reply);
+        server.setReply("GET", "/au/betting/LoadRunnerInfoChartAction.do", reply);
     }
+    void answerCharts(int width) { answerCharts(chartReply(QSize(width, 200))); }
 
 private slots:
     void initTestCase() { QConfirm::Init(); }
@@ -360,6 +363,37 @@ private slots:
             QStringList({ "Question: Delete all charts of this market?", "Question: Delete all charts?" }));
         QCOMPARE(parts.titles(), QString("New"));
         QVERIFY(parts.showing(true));
+    }
+
+    // Where TW_SHOT_DIR names a folder: the window with three tiles, in English and Russian. The site's
+    // frame is grey, so a tile that shows any grey is cropped wrongly.
+    void screenshots()
+    {
+        const QString folder = qEnvironmentVariable("TW_SHOT_DIR");
+        if (folder.isEmpty())
+            QSKIP("TW_SHOT_DIR is not set");
+        QImage chart(300, 200, QImage::Format_RGB32);
+        chart.fill(Qt::gray);
+        QPainter painter(&chart);
+        painter.fillRect(QRect(24, 25, 250, 161), Qt::white);
+        painter.setPen(QPen(Qt::blue, 2));
+        painter.drawPolyline(QPolygon(QVector<QPoint> {
+            { 30, 150 }, { 80, 120 }, { 130, 135 }, { 180, 70 }, { 230, 90 }, { 268, 40 } }));
+        painter.end();
+        answerCharts(pngReply(chart));
+        for (const QString language : { "en", "ru_RU" }) {
+            const ProgramTranslation translation(language == "en" ? "" : language);
+            TempSettings settings;
+            QBetFairCharts window;
+            Parts parts { window };
+            window.ShowChart("1.10", 1, "Soccer → Event 1 → Match Odds - Runner 1", true);
+            window.ShowChart("1.10", 2, "Soccer → Event 1 → Match Odds - Runner 2", true);
+            window.ShowChart("2.10", 3, "Horse Racing → Flemington → R1 1200m - Red Rum", true);
+            window.resize(800, 580);
+            QTRY_VERIFY_WITH_TIMEOUT(parts.allShowing(300), Patience);
+            QTest::qWait(100);
+            QVERIFY(window.grab().save(QString("%1/charts_%2.png").arg(folder, language)));
+        }
     }
 };
 

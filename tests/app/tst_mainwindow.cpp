@@ -89,6 +89,13 @@ private slots:
             QString(
                 "Nothing Favs Losers Home Away Draw MaxV MinV MatchedBets UnmatchedBets Matched All Manual"));
         QCOMPARE(s.rule(), QString("Nothing"));
+        // Idle with nothing found yet: no search to repeat or cancel, no results to act on.
+        QStringList enabled;
+        for (const char* name : { "PerformBut", "PresetsRow", "ConditionsFrame", "Select", "Expand", "Collapse",
+                 "Reload", "UpdatePrices", "SearchBut", "CancelBut", "ShowCharts" })
+            if (s.enabled(name))
+                enabled << name;
+        QCOMPARE(enabled.join(' '), QString("PresetsRow ConditionsFrame Select SearchBut"));
         // No smaller than the form, nor than its panels need (the actions strip in a long language).
         s.window->show();
         s.tabs()->setCurrentIndex(MainWindow::ResultsTab);

@@ -9,6 +9,7 @@
 #include "QSearchWorker.h"
 #include "QSearcherModel.h"
 #include "QSelection.h"
+#include "QStatus.h"
 
 #include <QLineEdit>
 #include <QNetworkReply>
@@ -156,6 +157,12 @@ private slots:
         Started s({}, VolumeTemplate(100));
         s.user.help = false;
         QSelection::Currency.clear();
+        QStringList funds; // as the results view logs them
+        QObject::connect(
+            QLog::Instance(), &QLog::Logged, &s.user.context, [&funds](QLog::QLogType, const QString& text) {
+                if (text.startsWith("Funds"))
+                    funds << text;
+            });
         s.tabs()->setCurrentIndex(MainWindow::ResultsTab);
         s.window->SearchButClicked();
         // The login page, and the box over it.
@@ -179,6 +186,9 @@ private slots:
             return wallets;
         };
         QTRY_COMPARE(wallets(), QStringList({ "UK", "AUSTRALIAN" }));
+        // The local exchange names the UK wallet in both answers.
+        const QString uk = "Funds available to bet in UK wallet: 12.5 EUR";
+        QTRY_COMPARE(funds, QStringList({ uk, uk }));
         workers.finish(s.results(), 0);
         emit s.settings()->loggedIn();
         QCOMPARE(workers.count(), 1);
@@ -346,8 +356,12 @@ private slots:
             QSKIP("TW_SHOT_DIR is not set");
         ProductSite::English = ProductSite::Russian = "http://127.0.0.1:1";
         const Session session;
+        const QLocale kept;
         for (const QString language : { "en", "ru_RU" }) {
             const ProgramTranslation translation(language == "en" ? "" : language);
+            // Dates and statuses as the language set-up leaves them.
+            QLocale::setDefault(QLocale(language == "en" ? "en_GB" : language));
+            QStatus::InitStatuses();
             Workers workers;
             Started s({ { "Action/Action", "Back" }, { "Action/Amount", "10.50" } }, VolumeTemplate(100));
             s.window->show();
@@ -363,6 +377,8 @@ private slots:
                 QVERIFY(s.window->grab().save(folder + "/main_" + name + ".png"));
             }
         }
+        QLocale::setDefault(kept);
+        QStatus::InitStatuses();
         ProductSite::English = server.url(), ProductSite::Russian = server.url("/ru");
     }
 };

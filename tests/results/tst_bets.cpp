@@ -97,6 +97,13 @@ private slots:
         QTest::newRow("price 1005") << false << 1005.0 << 2.0 << 0 << 0 << "LAY 2.00@1000 LAPSE" << "2.00|1000|1998.00|cancelled";
         QTest::newRow("price 1.556") << true << 1.556 << 5.0 << 0 << 0 << "BACK 5.00@1.55 LAPSE" << "5.00|1.55|5.00|cancelled";
         QTest::newRow("another persistence code") << true << 2.0 << 5.0 << 0 << 3 << "BACK 5.00@2.00 " << "5.00|2|5.00|";
+        // 2.3 × 100 is 229.99… in binary, yet the stake floors from 1.30 and a lay risks 1.30 a unit staked.
+        QTest::newRow("stake 3.33 at 2.3") << true << 2.3 << 3.33 << 0 << 0 << "BACK 3.33@2.30 LAPSE" << "3.33|2.3|3.33|cancelled";
+        QTest::newRow("profit of 5 at 2.3") << true << 2.3 << 5.0 << 1 << 0 << "BACK 3.84@2.30 LAPSE" << "3.84|2.3|3.84|cancelled";
+        QTest::newRow("lay 3.33 at 2.3") << false << 2.3 << 3.33 << 0 << 0 << "LAY 3.33@2.30 LAPSE" << "3.33|2.3|4.33|cancelled";
+        QTest::newRow("liability of 5 at 2.3") << false << 2.3 << 5.0 << 1 << 0 << "LAY 3.84@2.30 LAPSE" << "3.84|2.3|4.99|cancelled";
+        QTest::newRow("lay liability under a cent: a cent") << false << 1.01 << 0.3 << 0 << 0 << "LAY 2.00@1.01 LAPSE"
+                                                            << "0.30|1.01|0.01|cancelled";
     }
 
     void stakes()
@@ -121,6 +128,14 @@ private slots:
         QVERIFY2(question.contains(QString("<br>%1 GBP @ %2. ").arg(shown[0], shown[1])), qPrintable(question));
         QVERIFY2(question.contains(QString("Liability: <b>%1 GBP</b>").arg(shown[2])), qPrintable(question));
         QVERIFY2(question.contains(QString("The bet will be %1 in-play.").arg(shown[3])), qPrintable(question));
+        // The log line and the slip's total say the same; a lay's total is its liability.
+        QCOMPARE(table.log.filter("Adding to bet slip").value(0).section(": ", 1),
+            QString("%1 GBP @ %2, liability: %3 GBP. The bet will be %4 in-play.")
+                .arg(shown[0], shown[1], shown[2], shown[3]));
+        QCOMPARE(user.boxes.value(1),
+            QString("Question: Going to send 1 bet with maximum liability<br><font color=red>%1 GBP</font>"
+                    "<br><br>Confirm?")
+                .arg(shown[2]));
         QBetFair::SessionToken.clear();
     }
 

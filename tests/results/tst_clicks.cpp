@@ -4,15 +4,19 @@
 #include "ProgramTranslation.h"
 #include "QCatalog.h"
 #include "QMarket.h"
+#include "QSelection.h"
 #include "QSilksTooltip.h"
+#include "QStatus.h"
 #include "ResultsView.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QFormLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QtTest>
 
 namespace {
@@ -441,6 +445,93 @@ private slots:
         QCOMPARE(Charts(results.charts), expected);
         QCOMPARE(results.log, logged.isEmpty() ? QStringList() : QStringList { logged });
         QCOMPARE(actionDone.count(), 0);
+    }
+
+    // Where TW_SHOT_DIR names a folder: a race and a match with their volume
+    // bars, and a runner's silks tooltip with its image, in each language.
+    void screenshots_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("en") << "en_GB";
+        QTest::newRow("ru") << "ru_RU";
+    }
+
+    void screenshots()
+    {
+        const QString folder = qEnvironmentVariable("TW_SHOT_DIR");
+        if (folder.isEmpty())
+            QSKIP("TW_SHOT_DIR is not set");
+        QFETCH(QString, language);
+        const ProgramTranslation translation(language);
+        QStatus::InitStatuses();
+        ResultsView results;
+        QSearcher& view = results.view;
+        view.LanguageChanged();
+        view.setShowColumn(C::ColSilks, true);
+        view.setExpand(true);
+
+        const QJsonObject silks { { "SEX_TYPE", "g" }, { "JOCKEY_NAME", "T Queally" },
+            { "TRAINER_NAME", "H Cecil" }, { "AGE", "4" }, { "WEIGHT_VALUE", "133" }, { "FORM", "1111" },
+            { "STALL_DRAW", "5" }, { "COLOURS_FILENAME", "c1.png" } };
+        QJsonObject match = Record("1.7", "1", "Match Odds",
+            { Runner(71, "Arsenal"), Runner(72, "Chelsea"), Runner(73, "The Draw") });
+        match["event"]
+            = QJsonObject { { "id", "902" }, { "name", "Arsenal v Chelsea" }, { "countryCode", "GB" } };
+        // A market's book: matched volume, then each runner's id, share of it and best back price.
+        const auto book = [](const QString& id, double volume, const QList<QList<double>>& runners) {
+            QJsonArray list;
+            for (const QList<double>& r : runners)
+                list.append(QJsonObject { { "selectionId", r[0] }, { "status", "ACTIVE" },
+                    { "totalMatched", r[1] * volume },
+                    { "ex",
+                        QJsonObject { { "availableToBack",
+                            QJsonArray { QJsonObject { { "price", r[2] }, { "size", 10 } } } } } } });
+            return QJsonObject { { "marketId", id }, { "status", "OPEN" }, { "numberOfWinners", 1 },
+                { "totalMatched", volume }, { "runners", list } };
+        };
+        const QList<QPair<QJsonObject, QJsonObject>> markets {
+            { Record("1.234", "7", "2m Hcap",
+                  { Runner(Frankel, "Frankel", silks), Runner(12, "Nathaniel"), Runner(13, "Dubawi") }),
+                book("1.234", 2500, { { double(Frankel), 0.62, 1.8 }, { 12, 0.3, 4.2 }, { 13, 0.08, 12 } }) },
+            { match, book("1.7", 7500, { { 71, 0.45, 2.1 }, { 72, 0.35, 3.6 }, { 73, 0.2, 3.4 } }) },
+        };
+        QList<QMarket*> rows;
+        for (const auto& market : markets) {
+            rows << new QMarket;
+            rows.last()->AppendTo(results.model().invisibleRootItem(), market.first);
+            rows.last()->Update(market.second);
+        }
+        view.showUpdateResults();
+        const QModelIndex frankel = rows.first()->Selection(Frankel)->index();
+        results.model().setData(frankel, Qt::Checked, Qt::CheckStateRole);
+        view.resize(1200, 260);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(view.grab().save(folder + "/results_bars_" + language + ".png"));
+
+        QImage picture(40, 36, QImage::Format_ARGB32);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        painter.fillRect(8, 8, 24, 28, QColor(0, 60, 160));
+        painter.fillRect(0, 8, 8, 16, QColor(250, 200, 0));
+        painter.fillRect(32, 8, 8, 16, QColor(250, 200, 0));
+        painter.fillRect(12, 0, 16, 8, QColor(250, 200, 0));
+        painter.end();
+        QBuffer png;
+        png.open(QIODevice::WriteOnly);
+        picture.save(&png, "PNG");
+        server.setReply(
+            "GET", "/feeds_images/Horses/SilkColours/c1.png", ScriptedReply::text(png.data(), "image/png"));
+        const QModelIndex cell = frankel.siblingAtColumn(C::ColSilks);
+        view.scrollTo(cell);
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, view.visualRect(cell).center());
+        QCOMPARE(Tooltips().size(), 1);
+        QSilksTooltip* tooltip = Tooltips().first();
+        auto* image = qobject_cast<QLabel*>(
+            qobject_cast<QFormLayout*>(tooltip->layout())->itemAt(0, QFormLayout::FieldRole)->widget());
+        QTRY_VERIFY_WITH_TIMEOUT(!image->pixmap(Qt::ReturnByValue).isNull(), 20000);
+        QVERIFY(QTest::qWaitForWindowExposed(tooltip));
+        QVERIFY(tooltip->grab().save(folder + "/silks_tooltip_" + language + ".png"));
     }
 };
 

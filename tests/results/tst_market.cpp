@@ -84,6 +84,9 @@ class tst_Market : public QObject
 private slots:
     void initTestCase()
     {
+        // One hour ahead of UTC all year, before any time is shown: start
+        // times must be turned into local time.
+        qputenv("TZ", "Etc/GMT-1");
         InitResultTables(catalogs.path());
     }
 
@@ -153,10 +156,10 @@ private slots:
     {
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("today") << QDate::currentDate().toString(Qt::ISODate) + "T15:30:00.000Z" << "15:30";
+        QTest::newRow("today") << QDate::currentDate().toString(Qt::ISODate) + "T15:30:00.000Z" << "16:30";
         QTest::newRow("today, no milliseconds") << QDate::currentDate().toString(Qt::ISODate) + "T15:30:00Z"
-                                                << "15:30";
-        QTest::newRow("another day") << "2026-12-05T15:30:00.000Z" << "5 Dec 15:30";
+                                                << "16:30";
+        QTest::newRow("another day") << "2026-12-05T15:30:00.000Z" << "5 Dec 16:30";
     }
 
     void startTime()
@@ -289,16 +292,33 @@ private slots:
         QVERIFY(!row.market->font().bold());
     }
 
-    // A book taking away a ticked runner is reported once.
+    // A book taking away a ticked runner is reported once, wherever the runner stands in the book,
+    // and the market's box follows the runners still running.
+    void droppedTick_data()
+    {
+        QTest::addColumn<QStringList>("runners");
+        QTest::addColumn<QList<int>>("ticked");
+        QTest::addColumn<int>("box");
+        const QString removed = Runner(12, 3, 0, 1, R"("status": "REMOVED")");
+        const QStringList last { Runner(11, 2, 0), removed };
+        const QStringList middle { Runner(11, 2, 0), removed, Runner(13, 6, 0) };
+        QTest::newRow("last in the book") << last << QList<int> { 12 } << int(Qt::Unchecked);
+        QTest::newRow("another runner after it") << middle << QList<int> { 12 } << int(Qt::Unchecked);
+        QTest::newRow("one of two ticks") << middle << QList<int> { 11, 12 } << int(Qt::PartiallyChecked);
+        QTest::newRow("all ticked") << middle << QList<int> { 11, 12, 13 } << int(Qt::Checked);
+    }
+
     void droppedTick()
     {
         Row row;
-        row.selection(12)->setCheckState(Qt::Checked);
+        for (const int id : FETCH(QList<int>, ticked))
+            row.results.model().setData(row.selection(id)->index(), Qt::Checked, Qt::CheckStateRole);
         row.market->Update(Book(ThreeRunners));
         QVERIFY(!row.market->TakeDroppedTicks());
-        row.market->Update(Book({ Runner(11, 2, 0), Runner(12, 3, 0, 1, R"("status": "REMOVED")") }));
+        row.market->Update(Book(FETCH(QStringList, runners)));
         QVERIFY(row.market->TakeDroppedTicks());
         QVERIFY(!row.market->TakeDroppedTicks());
+        QCOMPARE(int(row.market->checkState()), FETCH(int, box));
     }
 
     void excludedTypes_data()

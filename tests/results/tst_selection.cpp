@@ -64,6 +64,8 @@ class tst_Selection : public QObject
 private slots:
     void initTestCase()
     {
+        // One hour ahead of UTC all year: removal times are shown in local time.
+        qputenv("TZ", "Etc/GMT-1");
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
         QPriceValidator::InitPriceLadder();
         QSelection::Currency = "GBP";
@@ -258,9 +260,9 @@ private slots:
     {
         QTest::addColumn<QString>("removal");
         QTest::addColumn<QString>("tooltip");
-        QTest::newRow("today") << TodayAt("14:05:00.000Z") << "Withdrawn at 14:05, reduction factor: 12.30";
-        QTest::newRow("today, no milliseconds") << TodayAt("14:05:00Z") << "Withdrawn at 14:05, reduction factor: 12.30";
-        QTest::newRow("another day") << "2024-03-03T09:30:00.000Z" << "Withdrawn 3 Mar at 09:30, reduction factor: 12.30";
+        QTest::newRow("today") << TodayAt("14:05:00.000Z") << "Withdrawn at 15:05, reduction factor: 12.30";
+        QTest::newRow("today, no milliseconds") << TodayAt("14:05:00Z") << "Withdrawn at 15:05, reduction factor: 12.30";
+        QTest::newRow("another day") << "2024-03-03T09:30:00.000Z" << "Withdrawn 3 Mar at 10:30, reduction factor: 12.30";
     }
 
     void withdrawn()

@@ -113,15 +113,21 @@ private slots:
     }
 
     // A tick by hand: the new count, then the notice; a price change: neither.
+    // The market's title, bold now, is not cut short.
     void handTicks()
     {
         Rows rows;
+        rows.view.resizeColumns();
+        const int plainWidth = rows.view.columnWidth(QSearcher::ColName);
         QStringList order;
         QObject::connect(&rows.view, &QSearcher::NotifyCheckedChanged, [&order](int count) { order << QString::number(count); });
         QObject::connect(&rows.view, &QSearcher::ManualSelection, [&order] { order << "manual"; });
-        const QModelIndex selection = rows.view.Market(0)->Selection(11)->index();
+        // The race has the longest title.
+        const QModelIndex selection = rows.view.Market(2)->Selection(31)->index();
         QVERIFY(rows.results.model().setData(selection, Qt::Checked, Qt::CheckStateRole));
         QCOMPARE(order, (QStringList { "1", "manual" }));
+        QVERIFY(rows.view.Market(2)->font().bold());
+        QVERIFY(rows.view.columnWidth(QSearcher::ColName) > plainWidth);
         order.clear();
         rows.results.model().setData(selection.sibling(selection.row(), QSearcher::ColBackPrice), "2.10");
         QVERIFY(order.isEmpty());

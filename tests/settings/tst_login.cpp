@@ -236,9 +236,12 @@ private slots:
         QBetFair::LoginUrlTemplate = saved;
     }
 
-    // The exchange's page sets the cookie and sends the browser back to the main site.
+    // The exchange's page sets the cookie and sends the browser back to the main site: the web view asks
+    // about that server-side redirect, and the main site is never fetched.
     void webLoginEndToEnd()
     {
+        server.setRpcReply(LocalExchange::accountPath(), "AccountAPING/v1.0/getAccountDetails",
+            ScriptedReply::rpcResult(QJsonObject { { "currencyCode", "GBP" } }));
         server.setReply("GET", "/view/login",
             ScriptedReply::text("", "text/html", 302)
                 .withHeader("Set-Cookie", "ssoid=WEB-" + Token.toUtf8() + "; Path=/")
@@ -253,6 +256,8 @@ private slots:
         QVERIFY(Shows(t, "Logged"));
         QCOMPARE(boxes.shown, QStringList());
         QCOMPARE(announced.count(), 1);
+        for (const RecordedRequest& request : server.requests())
+            QVERIFY2(request.path() != "/", "the main site was fetched");
     }
 
     // Only a failure of the login page itself replaces it with the red error text.

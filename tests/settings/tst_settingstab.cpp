@@ -152,6 +152,8 @@ private slots:
         QCOMPARE(rows, stored ? QList<int>({ 2, 2, 2, 0 }) : QList<int>({ 0, 0, 0, 1 }));
         QCOMPARE(t.combo("Language")->currentData().toString(), stored ? "ru" : "en");
         QCOMPARE(t.edit("SMTPport")->text(), stored ? "587" : "25");
+        QCOMPARE(t.edit("ProxyPort")->text(), stored ? "3128" : "8080");
+        QCOMPARE(t.edit("ProxyServer")->text(), stored ? "proxy.example" : "");
         QCOMPARE(t.edit("BetFairLogin")->text(), stored ? "someone" : "");
         QCOMPARE(t.edit("SMTPusername")->text(), stored ? "user" : "");
         QVERIFY(t.tab.findChild<QLabel*>("LastChecked")->isHidden());
@@ -175,6 +177,34 @@ private slots:
         QCOMPARE(t.combo("UpdatesPeriod")->currentIndex(), 0);
         QCOMPARE(t.edit("SMTPport")->text(), "0");
         QCOMPARE(t.edit("SMTPport")->property("isError"), QVariant(true));
+    }
+
+    // A stored row from the combo's row count on gives its default row; above all a damaged level
+    // never becomes level 2, where bets go without a question.
+    void storedRowPastTheList_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<int>("row");
+        QTest::newRow("Confirm 3") << "Confirm" << QVariant(3) << 0;
+        QTest::newRow("Confirm 4") << "Confirm" << QVariant(4) << 0;
+        QTest::newRow("Confirm -1") << "Confirm" << QVariant(-1) << 0;
+        QTest::newRow("Confirm text") << "Confirm" << QVariant("None") << 0;
+        QTest::newRow("LoginType 2") << "LoginType" << QVariant(2) << 1;
+        QTest::newRow("LoginType text") << "LoginType" << QVariant("API") << 1;
+        QTest::newRow("ProxyType 4") << "ProxyType" << QVariant(4) << 0;
+        QTest::newRow("UpdatesPeriod 3") << "UpdatesPeriod" << QVariant(3) << 0;
+    }
+
+    void storedRowPastTheList()
+    {
+        QFETCH(QString, name);
+        QFETCH(QVariant, stored);
+        QFETCH(int, row);
+        SetInteractiveLevel(QConfirm::None);
+        TabOnStore t({ { name, stored } });
+        QCOMPARE(InteractionLevel(), int(QConfirm::All));
+        QCOMPARE(t.combo(qPrintable(name))->currentIndex(), row);
     }
 
     // A user's click, key or typing stores exactly its key and takes effect; code stores nothing.
@@ -376,6 +406,33 @@ private slots:
         QCOMPARE(boxes.topics, error && !box.isEmpty() ? QString("Topic") : QString());
         QCOMPARE(records.types, QList<int>({ int(error ? QLog::QLogType::Error : QLog::QLogType::Warning) }));
         QCOMPARE(records.texts, QStringList({ "<b>x" }));
+    }
+
+    // Each row of the fixed choice lists fits its closed box, in English and in the longer Russian.
+    void rowsShownWhole_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("English") << "";
+        QTest::newRow("Russian") << "ru_RU";
+    }
+
+    void rowsShownWhole()
+    {
+        QFETCH(QString, language);
+        const ProgramTranslation translation(language);
+        TabOnStore t;
+        for (const char* name : { "Confirm", "LoginType", "ProxyType", "UpdatesPeriod" }) {
+            QComboBox* combo = t.combo(name);
+            t.showPageOf(combo);
+            QVERIFY(QTest::qWaitForWindowExposed(&t.tab));
+            QStyleOptionComboBox option;
+            option.initFrom(combo);
+            const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
+            for (int row = 0; row < combo->count(); ++row) {
+                const QString text = combo->itemText(row);
+                QVERIFY2(combo->fontMetrics().horizontalAdvance(text) <= field.width() - 2, qPrintable(text));
+            }
+        }
     }
 
     // Run with TW_SHOT_DIR set to keep pictures of every page (the login page in both schemes)
