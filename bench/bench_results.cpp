@@ -57,6 +57,8 @@ struct Phase
     const char* name;
     double cpu = 0;
     qint64 wallMs = 0;
+    // The process's peak when the phase last ended.
+    long peakKb = 0;
 
     template<typename Work>
     void measure(Work work)
@@ -67,6 +69,7 @@ struct Phase
         work();
         wallMs += wall.elapsed();
         cpu += CpuSeconds() - cpuBefore;
+        peakKb = PeakRssKb();
     }
 };
 
@@ -79,10 +82,11 @@ void Report(const QString& title, const QList<Phase>& phases, long rssBeforeKb, 
     double cpu = 0;
     qint64 wall = 0;
     for (const Phase& phase : phases) {
-        out << QStringLiteral("  %1 CPU %2 s   wall %3 ms\n")
+        out << QStringLiteral("  %1 CPU %2 s   wall %3 ms   peak %4 MiB\n")
                    .arg(QLatin1String(phase.name), -22)
                    .arg(phase.cpu, 6, 'f', 2)
-                   .arg(phase.wallMs, 6);
+                   .arg(phase.wallMs, 6)
+                   .arg(phase.peakKb / 1024, 5);
         cpu += phase.cpu;
         wall += phase.wallMs;
     }

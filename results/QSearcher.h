@@ -242,9 +242,9 @@ protected:
     QStringList MarketIds() const;
     // Hides or shows the market's withdrawn selection rows by the option.
     void ApplyWithdrawnRows(QStandardItem* market);
-    // Removes the market rows whose book failed the tests and, with
-    // untested, those that never had a book applied.
-    void RemoveMarkets(bool untested);
+    // Removes the market rows whose book failed the tests and those that
+    // never had a book applied (a row keeps the mark from an earlier pass).
+    void RemoveMarkets();
     // Whether the book of a market meets the filter's conditions on it.
     bool BookPasses(QMarket* market, const QJsonObject& book);
     // Starts what follows a successful price step with rows left (scores,

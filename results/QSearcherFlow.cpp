@@ -190,7 +190,9 @@ void QSearcher::priceUpdateDone(const QString& error)
         SearchError(error);
         return;
     }
-    RemoveMarkets(false);
+    // A market whose book never came was never tested: it is gone from the
+    // exchange, and nothing untested may be ticked or bet on.
+    RemoveMarkets();
     emit NotifyFoundSelections(foundSelections);
     if (Count() == 0 && !updating) {
         QLog::Write(QLog::QLogType::Warning,
@@ -252,7 +254,7 @@ void QSearcher::ClearRows()
 void QSearcher::SearchError(const QString& error)
 {
     QLog::Write(QLog::QLogType::Error, error);
-    RemoveMarkets(true);
+    RemoveMarkets();
     EndPass(0);
 }
 
@@ -280,11 +282,11 @@ QMarket* QSearcher::MarketById(const QString& marketId)
     return dynamic_cast<QMarket*>(marketIndex.value(marketId));
 }
 
-void QSearcher::RemoveMarkets(bool untested)
+void QSearcher::RemoveMarkets()
 {
-    const auto goes = [this, untested](int row) {
+    const auto goes = [this](int row) {
         const QMarket* market = Market(row);
-        return !market || market->IsFailed() || (untested && !market->IsTested());
+        return !market || market->IsFailed() || !market->IsTested();
     };
     // From the end, in runs: one removal per run, and no row before a run
     // has moved when it is taken out.

@@ -207,6 +207,24 @@ private slots:
         QVERIFY(flow.view.updatesEnabled());
     }
 
+    // A market whose book the exchange no longer sends was never tested: the
+    // search drops it; a refresh keeps a market tested before.
+    void marketWithoutBook()
+    {
+        Flow flow;
+        QSearchWorker* worker = flow.search();
+        emit worker->FoundMarkets(Records({ 1, 2, 3 }));
+        emit worker->Done(QString());
+        emit flow.prices()->Done(Books({ 1, 3 }));
+        emit flow.prices()->Done(QString());
+        QCOMPARE(RowIds(flow.view), (QStringList { "1.1", "1.3" }));
+        flow.view.UpdatePrices();
+        emit flow.prices()->Done(Books({ 3 }));
+        emit flow.prices()->Done(QString());
+        QCOMPARE(RowIds(flow.view), (QStringList { "1.1", "1.3" }));
+        QCOMPARE(flow.doneCounts(), (QList<int> { 2, 2 }));
+    }
+
     // Esc during the prices: the worker ends "Cancelled", no untested row is left.
     void cancelDuringPrices()
     {

@@ -55,6 +55,26 @@ bool Listed(const Market& market, const QJsonObject& filter)
     return std::any_of(ids.begin(), ids.end(), [&market](const QJsonValue& id) { return qint64(id.toDouble()) == market.event; });
 }
 
+// A book as the exchange sends it: traded volumes and starting prices only
+// when they were asked for.
+QJsonObject Projected(QJsonObject book, bool traded, bool sp)
+{
+    QJsonArray runners = book.value("runners").toArray();
+    for (auto entry = runners.begin(); entry != runners.end(); ++entry) {
+        QJsonObject runner = entry->toObject();
+        if (!sp)
+            runner.remove("sp");
+        if (!traded && runner.contains("ex")) {
+            QJsonObject ex = runner.value("ex").toObject();
+            ex.remove("tradedVolume");
+            runner.insert("ex", ex);
+        }
+        *entry = runner;
+    }
+    book.insert("runners", runners);
+    return book;
+}
+
 struct Data
 {
     // By endpoint prefix, in order of start time.
@@ -154,7 +174,7 @@ public:
             if (now->bookSource)
                 result.append(now->bookSource(id.toString(), traded, sp));
             else if (now->books.contains(id.toString()))
-                result.append(now->books.value(id.toString()));
+                result.append(Projected(now->books.value(id.toString()), traded, sp));
         }
         return answer(*now, result);
     }

@@ -19,7 +19,8 @@
 // them), listMarketCatalogue lists those starting inside the asked window
 // (both ends included, so a market on a window's boundary minute comes back
 // twice), listMarketBook and listMarketProfitAndLoss answer for exactly the
-// ids asked that it has an entry for, the in-play service lists its events
+// ids asked that it has an entry for (a book's traded volumes and starting
+// prices only when asked for), the in-play service lists its events
 // in play, an order book takes bets (placeOrders, cancelOrders,
 // replaceOrders, listCurrentOrders) and getAccountFunds tells both wallets'
 // funds. Markets with ids "1." belong to the "api" endpoint, the
