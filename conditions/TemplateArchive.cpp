@@ -85,6 +85,8 @@ TemplateArchive::Result TemplateArchive::Install(const QByteArray& zip, const QS
 
     int templates = 0;
     bool failed = false;
+    bool tooMuch = false;
+    qint64 unpacked = 0;
     for (const ZipArchive::Entry& entry : entries) {
         if (entry.kind == ZipArchive::Kind::Folder)
             continue;
@@ -96,6 +98,15 @@ TemplateArchive::Result TemplateArchive::Install(const QByteArray& zip, const QS
         if (!relative.isEmpty() && entry.kind == ZipArchive::Kind::File && !root.isEmpty()
             && staysInside(root, target))
             bytes = archive.read(entry, MaxTemplateSize);
+        if (bytes && (unpacked += bytes->size()) > MaxContent) {
+            QLog::Write(QLog::QLogType::Error,
+                tr("The templates archive unpacks to more than %1 MiB; '%2' and the entries after it were not "
+                   "installed.")
+                    .arg(MaxContent / (1024 * 1024))
+                    .arg(entry.path));
+            tooMuch = true;
+            break;
+        }
         if (!bytes || !isTemplate(*bytes) || QFileInfo(target).isSymLink()) {
             QLog::Write(QLog::QLogType::Warning,
                 tr("'%1' in the templates archive is not a template file and was skipped.").arg(entry.path));
@@ -119,7 +130,9 @@ TemplateArchive::Result TemplateArchive::Install(const QByteArray& zip, const QS
         ++result.written;
     }
 
-    if (templates == 0) {
+    if (tooMuch) {
+        // Told above.
+    } else if (templates == 0) {
         QLog::Write(QLog::QLogType::Error, tr("The templates archive holds no template; nothing was installed."));
     } else if (failed) {
         QLog::Write(QLog::QLogType::Error, tr("There is a problem with extracting templates zip: %1").arg(FileErrorStatus));

@@ -17,7 +17,8 @@ class QByteArray;
 // (read-only, or unreadable) is replaced; a user's own template of the same
 // name is kept. An entry is read within MaxTemplateSize whatever size the
 // archive declares, and skipped when its data does not lie inside the
-// archive. Every skipped entry and every failure goes to the log.
+// archive; past MaxContent in all, the rest is left. Every skipped entry and
+// every failure goes to the log.
 class TemplateArchive
 {
     Q_DECLARE_TR_FUNCTIONS(TemplateArchive)
@@ -27,6 +28,9 @@ public:
     static constexpr int MaxEntries = 1000;
     // Larger entries are not templates.
     static constexpr qint64 MaxTemplateSize = TemplateFile::MaxFileSize;
+    // What the entries may unpack to together, so that a damaged or hostile
+    // archive within the download cap cannot fill the disk.
+    static constexpr qint64 MaxContent = 16 * MaxTemplateSize;
 
     struct Result
     {

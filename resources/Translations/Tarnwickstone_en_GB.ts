@@ -1899,6 +1899,10 @@ Are you sure?</source>
         <source>Predefined templates were updated.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The templates archive unpacks to more than %1 MiB; &apos;%2&apos; and the entries after it were not installed.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TriggerRow</name>

@@ -1920,6 +1920,10 @@ Are you sure?</source>
         <source>Predefined templates were updated.</source>
         <translation>Предустановленные шаблоны обновлены.</translation>
     </message>
+    <message>
+        <source>The templates archive unpacks to more than %1 MiB; &apos;%2&apos; and the entries after it were not installed.</source>
+        <translation>Архив шаблонов распаковывается более чем в %1 МиБ; &apos;%2&apos; и следующие за ним записи не установлены.</translation>
+    </message>
 </context>
 <context>
     <name>TriggerRow</name>

@@ -31,6 +31,7 @@ const QString NotACatalog = "E The downloaded catalog 'countries' is not a catal
 const QString Updated = "I Predefined templates were updated.";
 const QString NoTemplate = "E The templates archive holds no template; nothing was installed.";
 const QString NotAZip = "E The templates archive is not a zip file or is empty.";
+const QString TooMuch = "E The templates archive unpacks to more than 16 MiB; 'q.twt' and the entries after it were not installed.";
 
 // Archive entries: path and contents (deflated), "=path" and contents (stored), or "@path" and the target
 // of a symbolic link.
@@ -268,6 +269,14 @@ private slots:
         const QByteArray two = makeZip({ good, { "b.twt", Predefined } });
         const QByteArray twoStored = makeZip({ good, { "=b.twt", Predefined } });
         const int second = directoryRecord(two, 1);
+        // Sixteen templates at the size limit fill what an archive may unpack to.
+        QList<ZipEntry> full;
+        QStringList fullNames;
+        for (char letter = 'a'; letter < 'a' + 16; ++letter) {
+            fullNames << QString("%1.twt").arg(letter);
+            full << ZipEntry { fullNames.last(), padded(Predefined, limit) };
+        }
+        const QList<ZipEntry> overfull = full + QList<ZipEntry> { { "q.twt", Predefined }, { "r.twt", Predefined } };
         const QByteArray reproducer = QByteArray::fromHex("504b03041400000008004319875d43bfa6a304000000020000"
                                                           "0005000000612e747774abae0500504b0102140314000000"
                                                           "08004319875d43bfa6a3000000800200000005000000000000"
@@ -299,6 +308,8 @@ private slots:
             << QStringList{"a.twt"} << QStringList{"big.twt"} << Updated;
         QTest::newRow("declares 100 bytes, inflates to 4 MiB") << patched(fourMiB, directoryRecord(fourMiB, 1) + 24, 100)
             << QStringList{"a.twt"} << QStringList{"big.twt"} << Updated;
+        QTest::newRow("16 MiB in all") << makeZip(full) << fullNames << QStringList() << Updated;
+        QTest::newRow("past 16 MiB in all") << makeZip(overfull) << fullNames << QStringList() << TooMuch;
         QTest::newRow("data running into the directory") << patched(two, second + 20, fieldAt(two, second + 20) + 1)
             << QStringList{"a.twt"} << QStringList{"b.twt"} << Updated;
         QTest::newRow("deflated data cut short") << patched(two, second + 20, fieldAt(two, second + 20) - 1)
