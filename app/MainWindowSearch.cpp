@@ -50,6 +50,7 @@ void MainWindow::LoggedIn()
 {
     QSelection::Currency = QBetFair::GetCurrency();
     auto* funds = new QGetFunds;
+    funds->EndWith(this);
     connect(funds, &QGetFunds::FundsReceived, ui->ResultsTable, &QSearcher::FundsReceived);
     funds->GetFunds();
     if (pendingSearch) {

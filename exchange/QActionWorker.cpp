@@ -53,6 +53,14 @@ QBetFairRequest* QActionWorker::CreateCancellableBettingRequest(
     return request;
 }
 
+void QActionWorker::EndWith(QObject* owner)
+{
+    connect(owner, &QObject::destroyed, this, [this, owner] {
+        disconnect(owner);
+        Cancel();
+    });
+}
+
 bool QActionWorker::AcceptReply(QMarkedRequest::QRequestResult result, const QString& error)
 {
     if (ended)

@@ -20,6 +20,8 @@
 //  - CreateRequest returns null once the worker has ended (also when it ends
 //    while waiting in the throttle): stop there, send nothing further;
 //  - end with Done(text) once; after it emit no further data signal.
+// A worker started for an owner that may go away first (a widget, another
+// worker) is tied to it with EndWith, so it is still ended and released once.
 class QActionWorker : public QBetFair
 {
     Q_OBJECT
@@ -57,6 +59,11 @@ public:
     // "api-au") that Cancel() aborts while it runs.
     QBetFairRequest* CreateCancellableBettingRequest(
         const QString& prefix, const QVariant& something = QVariant());
+
+    // When owner is destroyed, the worker's signals to it are cut first (its
+    // slots must not run in an object half destroyed), then the worker ends
+    // as Cancel() makes it end, and deletes itself as usual.
+    void EndWith(QObject* owner);
 
 signals:
     void Done(const QString& error = QString());

@@ -21,6 +21,7 @@ void QCanceller::Cancel(const QHash<QString, QList<qlonglong>>& _marketsSelectio
     lay = _lay;
 
     auto* getter = new QBetsGetter;
+    getter->EndWith(this);
     connect(getter, QOverload<const QHash<QString, QList<QBetsGetter::QBet>>&>::of(&QBetsGetter::Done), this,
         &QCanceller::CancelBets);
     // Not signal to signal: a canceller that has ended must not report twice.

@@ -16,6 +16,8 @@ void QGetFunds::GetFunds()
         QBetFairRequest* request = CreateJsonRequest(AccountUrl);
         if (!request)
             return;
+        // Funds asked for a window that has gone need no answer.
+        connect(this, &QActionWorker::DoCancel, request, &QBetFairRequest::Canceled);
         connect(request, &QBetFairRequest::finished, this, &QGetFunds::GetFundsFinished);
         request->Call(QStringLiteral("getAccountFunds"),
             QJsonObject { { QStringLiteral("wallet"), QString::fromLatin1(wallet) } });

@@ -35,6 +35,8 @@ void QVersionChecker::Check()
         = CreateRequest(address, QString(), QStringLiteral("application/json"), QVariant());
     if (!request)
         return;
+    // A check given up (its tab has gone) needs no answer.
+    connect(this, &QActionWorker::DoCancel, request, &QBetFairRequest::Canceled);
     connect(request, &QBetFairRequest::finished, this, &QVersionChecker::CheckFinished);
     request->Send(QByteArray());
 }

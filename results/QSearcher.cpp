@@ -225,6 +225,8 @@ void QSearcher::MarketsAboutToBeRemoved(const QModelIndex& parent, int first, in
 
 void QSearcher::Launch(QActionWorker* worker, const WorkerStart& start, bool cancellable)
 {
+    // Even a worker that runs to its end stops with the view.
+    worker->EndWith(this);
     if (cancellable)
         connect(this, &QSearcher::Cancel, worker, &QActionWorker::Cancel);
     if (workerHook)

@@ -1,14 +1,24 @@
 #include "QStatus.h"
 
-#include <QHash>
+#include <map>
+#include <memory>
 
 namespace {
 
-QHash<QString, QStatus*>& Table()
+// The table owns its entries: they go with it when the program ends.
+using StatusTable = std::map<QString, std::unique_ptr<const QStatus>>;
+
+StatusTable& Table()
 {
-    // Kept for the life of the program.
-    static QHash<QString, QStatus*> table;
+    static StatusTable table;
     return table;
+}
+
+const QStatus* Find(const QString& code)
+{
+    const StatusTable& table = Table();
+    const auto found = table.find(code);
+    return found == table.end() ? nullptr : found->second.get();
 }
 
 } // namespace
@@ -33,22 +43,19 @@ void QStatus::InitStatuses()
         { "IN-PLAY", QT_TR_NOOP("In-play"), QColor::fromHsl(120, 100, 80, 255) },
         { "CLOSED", QT_TR_NOOP("Closed"), Qt::gray },
     };
-    QHash<QString, QStatus*>& table = Table();
-    for (const auto& status : statuses) {
-        QStatus*& entry = table[QLatin1String(status.code)];
-        delete entry;
-        entry = new QStatus(tr(status.text), status.color);
-    }
+    StatusTable& table = Table();
+    for (const auto& status : statuses)
+        table[QLatin1String(status.code)] = std::make_unique<const QStatus>(tr(status.text), status.color);
 }
 
 QString QStatus::StatusText(const QString& code)
 {
-    const QStatus* status = Table().value(code);
+    const QStatus* status = Find(code);
     return status ? status->text : code;
 }
 
 QColor QStatus::StatusColor(const QString& code)
 {
-    const QStatus* status = Table().value(code);
+    const QStatus* status = Find(code);
     return status ? status->color : QColor(Qt::black);
 }

@@ -5,7 +5,8 @@
 #include <QString>
 
 // The translated text and colour of a market status code, in one
-// process-wide table that the language set-up fills once at start.
+// process-wide table that the language set-up fills once at start and that
+// owns its entries until the program ends.
 class QStatus : public QObject
 {
     Q_OBJECT

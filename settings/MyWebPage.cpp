@@ -63,6 +63,7 @@ bool MyWebPage::acceptNavigationRequest(QWebFrame*, const QNetworkRequest& reque
         token.truncate(zero);
     loginStarted = true;
     auto* login = new QLogin();
+    login->EndWith(this);
     connect(login, &QActionWorker::Done, this, &MyWebPage::LoggedIn);
     login->LogInFinished(QString::fromUtf8(token));
     return false;

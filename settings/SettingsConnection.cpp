@@ -109,6 +109,7 @@ void Settings::TestInternet()
     QNetworkProxy proxy(QNetworkProxy::DefaultProxy);
     GetProxy(proxy);
     auto* check = new QCheckConnection();
+    check->EndWith(this);
     connect(check, &QActionWorker::Done, this, &Settings::TestInternetFinished);
     connect(this, &Settings::DoCancelTest, check, &QActionWorker::Cancel);
     check->CheckConnection(proxy);

@@ -84,6 +84,7 @@ void Settings::DoLogin()
     setEnabled(false);
     QLog::Write(QLog::QLogType::Info, tr("Logging in to BetFair..."));
     auto* login = new QLogin();
+    login->EndWith(this);
     connect(login, &QActionWorker::Done, this, &Settings::LoggedIn);
     connect(login, &QActionWorker::Info, this,
         [](const QString& text) { QLog::Write(QLog::QLogType::Warning, text); });
@@ -111,6 +112,7 @@ void Settings::DoLogOut()
     if (!AskConfirm(tr("Are you sure you want to log out?"), true))
         return;
     auto* logout = new QLogin();
+    logout->EndWith(this);
     connect(logout, &QActionWorker::Done, this, &Settings::LoggedOut);
     logout->Logout();
 }

@@ -60,6 +60,7 @@ void Settings::CheckVersion()
     ui->CheckNow->setEnabled(false);
     QLog::Write(QLog::QLogType::Info, tr("Checking program version..."));
     auto* checker = new QVersionChecker();
+    checker->EndWith(this);
     connect(checker, &QVersionChecker::Done, this, &Settings::CheckVersionFinished);
     checker->Check();
 }

@@ -130,6 +130,19 @@ private slots:
         QCOMPARE(server.requestCount(), 2);
     }
 
+    // The tile may go while its image is on the way: the download goes with
+    // it (its connection closes), and nothing is left for the end.
+    void tileGoesMidDownload()
+    {
+        server.setReply("GET", ChartPath, chartReply().held());
+        {
+            QBetFairChart tile(nullptr, "1.123");
+            tile.ShowChart(address, "Title");
+            QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 1, Patience);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 0, Patience);
+    }
+
     // The close mark shown while the pointer is over the tile; a press on it or Close asks for removal.
     void closeMark()
     {

@@ -17,6 +17,9 @@
 
 namespace {
 
+// Generous: the tests run under sanitizers on a shared machine.
+constexpr int Patience = 20000;
+
 // Catalogue record and market book of market 1.<n>: three runners backed at 2, 3 and 6.
 QJsonObject Record(int n)
 {
@@ -126,6 +129,23 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         server.clearRequests();
         Session::end();
+    }
+
+    // The window may go while the funds of a login are asked for: the worker
+    // ends with it and gives its requests up (their connections close).
+    void windowGoesMidFunds()
+    {
+        const ScriptedReply funds
+            = ScriptedReply::rpcResult(QJsonObject { { "wallet", "UK" }, { "availableToBetBalance", 12.5 } });
+        server.setRpcReply(LocalExchange::accountPath(), "AccountAPING/v1.0/getAccountFunds", funds.held());
+        {
+            Started s;
+            const Session session;
+            emit s.settings()->loggedIn();
+            QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 2, Patience);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 0, Patience);
+        server.setRpcReply(LocalExchange::accountPath(), "AccountAPING/v1.0/getAccountFunds", funds);
     }
 
     void invalidTemplateWarnsFirst()

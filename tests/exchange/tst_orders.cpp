@@ -81,6 +81,7 @@ private slots:
     void placing();
     void cancelling_data();
     void cancelling();
+    void ownerGoesWhileListing();
 
 private:
     // Runs a worker on a session to its one Done; every request named the session.
@@ -365,6 +366,29 @@ void tst_Orders::cancelling()
         calls << Call(request);
     calls.sort();
     QVERIFY_MATCHES("^" + job.calls.join('\n') + "$", calls.join('\n'));
+}
+
+// Last: the listing's answer is kept back until the program ends. The owner
+// of a cancel goes while its bets are being listed: the canceller ends once,
+// and its listing ends with it (the sanitizer build's leak check would see a
+// listing left behind).
+void tst_Orders::ownerGoesWhileListing()
+{
+    AnswerBetting(server, { "listCurrentOrders" }, [](const RecordedRequest&) {
+        return ScriptedReply::rpcResult(QJsonObject { { "currentOrders", QJsonArray() } }).held();
+    });
+    QBetFair::SessionToken = QStringLiteral("tok");
+    auto* owner = new QObject;
+    auto* worker = new QCanceller;
+    worker->EndWith(owner);
+    const WorkerWatch watch(worker);
+    worker->Cancel(QHash<QString, QList<qlonglong>> { { "1.1", { 11 } } }, true, true);
+    QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 1, Patience);
+    delete owner;
+    QTRY_VERIFY_WITH_TIMEOUT(watch.worker.isNull(), Patience);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(watch.done, QStringList { "Cancelled" });
+    QBetFair::SessionToken.clear();
 }
 
 QTEST_GUILESS_MAIN(tst_Orders)

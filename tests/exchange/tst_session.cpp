@@ -194,6 +194,48 @@ private slots:
         QCOMPARE(reported, QStringList({ "UK=10.25", "AUSTRALIAN=5.5", "" }));
     }
 
+    // A worker tied to an owner ends when the owner goes, waiting or inside
+    // its own slot: one Done ("Cancelled"), nothing more reaches the owner,
+    // its requests are given up, and it deletes itself after its slot.
+    void endsWithItsOwner_data()
+    {
+        QTest::addColumn<bool>("insideSlot");
+        QTest::newRow("while it waits") << false;
+        QTest::newRow("inside its own slot") << true;
+    }
+
+    void endsWithItsOwner()
+    {
+        QFETCH(bool, insideSlot);
+        server.setRpcHandler(LocalExchange::accountPath(), "AccountAPING/v1.0/getAccountFunds",
+            [](const RecordedRequest&) { return Funds("UK", 5.5).held(); });
+        QBetFair::Currency = QStringLiteral("GBP");
+        QBetFair::SetSessionToken(Token);
+        auto* owner = new QObject;
+        auto* worker = new QGetFunds;
+        worker->EndWith(owner);
+        const WorkerWatch watch(worker);
+        QStringList reachedOwner;
+        connect(worker, &QActionWorker::Done, owner, [&](const QString& error) { reachedOwner << error; });
+        // Set inside the worker's slot that delivers the funds.
+        bool aliveAfterDeletion = false;
+        connect(worker, &QGetFunds::FundsReceived, &watch, [&] {
+            delete owner;
+            aliveAfterDeletion = !watch.worker.isNull();
+        });
+        worker->GetFunds();
+        QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 2, Patience);
+        if (insideSlot)
+            server.release(1);
+        else
+            delete owner;
+        QTRY_VERIFY_WITH_TIMEOUT(watch.worker.isNull(), Patience);
+        QCOMPARE(watch.done, QStringList { "Cancelled" });
+        QCOMPARE(reachedOwner, QStringList());
+        QCOMPARE(aliveAfterDeletion, insideSlot);
+        QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 0, Patience);
+    }
+
     // Only over TLS, without key or session; the checker outlives its receiver's nested loops.
     void versionCheck()
     {

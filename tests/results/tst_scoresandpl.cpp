@@ -229,6 +229,49 @@ private slots:
         QCOMPARE(road.doneCounts(), QList<int> { 0 });
         QCOMPARE(road.log.last(), "E TOO_MUCH_DATA");
     }
+
+    // The view may go while a worker it started waits for the exchange: the
+    // worker ends with it and releases itself, once.
+    void viewGoesMidRequest_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<int>("requests");
+        QTest::newRow("scores before the search") << "scores" << 1;
+        QTest::newRow("catalogue, both exchanges") << "catalogue" << 2;
+        QTest::newRow("prices") << "prices" << 1;
+        QTest::newRow("profit and loss") << "pl" << 1;
+    }
+
+    void viewGoesMidRequest()
+    {
+        QFETCH(QString, step);
+        QFETCH(int, requests);
+        HttpTestServer server;
+        LocalExchange exchange(server);
+        server.setFallbackReply(ScriptedReply::text("{}", "application/json").held());
+        QBetFair::SessionToken = "session";
+        auto road = std::make_unique<Road>();
+        if (step == "scores" || step == "catalogue") {
+            road->workers.release = true;
+            road->view.Search(step == "scores" ? Minute60 : QJsonObject());
+        } else if (step == "prices") {
+            road->search(QJsonObject(), "1");
+            road->workers.release = true;
+            road->view.UpdatePrices();
+        } else {
+            road->search(QJsonObject(), "1 r1.matched=2");
+            road->workers.starts.last()();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), requests, Patience);
+        const QPointer<QActionWorker> waiting = road->workers.made.last();
+        QVERIFY(waiting && !waiting->IsEnded());
+        // From here on the seam deletes no worker: the program must.
+        road->workers.made.clear();
+        road.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(waiting.isNull());
+        QBetFair::SessionToken.clear();
+    }
 };
 
 QTEST_MAIN(tst_ScoresAndPL)

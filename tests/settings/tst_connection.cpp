@@ -268,6 +268,21 @@ private slots:
         QCOMPARE(boxes.shown,
             QStringList { "Critical: Checking connection failed: Network error: &lt;b&gt;proxy&lt;/b&gt; &amp; co" });
     }
+
+    // The tab goes while its test waits: the check ends with it and its
+    // reply is aborted (the connection closes); nothing is shown.
+    void tabGoesMidTest()
+    {
+        server.setReply("GET", "/view/login", LoginPage(true).held());
+        Boxes boxes;
+        {
+            TabOnStore t({ { "ProxyType", 1 } });
+            t.click(t.button("ProxyTest"));
+            QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 1, Patience);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 0, Patience);
+        QCOMPARE(boxes.shown, QStringList());
+    }
 };
 
 QTEST_MAIN(tst_Connection)

@@ -369,6 +369,62 @@ private slots:
         QCOMPARE(server.requestCount(), session ? 1 : 0);
     }
 
+    // The tab or the login page may go while its worker waits for the
+    // exchange: the worker ends with its owner, and the answer that comes
+    // afterwards changes nothing.
+    void ownerGoesMidRequest_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::newRow("password login") << "login";
+        QTest::newRow("logout") << "logout";
+        QTest::newRow("login page") << "page";
+    }
+
+    void ownerGoesMidRequest()
+    {
+        QFETCH(QString, start);
+        server.setReply("POST", LocalExchange::identityPath("login"),
+            Json(R"({"token": "TOKEN-7a2c", "status": "SUCCESS"})").held());
+        server.setReply("POST", LocalExchange::identityPath("logout"), Json(R"({"status": "SUCCESS"})").held());
+        server.setRpcReply(LocalExchange::accountPath(), "AccountAPING/v1.0/getAccountDetails",
+            ScriptedReply::rpcResult(QJsonObject { { "currencyCode", "GBP" } }).held());
+        const QString saved = QBetFair::LoginUrlTemplate;
+        QBetFair::LoginUrlTemplate = server.url("/view/login?product=%1&url=") + "https://www.example.test/";
+        if (start == "logout")
+            openSession();
+        Boxes boxes;
+        int answered = 0;
+        QObject counting;
+        connect(QNetwork::Shared(), &QNetworkAccessManager::finished, &counting, [&] { ++answered; });
+        {
+            std::unique_ptr<TabOnStore> t;
+            std::unique_ptr<TestPage> page;
+            if (start == "page") {
+                page = std::make_unique<TestPage>(QList<QNetworkCookie> { QNetworkCookie("ssoid", "WEB") });
+                QVERIFY(!page->navigate("https://www.example.test/"));
+            } else {
+                t = std::make_unique<TabOnStore>();
+                if (start == "login") {
+                    t->type(t->edit("BetFairLogin"), "bob", false);
+                    t->type(t->edit("BetFairPassword"), Password);
+                } else {
+                    t->click(t->button("BetFairLogout"));
+                }
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 1, Patience);
+        }
+        QBetFair::LoginUrlTemplate = saved;
+        const QString session = QBetFair::SessionToken;
+        const QString currency = QBetFair::Currency;
+        server.releaseAll();
+        QTRY_COMPARE_WITH_TIMEOUT(answered, 1, Patience);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(QBetFair::SessionToken, session);
+        QCOMPARE(QBetFair::Currency, currency);
+        QCOMPARE(server.requestCount(), 1);
+        QCOMPARE(boxes.shown, start == "logout" ? QStringList { "Question: Are you sure you want to log out?" } : QStringList());
+    }
+
     void needLogin()
     {
         Boxes boxes;

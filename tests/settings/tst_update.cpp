@@ -327,6 +327,23 @@ private slots:
         QCOMPARE(probe.exitCode(), 0);
         QCOMPARE(probe.readAllStandardOutput(), "answered, terms not accepted, not checked");
     }
+
+    // The tab goes while its check waits: the checker ends with it and gives
+    // up its request (the connection closes), and nothing is shown or fetched.
+    void tabGoesMidCheck()
+    {
+        server.setReply("GET", "/version.json", ScriptedReply::json(QJsonDocument(Version(1, 1, 2, 0))).held());
+        Boxes boxes;
+        {
+            TabOnStore t({ { "CheckForUpdates", false } });
+            openTab(t);
+            t.tab.CheckVersion();
+            QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 1, Patience);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 0, Patience);
+        QCOMPARE(boxes.shown, QStringList());
+        QCOMPARE(refreshes(), QStringList());
+    }
 };
 
 QTEST_MAIN(tst_Update)
