@@ -62,11 +62,19 @@ bool MyWebPage::acceptNavigationRequest(QWebFrame*, const QNetworkRequest& reque
     if (zero >= 0)
         token.truncate(zero);
     loginStarted = true;
+    StartLogin(QString::fromUtf8(token));
+    return false;
+}
+
+void MyWebPage::StartLogin(const QString& session)
+{
     auto* login = new QLogin();
     login->EndWith(this);
-    connect(login, &QActionWorker::Done, this, &MyWebPage::LoggedIn);
-    login->LogInFinished(QString::fromUtf8(token));
-    return false;
+    connect(login, &QActionWorker::Done, this, [this](const QString& error) {
+        loginReported = true;
+        emit LoggedIn(error);
+    });
+    login->LogInFinished(session);
 }
 
 void MyWebPage::onFinished(QNetworkReply* reply)

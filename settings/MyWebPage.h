@@ -27,6 +27,9 @@ public:
     // "url" item of the login page's address.
     static QString MainSiteHost();
 
+    // From the accepted return to the main site until LoggedIn is emitted.
+    bool LoginRunning() const { return loginStarted && !loginReported; }
+
 signals:
     void LoggedIn(const QString& error);
     void onError(const QString& mess);
@@ -40,7 +43,10 @@ protected:
     bool acceptNavigationRequest(QWebFrame* frame, const QNetworkRequest& request, NavigationType type) override;
 
 private:
+    void StartLogin(const QString& session);
+
     QNetworkAccessManager* manager = nullptr;
     QNetworkCookieJar* cookies = nullptr;
     bool loginStarted = false;
+    bool loginReported = false;
 };

@@ -12,6 +12,7 @@
 
 class MyWebPage;
 class QLineEdit;
+class QLogin;
 class QNetworkProxy;
 
 namespace Ui {
@@ -47,6 +48,7 @@ public:
     // controls of the chosen scheme.
     void UpdateLoginState(bool loggedIn);
     // A search found no session: shows the login page and asks to log in.
+    // A login under way is left to report as it ends.
     void NeedLogin();
 
     // The proxy the Connection page describes; false for the system's own.
@@ -141,8 +143,12 @@ private:
     // Shows the terms until they are accepted; false when they were declined.
     bool TermsAccepted();
     void LogOutAtExit();
+    // A login of the user name and password, or of the current login page,
+    // has started and not yet reported.
+    bool LoginRunning() const;
 
     bool loading = true;
     Ui::SettingsForm* ui = nullptr;
     QPointer<MyWebPage> loginPage;
+    QPointer<QLogin> passwordLogin;
 };

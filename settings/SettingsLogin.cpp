@@ -84,6 +84,7 @@ void Settings::DoLogin()
     setEnabled(false);
     QLog::Write(QLog::QLogType::Info, tr("Logging in to BetFair..."));
     auto* login = new QLogin();
+    passwordLogin = login;
     login->EndWith(this);
     connect(login, &QActionWorker::Done, this, &Settings::LoggedIn);
     connect(login, &QActionWorker::Info, this,
@@ -123,9 +124,17 @@ void Settings::LoggedOut(const QString&)
     UpdateLoginState(false);
 }
 
+bool Settings::LoginRunning() const
+{
+    return (passwordLogin && !passwordLogin->IsEnded()) || (loginPage && loginPage->LoginRunning());
+}
+
 void Settings::NeedLogin()
 {
-    UpdateLoginState(false);
+    // A login under way reports by itself: a new page would cut its page
+    // off, and an enabled tab would let a second one start.
+    if (!LoginRunning())
+        UpdateLoginState(false);
     setCurrentIndex(BetFairPage);
     ShowWarning(tr("Please log in to BetFair to proceed with your search"), QStringLiteral("settings_betfair"));
 }

@@ -61,6 +61,14 @@ class tst_Login : public QObject
         return tokens;
     }
 
+    // The exchange's login page once signed in: the session cookie, and back to the main site.
+    ScriptedReply signedIn() const
+    {
+        return ScriptedReply::text("", "text/html", 302)
+            .withHeader("Set-Cookie", "ssoid=WEB-" + Token.toUtf8() + "; Path=/")
+            .withHeader("Location", server.url("/").toUtf8());
+    }
+
     static void openSession()
     {
         QBetFair::SetSessionToken(Token);
@@ -242,10 +250,7 @@ private slots:
     {
         server.setRpcReply(LocalExchange::accountPath(), "AccountAPING/v1.0/getAccountDetails",
             ScriptedReply::rpcResult(QJsonObject { { "currencyCode", "GBP" } }));
-        server.setReply("GET", "/view/login",
-            ScriptedReply::text("", "text/html", 302)
-                .withHeader("Set-Cookie", "ssoid=WEB-" + Token.toUtf8() + "; Path=/")
-                .withHeader("Location", server.url("/").toUtf8()));
+        server.setReply("GET", "/view/login", signedIn());
         server.setReply("GET", "/", ScriptedReply::text("<html>main site</html>", "text/html"));
         Boxes boxes;
         TabOnStore t;
@@ -436,6 +441,60 @@ private slots:
         QCOMPARE(pageWhenAsked, int(Settings::BetFairPage));
         QCOMPARE(boxes.shown, QStringList { "Warning: Please log in to BetFair to proceed with your search" });
         QCOMPARE(boxes.topics, "settings_betfair");
+    }
+
+    // A search that finds no session while a login runs leaves that login to report: its page stays,
+    // the tab of a password login stays disabled, and the session is announced once.
+    void needLoginWhileLoginRuns_data()
+    {
+        QTest::addColumn<int>("scheme");
+        QTest::newRow("web page") << 0;
+        QTest::newRow("user name and password") << 1;
+    }
+
+    void needLoginWhileLoginRuns()
+    {
+        QFETCH(int, scheme);
+        const bool web = scheme == 0;
+        const ScriptedReply token = Json(R"({"token": "TOKEN-7a2c", "status": "SUCCESS"})");
+        const ScriptedReply gbp = ScriptedReply::rpcResult(QJsonObject { { "currencyCode", "GBP" } });
+        server.setReply("POST", LocalExchange::identityPath("login"), web ? token : token.held());
+        server.setRpcReply(
+            LocalExchange::accountPath(), "AccountAPING/v1.0/getAccountDetails", web ? gbp.held() : gbp);
+        server.setReply("GET", "/view/login", signedIn());
+        Boxes boxes;
+        TabOnStore t;
+        QSignalSpy announced(&t.tab, &Settings::loggedIn);
+        if (web) {
+            t.step(t.combo("LoginType"), Qt::Key_Up);
+        } else {
+            t.type(t.edit("BetFairLogin"), "bob", false);
+            t.type(t.edit("BetFairPassword"), Password);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 1, Patience);
+        // A page built from here on stays on the login page: only the running login can report.
+        server.setReply("GET", "/view/login", ScriptedReply::text("<html>Sign in</html>", "text/html"));
+        QWebPage* page = t.find<QWebView>("BetFairPage")->page();
+        t.tab.setCurrentIndex(Settings::MailPage);
+
+        t.tab.NeedLogin();
+        QCOMPARE(t.tab.currentIndex(), int(Settings::BetFairPage));
+        QCOMPARE(
+            boxes.shown, QStringList { "Warning: Please log in to BetFair to proceed with your search" });
+        QCOMPARE(t.find<QWebView>("BetFairPage")->page(), page);
+        if (!web) {
+            QVERIFY(!t.tab.isEnabled());
+            QVERIFY(!t.button("LoginButton")->isEnabled());
+            t.click(t.button("LoginButton"));
+        }
+
+        server.releaseAll();
+        QVERIFY(announced.wait(Patience));
+        QCOMPARE(announced.count(), 1);
+        QVERIFY(t.tab.isEnabled());
+        QVERIFY(Shows(t, "Logged"));
+        QCOMPARE(sessionsAsked(), QStringList { web ? "WEB-" + Token : Token });
+        QCOMPARE(boxes.shown.size(), 1);
     }
 
     void schemeChangeWithSession()
