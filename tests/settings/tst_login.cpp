@@ -228,8 +228,9 @@ private slots:
             TestPage page(jar);
             QSignalSpy reported(&page, &MyWebPage::LoggedIn);
             QCOMPARE(page.navigate(to), accepted);
+            // The login starts afterwards, from the event loop, not inside the web engine's call.
+            QCOMPARE(QBetFair::SessionToken, QString());
             if (!session.isEmpty()) {
-                QCOMPARE(QBetFair::SessionToken, session);
                 // A second return to the main site starts nothing more.
                 QVERIFY(!page.navigate(to));
                 QVERIFY(reported.wait(Patience));
