@@ -7,10 +7,11 @@ TW_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config zlib1g-dev
   qtbase5-dev qtbase5-private-dev qttools5-dev qttools5-dev-tools
   libqt5webkit5-dev famfamfam-flag-png qttranslations5-l10n)
 
-# Further packages the tests use (local HTTPS and SMTP servers, the mail
-# parser, a display for screenshots; for the acceptance run a window manager,
-# window tools, screenshots of the display and a font with Cyrillic).
-TW_TEST_PACKAGES=(python3 openssl xvfb xauth openbox wmctrl xdotool x11-utils imagemagick fonts-dejavu-core)
+# Further packages the tests use (local HTTPS and SMTP servers, OpenSSL's
+# headers for the tests' exit, the mail parser, a display for screenshots; for
+# the acceptance run a window manager, window tools, screenshots of the
+# display and a font with Cyrillic).
+TW_TEST_PACKAGES=(python3 openssl libssl-dev xvfb xauth openbox wmctrl xdotool x11-utils imagemagick fonts-dejavu-core)
 
 tw_as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
