@@ -292,7 +292,8 @@ private slots:
         QTimer::singleShot(0, this, [&] {
             auto* terms = qobject_cast<Terms*>(QApplication::activeModalWidget());
             QVERIFY(terms);
-            requestsWhileAsked = server.requestCount();
+            // Catalog downloads of the earlier tests may still arrive: the check is what must wait.
+            requestsWhileAsked = paths().count("/version.json");
             recordsWhileAsked = records.texts;
             QTest::mouseClick(ButtonOf(terms, "Accept"), Qt::LeftButton);
         });
