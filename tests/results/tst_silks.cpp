@@ -260,14 +260,17 @@ private slots:
     // Closed, its deletion still to come: the end of the request is dropped.
     void closedAwaitingDeletion()
     {
-        server.setReply("GET", ImagePrefix + "c125.png", ScriptedReply::text(Png(10, 10), "image/png"));
+        // Held until it has arrived, so that no request of this test reaches the server during the next.
+        server.setReply("GET", ImagePrefix + "c125.png", ScriptedReply::text(Png(10, 10), "image/png").held());
         const int before = replies->count();
         auto* tooltip = new QSilksTooltip(nullptr, "Frankel", Metadata(R"({"COLOURS_FILENAME": "c125.png"})"));
         tooltip->show();
+        QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 1, Patience);
         tooltip->close();
         tooltip->Finished(QMarkedRequest::Error, "Network error: refused", nullptr);
         QVERIFY(log.isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(replies->count(), before + 1, Patience);
+        server.releaseAll();
     }
 
     // Whatever the file name holds, it is one segment under the folder.
