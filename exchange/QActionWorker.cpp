@@ -49,8 +49,13 @@ QBetFairRequest* QActionWorker::CreateCancellableBettingRequest(
 {
     QBetFairRequest* request = CreateJsonRequest(BettingUrl.arg(prefix), something);
     if (request)
-        connect(this, &QActionWorker::DoCancel, request, &QBetFairRequest::Canceled);
+        AbortOnCancel(request);
     return request;
+}
+
+void QActionWorker::AbortOnCancel(QBetFairRequest* request)
+{
+    connect(this, &QActionWorker::DoCancel, request, &QBetFairRequest::Canceled);
 }
 
 void QActionWorker::EndWith(QObject* owner)

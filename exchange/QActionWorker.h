@@ -55,6 +55,9 @@ public:
     // the betting, account and keep-alive calls are made.
     QBetFairRequest* CreateJsonRequest(const QString& url, const QVariant& something = QVariant());
 
+    // Cancel() aborts request while it runs.
+    void AbortOnCancel(QBetFairRequest* request);
+
     // A JSON request to the betting endpoint of a jurisdiction ("api",
     // "api-au") that Cancel() aborts while it runs.
     QBetFairRequest* CreateCancellableBettingRequest(

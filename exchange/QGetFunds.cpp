@@ -17,7 +17,7 @@ void QGetFunds::GetFunds()
         if (!request)
             return;
         // Funds asked for a window that has gone need no answer.
-        connect(this, &QActionWorker::DoCancel, request, &QBetFairRequest::Canceled);
+        AbortOnCancel(request);
         connect(request, &QBetFairRequest::finished, this, &QGetFunds::GetFundsFinished);
         request->Call(QStringLiteral("getAccountFunds"),
             QJsonObject { { QStringLiteral("wallet"), QString::fromLatin1(wallet) } });

@@ -36,7 +36,7 @@ void QVersionChecker::Check()
     if (!request)
         return;
     // A check given up (its tab has gone) needs no answer.
-    connect(this, &QActionWorker::DoCancel, request, &QBetFairRequest::Canceled);
+    AbortOnCancel(request);
     connect(request, &QBetFairRequest::finished, this, &QVersionChecker::CheckFinished);
     request->Send(QByteArray());
 }
