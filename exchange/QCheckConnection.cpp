@@ -85,11 +85,11 @@ void QCheckConnection::get(const QUrl& url)
 
 bool QCheckConnection::succeeded(QNetworkReply* reply)
 {
-    const bool timedOut = QNetwork::TimedOut(reply);
-    if (IsEnded() || (reply->error() == QNetworkReply::OperationCanceledError && !timedOut))
+    const QString limit = QNetwork::AbortReason(reply);
+    if (IsEnded() || (reply->error() == QNetworkReply::OperationCanceledError && limit.isEmpty()))
         return false;
     if (reply->error() != QNetworkReply::NoError) {
-        const QString reason = timedOut ? QNetwork::tr("Transfer timed out") : reply->errorString();
+        const QString reason = limit.isEmpty() ? reply->errorString() : limit;
         emit Done(tr("Network error: %1. %2").arg(reason, advice()));
         return false;
     }

@@ -41,7 +41,7 @@ private:
     void get(const QUrl& url);
     // False when the slot has nothing more to do: the worker has ended, the
     // reply was aborted by Cancel (which then reports by itself), or the
-    // reply failed or stalled past the transfer limit and the worker has
+    // reply failed, stalled or grew past the transfer limits and the worker has
     // ended with its error.
     bool succeeded(QNetworkReply* reply);
     QString advice() const;

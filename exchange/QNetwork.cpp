@@ -14,7 +14,13 @@ namespace {
 
 QNetwork* sharedNetwork = nullptr;
 
-const char* const TimedOutProperty = "transferTimedOut";
+const char* const AbortReasonProperty = "transferAbortReason";
+
+void AbortFor(QNetworkReply* reply, const QString& reason)
+{
+    reply->setProperty(AbortReasonProperty, reason);
+    reply->abort();
+}
 
 // Runs while the application object is destroyed: nothing can receive a
 // reply any more, so the requests still in flight go with their manager.
@@ -55,7 +61,16 @@ QNetwork* QNetwork::Shared()
 
 void QNetwork::LimitTransfer(QNetworkReply* reply)
 {
-    if (TransferTimeout <= 0 || reply->isFinished())
+    if (reply->isFinished())
+        return;
+    // Nothing reads the body before the reply has finished, so what is
+    // available is all that has come, inflated where Qt inflates it.
+    // readyRead, unlike downloadProgress, is sent for every piece.
+    connect(reply, &QNetworkReply::readyRead, reply, [reply] {
+        if (reply->bytesAvailable() > MaxReplySize)
+            AbortFor(reply, tr("The reply is larger than %1 MB").arg(MaxReplySize / (1024 * 1024)));
+    });
+    if (TransferTimeout <= 0)
         return;
     auto* watchdog = new QTimer(reply);
     watchdog->setSingleShot(true);
@@ -63,16 +78,13 @@ void QNetwork::LimitTransfer(QNetworkReply* reply)
     connect(reply, &QNetworkReply::downloadProgress, watchdog, restart);
     connect(reply, &QNetworkReply::uploadProgress, watchdog, restart);
     connect(reply, &QNetworkReply::finished, watchdog, &QTimer::stop);
-    connect(watchdog, &QTimer::timeout, reply, [reply] {
-        reply->setProperty(TimedOutProperty, true);
-        reply->abort();
-    });
+    connect(watchdog, &QTimer::timeout, reply, [reply] { AbortFor(reply, tr("Transfer timed out")); });
     watchdog->start(TransferTimeout);
 }
 
-bool QNetwork::TimedOut(const QNetworkReply* reply)
+QString QNetwork::AbortReason(const QNetworkReply* reply)
 {
-    return reply->property(TimedOutProperty).toBool();
+    return reply->property(AbortReasonProperty).toString();
 }
 
 void QNetwork::requestFinished(QNetworkReply* reply)
@@ -85,13 +97,13 @@ void QNetwork::requestFinished(QNetworkReply* reply)
 
     emit request->finishedOrCancelled();
     const QNetworkReply::NetworkError error = reply->error();
-    const bool timedOut = TimedOut(reply);
+    const QString limit = AbortReason(reply);
     if (error == QNetworkReply::NoError) {
         emit request->finished(QMarkedRequest::Success, QString(), reply);
-    } else if (error == QNetworkReply::OperationCanceledError && !timedOut) {
+    } else if (error == QNetworkReply::OperationCanceledError && limit.isEmpty()) {
         emit request->finished(QMarkedRequest::Cancelled, tr("Cancelled"), nullptr);
     } else {
-        const QString reason = timedOut ? tr("Transfer timed out") : reply->errorString();
+        const QString reason = limit.isEmpty() ? reply->errorString() : limit;
         emit request->finished(
             QMarkedRequest::Error, QStringLiteral("Network error: %1").arg(reason), nullptr);
     }
@@ -106,7 +118,6 @@ QByteArray QNetwork::ReadReply(QNetworkReply* reply)
     if (reply->rawHeader("Content-Encoding") != "gzip" || !reply->request().hasRawHeader("Accept-Encoding"))
         return reply->readAll();
 
-    // A small body may inflate without end; no real reply comes near this.
-    constexpr qint64 MaxInflatedSize = 64 * 1024 * 1024;
-    return Inflate::Bounded(reply->readAll(), Inflate::GzipOrZlib, MaxInflatedSize).value_or(QByteArray());
+    // A small body may inflate without end.
+    return Inflate::Bounded(reply->readAll(), Inflate::GzipOrZlib, MaxReplySize).value_or(QByteArray());
 }

@@ -910,6 +910,10 @@ Try to set a proxy from Settings - Connection - Proxy</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>The reply is larger than %1 MB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Transfer timed out</source>
         <translation type="unfinished"></translation>
     </message>

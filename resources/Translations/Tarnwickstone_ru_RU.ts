@@ -912,6 +912,10 @@ Try to set a proxy from Settings - Connection - Proxy</source>
         <translation>Отменено</translation>
     </message>
     <message>
+        <source>The reply is larger than %1 MB</source>
+        <translation>Ответ больше %1 МБ</translation>
+    </message>
+    <message>
         <source>Transfer timed out</source>
         <translation>Превышено время ожидания передачи</translation>
     </message>

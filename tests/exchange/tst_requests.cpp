@@ -81,6 +81,14 @@ private slots:
                                  << true << "Success " << QByteArray();
         // Qt inflates on its own when the request left Accept-Encoding to it.
         QTest::newRow("inflated by Qt") << gzip(json) << false << "Success " << json;
+        // Bounded as it arrives, in pieces and with no length declared.
+        const QByteArray bound(QNetwork::MaxReplySize, 'x');
+        const QString tooLarge = "Error Network error: The reply is larger than 64 MB";
+        QTest::newRow("streams 64 MiB") << ScriptedReply::text(bound).inChunks() << true << "Success " << bound;
+        QTest::newRow("streams one byte past 64 MiB")
+            << ScriptedReply::text(bound + 'x').inChunks() << true << tooLarge << QByteArray();
+        QTest::newRow("inflated by Qt past 64 MiB")
+            << gzip(QByteArray(64 * 1024 * 1024 + 1, '\0')).inChunks() << false << tooLarge << QByteArray();
         QTest::newRow("aborted") << held << true << "Cancelled Cancelled" << QByteArray();
         QTest::newRow("hung reply times out")
             << held << true << "Error Network error: Transfer timed out" << QByteArray();

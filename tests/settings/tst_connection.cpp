@@ -219,6 +219,11 @@ private slots:
             << LoginPage(false) << false << 0 << failed + "*Your current location is detected as GB.*";
         QTest::newRow("held past the transfer limit")
             << LoginPage(true).held() << false << 0 << failed + "Transfer timed out.*";
+        // The key would be found, but not in a page past the bound.
+        ScriptedReply huge = LoginPage(true);
+        huge.body += QByteArray(QNetwork::MaxReplySize + 1 - huge.body.size(), ' ');
+        QTest::newRow("page one byte past the bound")
+            << huge.inChunks() << false << 0 << failed + "The reply is larger than 64 MB.*";
         QTest::newRow("cancelled") << LoginPage(true).held() << false << 0
                                    << "Critical: Checking connection failed: Cancelled";
     }
