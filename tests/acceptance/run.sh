@@ -24,7 +24,7 @@ done
 rm -rf "$out"
 mkdir -p "$out"
 work=$(mktemp -d)
-xvfb='' wm='' pid='' case='' stage=0 run='' home='' language=''
+xvfb='' wm='' holder='' pid='' case='' stage=0 run='' home='' language=''
 
 fail() {
   echo "acceptance: $case: $*" >&2
@@ -42,6 +42,7 @@ finish() {
     wait "$pid" 2>/dev/null || true
   fi
   [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
+  [ -n "$holder" ] && kill "$holder" 2>/dev/null || true
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
   rm -rf "$work"
   if [ "$code" != 0 ]; then
@@ -72,7 +73,12 @@ openbox --sm-disable >"$work/openbox.log" 2>&1 &
 wm=$!
 wait_for "window manager" wmctrl -m
 
-port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+# Bound but never listening, for the whole run: a port only closed again could
+# be taken meanwhile by another test's server.
+/usr/bin/python3 -c 'import socket, time; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1], flush=True); time.sleep(86400)' >"$work/port" &
+holder=$!
+wait_for "closed port" test -s "$work/port"
+port=$(cat "$work/port")
 export http_proxy="http://127.0.0.1:$port" https_proxy="http://127.0.0.1:$port"
 unset no_proxy NO_PROXY all_proxy ALL_PROXY HTTP_PROXY HTTPS_PROXY
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME QT_QPA_PLATFORM

@@ -1,7 +1,7 @@
 #include "ChartTest.h"
+#include "ClosedPort.h"
 
 #include <QMenu>
-#include <QTcpServer>
 
 // One chart tile against a local chart site.
 class tst_Chart : public QObject
@@ -100,12 +100,9 @@ private slots:
         QFETCH(ScriptedReply, reply);
         QFETCH(QString, shown);
         QString url = address;
-        QTcpServer closed;
-        if (QByteArray(QTest::currentDataTag()) == "refused") {
-            QVERIFY(closed.listen(QHostAddress::LocalHost));
-            url = QString("http://127.0.0.1:%1/chart").arg(closed.serverPort());
-            closed.close();
-        }
+        const ClosedPort closed;
+        if (QByteArray(QTest::currentDataTag()) == "refused")
+            url = closed.url("/chart");
         if (reply.hold)
             QNetwork::TransferTimeout = 300; // cleanup() restores it
         server.setReply("GET", ChartPath, reply);

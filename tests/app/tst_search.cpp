@@ -125,7 +125,7 @@ private slots:
     void cleanup()
     {
         // The funds workers of a login end with their replies and delete themselves.
-        QTRY_VERIFY(QNetwork::Shared()->findChildren<QNetworkReply*>().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(QNetwork::Shared()->findChildren<QNetworkReply*>().isEmpty(), Patience);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         server.clearRequests();
         Session::end();
@@ -195,7 +195,7 @@ private slots:
         s.settings()->findChild<QLineEdit*>("BetFairLogin")->setText("bob");
         s.settings()->findChild<QLineEdit*>("BetFairPassword")->setText("secret");
         QTest::mouseClick(s.settings()->findChild<QPushButton*>("LoginButton"), Qt::LeftButton);
-        QTRY_COMPARE(workers.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(workers.count(), 1, Patience);
         QCOMPARE(s.tab(), int(MainWindow::ConditionsTab));
         QCOMPARE(QSelection::Currency, QString("EUR"));
         const auto wallets = [this] {
@@ -205,10 +205,10 @@ private slots:
                     wallets << request.json()["params"].toObject()["wallet"].toString();
             return wallets;
         };
-        QTRY_COMPARE(wallets(), QStringList({ "UK", "AUSTRALIAN" }));
+        QTRY_COMPARE_WITH_TIMEOUT(wallets(), QStringList({ "UK", "AUSTRALIAN" }), Patience);
         // The local exchange names the UK wallet in both answers.
         const QString uk = "Funds available to bet in UK wallet: 12.5 EUR";
-        QTRY_COMPARE(funds, QStringList({ uk, uk }));
+        QTRY_COMPARE_WITH_TIMEOUT(funds, QStringList({ uk, uk }), Patience);
         workers.finish(s.results(), 0);
         emit s.settings()->loggedIn();
         QCOMPARE(workers.count(), 1);

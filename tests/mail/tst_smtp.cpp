@@ -154,7 +154,7 @@ private slots:
         const QPointer<SMTPThread> first = startThread(silent.serverPort()), second = startThread(silent.serverPort());
         QTRY_COMPARE_WITH_TIMEOUT(held, 2, 30000);
         QVERIFY(SMTPThread::ShutdownAll(30000)); // well inside the two minutes the threads would otherwise wait
-        QTRY_VERIFY(first.isNull() && second.isNull());
+        QTRY_VERIFY_WITH_TIMEOUT(first.isNull() && second.isNull(), 30000);
         for (const QStringList& each : results.mid(results.size() - 2))
             QVERIFY(each.size() == 1 && !each.first().isEmpty());
     }
