@@ -44,6 +44,10 @@ finish() {
   [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
   [ -n "$holder" ] && kill "$holder" 2>/dev/null || true
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  # Failed while setting up: what the display and the window manager said.
+  if [ "$code" != 0 ] && [ -z "$case" ]; then
+    cp "$work/xvfb.log" "$work/openbox.log" "$out/" 2>/dev/null || true
+  fi
   rm -rf "$work"
   if [ "$code" != 0 ]; then
     echo "acceptance: FAILED in case '$case'. Screenshots and stderr of each run:" >&2
@@ -69,7 +73,9 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$wor
 xvfb=$!
 wait_for "X display" test -s "$work/display"
 export DISPLAY=":$(cat "$work/display")"
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
+# A home of its own: runs side by side share no window manager's files.
+mkdir -p "$work/wm"
+HOME="$work/wm" openbox --sm-disable >"$work/openbox.log" 2>&1 &
 wm=$!
 wait_for "window manager" wmctrl -m
 

