@@ -1,6 +1,8 @@
 #include "ChartTest.h"
 
+#include <QDrag>
 #include <QMenu>
+#include <QMimeData>
 #include <QTcpServer>
 
 // One chart tile against a local chart site.
@@ -65,6 +67,7 @@ private slots:
 
         tile.show();
         QCOMPARE(label->size(), QSize(250, 161));
+        QCOMPARE(tile.grab().toImage().pixelColor(0, 0), QColor(Qt::white)); // the tile round the image
         const QImage shown = label->grab().toImage();
         QCOMPARE(QColor(shown.pixel(0, 0)), QColor(24, 25, 0)); // 24 cut off the left, 25 off the top
         QCOMPARE(
@@ -149,7 +152,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 0, Patience);
     }
 
-    // The close mark shown while the pointer is over the tile; a press on it or Close asks for removal.
+    // The close mark shown while the pointer is over the tile; a press on it or Close asks for removal, a
+    // press elsewhere drags the tile's address.
     void closeMark()
     {
         QBetFairChart tile(nullptr, "1.123");
@@ -165,6 +169,17 @@ private slots:
         QCOMPARE(deleteMe, QList<QVariantList>({ { address }, { address } }));
         QApplication::sendEvent(&tile, &leave);
         QVERIFY(close->pixmap(Qt::ReturnByValue).isNull());
+
+        QVERIFY(tile.findChildren<QDrag*>().isEmpty());
+        QTest::mousePress(&tile, Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(deleteMe.size(), 2);
+        const QList<QDrag*> drags = tile.findChildren<QDrag*>();
+        QCOMPARE(drags.size(), 1);
+        QCOMPARE(drags.first()->mimeData()->text(), address);
+        QCOMPARE(drags.first()->supportedActions(), Qt::MoveAction);
+        // The toolkit lets a drag go once it has run (here at once: no display to drop on).
+        QCoreApplication::sendPostedEvents(drags.first(), QEvent::DeferredDelete);
+        QVERIFY(tile.findChildren<QDrag*>().isEmpty());
     }
 
     void deleteMarket_data()
