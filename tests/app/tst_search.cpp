@@ -2,6 +2,7 @@
 
 #include "HttpTestServer.h"
 #include "LocalExchange.h"
+#include "QCanceller.h"
 #include "ProgramTranslation.h"
 #include "QMarket.h"
 #include "QNetwork.h"
@@ -299,9 +300,15 @@ private slots:
         QCOMPARE(resultsTab(), QString("Search results"));
         QCOMPARE(enabled(), QString("PresetsRow ConditionsFrame Select Reload SearchBut"));
 
+        QSignalSpy logged(QLog::Instance(), &QLog::Logged);
         s.window->Update();
         QCOMPARE(resultsTab(), QString("Updating..."));
         workers.finish(s.results(), 5);
+        // A repeat refreshes the last search: it ends without a search's closing line.
+        QStringList texts;
+        for (const QVariantList& record : qAsConst(logged))
+            texts << record.at(1).toString();
+        QCOMPARE(texts.filter("Search done"), QStringList());
         QVERIFY(s.part("Nothing")->isHidden() && !s.results()->isHidden());
         QCOMPARE(s.tab(), int(MainWindow::ResultsTab));
         // The favourites ticked by the rule free Perform.
@@ -334,6 +341,8 @@ private slots:
             "BETTING "
             "ERROR: Nothing to send",
             1);
+        Row("cancelled bets", "Cancel",
+            "Question: Are you sure you want to CANCEL these bets? | Information: All bets cancelled", 1);
     }
 
     void actionsEndInTheResults()
@@ -353,6 +362,11 @@ private slots:
             s.results()->Market(0)->child(1)->index(), Qt::Checked, Qt::CheckStateRole);
         s.results()->UpdateCheckedCount();
         s.click("PerformBut");
+        // The exchange cancels at once; prices are fetched again after it.
+        for (const auto& worker : qAsConst(workers.made))
+            if (auto* cancelling = qobject_cast<QCanceller*>(worker.data()))
+                emit cancelling->Done(QString());
+        workers.finish(s.results(), 1);
         QVERIFY(s.actions()->isEnabled());
         const QStringList expected = boxes.replace("%1", s.user.file).split(" | ");
         QCOMPARE(s.user.boxes.size(), expected.size());
