@@ -2,8 +2,9 @@
 
 #include "HttpTestServer.h"
 #include "LocalExchange.h"
-#include "QCanceller.h"
 #include "ProgramTranslation.h"
+#include "QBetPlacer.h"
+#include "QCanceller.h"
 #include "QMarket.h"
 #include "QNetwork.h"
 #include "QPriceUpdater.h"
@@ -379,6 +380,32 @@ private slots:
         const QByteArray exported = contentOf(s.user.file);
         QCOMPARE(exported.contains("Runner 2"), action == "Export");
         QVERIFY(!exported.contains("Runner 1"));
+    }
+
+    // Enter at every question of a bet: each ticked runner is asked for in turn, and the bets go out.
+    void enterPlacesOneByOne()
+    {
+        const Session session;
+        Workers workers;
+        Started s({ { "Action/Action", "Back" }, { "Action/Amount", "10" } }, VolumeTemplate(100));
+        s.window->SearchButClicked();
+        workers.finish(s.results(), 1);
+        for (int runner : { 0, 1 })
+            s.results()->Model()->setData(
+                s.results()->Market(0)->child(runner)->index(), Qt::Checked, Qt::CheckStateRole);
+        s.results()->UpdateCheckedCount();
+        QStringList asked;
+        QConfirm::SetResponder([&asked](QMessageBox* box) {
+            asked << box->text().section("<br>", 0, 1);
+            return box->defaultButton();
+        });
+        s.click("PerformBut");
+        QCOMPARE(asked.size(), 4);
+        QCOMPARE(asked.at(0), QString("Are you sure you want to PLACE these bets?"));
+        QVERIFY2(asked.at(1).endsWith("'Runner 1'") && asked.at(2).endsWith("'Runner 2'"),
+            qPrintable(asked.join('\n')));
+        QVERIFY(asked.at(3).startsWith("Going to send 2 bets"));
+        QCOMPARE(workers.count<QBetPlacer>(), 1);
     }
 
     // Every tab, in English and Russian, where TW_SHOT_DIR names a folder: the results with the panel on
