@@ -1,7 +1,12 @@
 #include "ChartTest.h"
 #include "ClosedPort.h"
 
+#include <QDrag>
 #include <QMenu>
+#include <QMimeData>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 // One chart tile against a local chart site.
 class tst_Chart : public QObject
@@ -65,6 +70,7 @@ private slots:
 
         tile.show();
         QCOMPARE(label->size(), QSize(250, 161));
+        QCOMPARE(tile.grab().toImage().pixelColor(0, 0), QColor(Qt::white)); // the tile round the image
         const QImage shown = label->grab().toImage();
         QCOMPARE(QColor(shown.pixel(0, 0)), QColor(24, 25, 0)); // 24 cut off the left, 25 off the top
         QCOMPARE(
@@ -146,7 +152,50 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 0, Patience);
     }
 
-    // The close mark shown while the pointer is over the tile; a press on it or Close asks for removal.
+    // A site that never stops sending: given up as too large, not as a silent site.
+    void endlessChart()
+    {
+        QTcpServer site;
+        QVERIFY(site.listen(QHostAddress::LocalHost));
+        connect(&site, &QTcpServer::newConnection, &site, [&site] {
+            QTcpSocket* socket = site.nextPendingConnection();
+            const auto more = [socket] { socket->write(QByteArray(64 * 1024, 'x')); };
+            connect(socket, &QTcpSocket::bytesWritten, socket, more);
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, more] {
+                socket->readAll();
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nConnection: close\r\n\r\n");
+                more();
+            });
+        });
+        QBetFairChart tile(nullptr, "1.123");
+        tile.ShowChart(QString("http://127.0.0.1:%1/chart").arg(site.serverPort()), "Title");
+        QTRY_COMPARE_WITH_TIMEOUT(
+            part(&tile, "label")->text(), QString("The chart was too large and was not loaded."), Patience);
+    }
+
+    // Every download is freed once it has ended: a tile refreshed all day keeps none of them.
+    void downloadsFreed()
+    {
+        struct Replies : QObject
+        {
+            QList<QPointer<QNetworkReply>> seen; // each reply, from its first event on
+            bool eventFilter(QObject* watched, QEvent*) override
+            {
+                if (auto* reply = qobject_cast<QNetworkReply*>(watched); reply && !seen.contains(reply))
+                    seen << reply;
+                return false;
+            }
+        } replies;
+        qApp->installEventFilter(&replies);
+        QBetFairChart tile(nullptr, "1.123");
+        tile.ShowChart(address, "Title");
+        QTRY_VERIFY_WITH_TIMEOUT(showsImage(&tile), Patience);
+        QCOMPARE(replies.seen.size(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(replies.seen.first().isNull(), Patience);
+    }
+
+    // The close mark shown while the pointer is over the tile; a press on it or Close asks for removal, a
+    // press elsewhere drags the tile's address.
     void closeMark()
     {
         QBetFairChart tile(nullptr, "1.123");
@@ -162,6 +211,17 @@ private slots:
         QCOMPARE(deleteMe, QList<QVariantList>({ { address }, { address } }));
         QApplication::sendEvent(&tile, &leave);
         QVERIFY(close->pixmap(Qt::ReturnByValue).isNull());
+
+        QVERIFY(tile.findChildren<QDrag*>().isEmpty());
+        QTest::mousePress(&tile, Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(deleteMe.size(), 2);
+        const QList<QDrag*> drags = tile.findChildren<QDrag*>();
+        QCOMPARE(drags.size(), 1);
+        QCOMPARE(drags.first()->mimeData()->text(), address);
+        QCOMPARE(drags.first()->supportedActions(), Qt::MoveAction);
+        // The toolkit lets a drag go once it has run (here at once: no display to drop on).
+        QCoreApplication::sendPostedEvents(drags.first(), QEvent::DeferredDelete);
+        QVERIFY(tile.findChildren<QDrag*>().isEmpty());
     }
 
     void deleteMarket_data()

@@ -2,6 +2,7 @@
 #include "Row.h"
 
 #include <QSpacerItem>
+#include <QVBoxLayout>
 #include <QtTest>
 
 class tst_FlowLayout : public QObject
@@ -35,6 +36,10 @@ private slots:
         QTest::newRow("wider than the area")
             << 0 << 420 << QList<QSize> { { 500, 100 }, { 100, 300 } }
             << QList<QPoint> { { 0, 0 }, { 0, 102 } } << 402 << QSize(500, 300);
+        // Each row as high as its own items: the tall first row does not push the third one down.
+        QTest::newRow("a tall row, then short ones")
+            << 0 << 250 << QList<QSize> { tile, { 200, 50 }, { 200, 50 } }
+            << QList<QPoint> { { 0, 0 }, { 0, 152 }, { 0, 204 } } << 254 << tile;
         QTest::newRow("no items") << 0 << 420 << QList<QSize>() << QList<QPoint>() << 0 << QSize(-1, -1);
         QTest::newRow("no items, margins")
             << 7 << 420 << QList<QSize>() << QList<QPoint>() << 14 << QSize(13, 13);
@@ -74,6 +79,21 @@ private slots:
         QCOMPARE(layout.count(), 2);
         QCOMPARE(layout.itemAt(0), first);
         QCOMPARE(layout.itemAt(1), last);
+    }
+
+    // Gaps left to the owner: a parent layout's spacing; none without an owner. A gap given wins.
+    void ownerGaps()
+    {
+        FlowLayout alone(0, -1, -1);
+        QCOMPARE(alone.horizontalGap(), -1);
+        QCOMPARE(alone.verticalGap(), -1);
+        QWidget area;
+        auto* outer = new QVBoxLayout(&area);
+        outer->setSpacing(7);
+        auto* inner = new FlowLayout(0, -1, 3);
+        outer->addLayout(inner);
+        QCOMPARE(inner->horizontalGap(), 7);
+        QCOMPARE(inner->verticalGap(), 3);
     }
 
     void moveItem_data()

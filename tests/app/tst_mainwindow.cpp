@@ -6,6 +6,7 @@
 #include "ProgramTranslation.h"
 #include "QBetFairCharts.h"
 #include "QLog.h"
+#include "QSearcherModel.h"
 
 #include <QLineEdit>
 #include <QTextDocument>
@@ -363,6 +364,25 @@ private slots:
             moment.isValid() && qAbs(moment.secsTo(QDateTime::currentDateTime())) < 120, qPrintable(shown));
         s.start();
         QCOMPARE(s.rule(), QString("Favs"));
+    }
+
+    void countryOptions_data()
+    {
+        QTest::addColumn<bool>("shown");
+        Row("shown", true);
+        Row("hidden", false);
+    }
+
+    // The stored country options reach the results at start: a market row's flag and country name.
+    void countryOptions()
+    {
+        QFETCH(bool, shown);
+        Started s({ { "Options/showCountryFlags", shown }, { "Options/ShowCountryTooltip", shown } });
+        auto* market = new QStandardItem(QIcon(":/countries/blank.png"), "Event 1");
+        market->setToolTip("United Kingdom");
+        s.results()->Model()->appendRow(market);
+        QCOMPARE(market->index().data(Qt::DecorationRole).isValid(), shown);
+        QCOMPARE(market->index().data(Qt::ToolTipRole).isValid(), shown);
     }
 
     void savesBeforeSearch_data()

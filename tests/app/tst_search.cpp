@@ -3,6 +3,8 @@
 #include "HttpTestServer.h"
 #include "LocalExchange.h"
 #include "ProgramTranslation.h"
+#include "QBetPlacer.h"
+#include "QCanceller.h"
 #include "QMarket.h"
 #include "QNetwork.h"
 #include "QPriceUpdater.h"
@@ -299,9 +301,15 @@ private slots:
         QCOMPARE(resultsTab(), QString("Search results"));
         QCOMPARE(enabled(), QString("PresetsRow ConditionsFrame Select Reload SearchBut"));
 
+        QSignalSpy logged(QLog::Instance(), &QLog::Logged);
         s.window->Update();
         QCOMPARE(resultsTab(), QString("Updating..."));
         workers.finish(s.results(), 5);
+        // A repeat refreshes the last search: it ends without a search's closing line.
+        QStringList texts;
+        for (const QVariantList& record : qAsConst(logged))
+            texts << record.at(1).toString();
+        QCOMPARE(texts.filter("Search done"), QStringList());
         QVERIFY(s.part("Nothing")->isHidden() && !s.results()->isHidden());
         QCOMPARE(s.tab(), int(MainWindow::ResultsTab));
         // The favourites ticked by the rule free Perform.
@@ -334,6 +342,8 @@ private slots:
             "BETTING "
             "ERROR: Nothing to send",
             1);
+        Row("cancelled bets", "Cancel",
+            "Question: Are you sure you want to CANCEL these bets? | Information: All bets cancelled", 1);
     }
 
     void actionsEndInTheResults()
@@ -353,6 +363,11 @@ private slots:
             s.results()->Market(0)->child(1)->index(), Qt::Checked, Qt::CheckStateRole);
         s.results()->UpdateCheckedCount();
         s.click("PerformBut");
+        // The exchange cancels at once; prices are fetched again after it.
+        for (const auto& worker : qAsConst(workers.made))
+            if (auto* cancelling = qobject_cast<QCanceller*>(worker.data()))
+                emit cancelling->Done(QString());
+        workers.finish(s.results(), 1);
         QVERIFY(s.actions()->isEnabled());
         const QStringList expected = boxes.replace("%1", s.user.file).split(" | ");
         QCOMPARE(s.user.boxes.size(), expected.size());
@@ -365,6 +380,32 @@ private slots:
         const QByteArray exported = contentOf(s.user.file);
         QCOMPARE(exported.contains("Runner 2"), action == "Export");
         QVERIFY(!exported.contains("Runner 1"));
+    }
+
+    // Enter at every question of a bet: each ticked runner is asked for in turn, and the bets go out.
+    void enterPlacesOneByOne()
+    {
+        const Session session;
+        Workers workers;
+        Started s({ { "Action/Action", "Back" }, { "Action/Amount", "10" } }, VolumeTemplate(100));
+        s.window->SearchButClicked();
+        workers.finish(s.results(), 1);
+        for (int runner : { 0, 1 })
+            s.results()->Model()->setData(
+                s.results()->Market(0)->child(runner)->index(), Qt::Checked, Qt::CheckStateRole);
+        s.results()->UpdateCheckedCount();
+        QStringList asked;
+        QConfirm::SetResponder([&asked](QMessageBox* box) {
+            asked << box->text().section("<br>", 0, 1);
+            return box->defaultButton();
+        });
+        s.click("PerformBut");
+        QCOMPARE(asked.size(), 4);
+        QCOMPARE(asked.at(0), QString("Are you sure you want to PLACE these bets?"));
+        QVERIFY2(asked.at(1).endsWith("'Runner 1'") && asked.at(2).endsWith("'Runner 2'"),
+            qPrintable(asked.join('\n')));
+        QVERIFY(asked.at(3).startsWith("Going to send 2 bets"));
+        QCOMPARE(workers.count<QBetPlacer>(), 1);
     }
 
     // Every tab, in English and Russian, where TW_SHOT_DIR names a folder: the results with the panel on
