@@ -195,6 +195,9 @@ private slots:
         auto* tooltip = new QSilksTooltip(nullptr, "Frankel", QJsonObject());
         QVERIFY(tooltip->windowFlags() & Qt::Popup);
         QVERIFY(tooltip->windowFlags() & Qt::FramelessWindowHint);
+        // Three pixels around the rows and between them.
+        QCOMPARE(Form(*tooltip)->contentsMargins(), QMargins(3, 3, 3, 3));
+        QCOMPARE(Form(*tooltip)->spacing(), 3);
         QPointer<QSilksTooltip> alive(tooltip);
         tooltip->show();
         QVERIFY(QTest::qWaitForWindowExposed(tooltip));
