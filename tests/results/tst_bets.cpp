@@ -125,6 +125,10 @@ private slots:
         }
         const QString question = user.boxes.value(0);
         const QStringList shown = asked.split('|');
+        // The side word on the colour of its price column.
+        const QString side = FETCH(bool, back) ? "<span style='background-color:#b2ebff;'>BACK</span>"
+                                               : "<span style='background-color:#ffccdc;'>LAY</span>";
+        QVERIFY2(question.contains(side), qPrintable(question));
         QVERIFY2(question.contains(QString("<br>%1 GBP @ %2. ").arg(shown[0], shown[1])), qPrintable(question));
         QVERIFY2(question.contains(QString("Liability: <b>%1 GBP</b>").arg(shown[2])), qPrintable(question));
         QVERIFY2(question.contains(QString("The bet will be %1 in-play.").arg(shown[3])), qPrintable(question));

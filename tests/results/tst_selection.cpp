@@ -437,7 +437,8 @@ private slots:
             int decimals;
         } rows[] = { { "zero", 0, 2 }, { "whole", 1000, 0 }, { "exact tie", 0.125, 2 }, { "binary below a tie", 2.675, 2 },
             { "near tie, large", 38438.155, 2 }, { "half to whole", 12345.5, 0 }, { "three decimals", 1.0005, 3 },
-            { "past the quick path", 1e9, 2 }, { "negative", -3.456, 2 }, { "not a number", qQNaN(), 2 } };
+            { "past the quick path", 1e9, 2 }, { "negative", -3.456, 2 }, { "negative to zero", -0.001, 2 },
+            { "not a number", qQNaN(), 2 } };
         for (const auto& row : rows)
             QTest::newRow(row.name) << row.value << row.decimals;
     }

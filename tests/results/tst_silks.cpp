@@ -12,6 +12,9 @@
 #include <QLabel>
 #include <QNetworkReply>
 #include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -192,6 +195,9 @@ private slots:
         auto* tooltip = new QSilksTooltip(nullptr, "Frankel", QJsonObject());
         QVERIFY(tooltip->windowFlags() & Qt::Popup);
         QVERIFY(tooltip->windowFlags() & Qt::FramelessWindowHint);
+        // Three pixels around the rows and between them.
+        QCOMPARE(Form(*tooltip)->contentsMargins(), QMargins(3, 3, 3, 3));
+        QCOMPARE(Form(*tooltip)->spacing(), 3);
         QPointer<QSilksTooltip> alive(tooltip);
         tooltip->show();
         QVERIFY(QTest::qWaitForWindowExposed(tooltip));
@@ -340,6 +346,40 @@ private slots:
         const auto tooltip = settled("Frankel", Metadata(R"({"COLOURS_FILENAME": "big.png"})"));
         QCOMPARE(Picture(*tooltip).isNull() ? QSize() : Picture(*tooltip).size(), shown);
         QCOMPARE(log, logged.isEmpty() ? QStringList() : QStringList { logged });
+    }
+
+    // A slow site that has sent past the limit and is still sending: the
+    // transfer is stopped on the way, and the log gives the size as the reason.
+    void largeImageStoppedOnTheWay()
+    {
+        QTcpServer site;
+        QVERIFY(site.listen(QHostAddress::LocalHost));
+        QPointer<QTcpSocket> socket;
+        // A byte now and then keeps the transfer going until its progress is reported.
+        QTimer trickle;
+        connect(&trickle, &QTimer::timeout, &site, [&socket] {
+            if (socket)
+                socket->write(QByteArray(1, '\0'));
+        });
+        connect(&site, &QTcpServer::newConnection, &site, [&] {
+            socket = site.nextPendingConnection();
+            connect(
+                socket, &QTcpSocket::readyRead, socket, [&socket, &trickle, head = QByteArray()]() mutable {
+                    head += socket->readAll();
+                    if (!head.endsWith("\r\n\r\n") || trickle.isActive())
+                        return;
+                    socket->write(
+                        "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: 10000000\r\n\r\n"
+                        + Png(16, 16) + QByteArray(600 * 1024, '\0'));
+                    trickle.start(20);
+                });
+        });
+        const QString silks = QBetFair::SilkImageUrl;
+        const auto restore = qScopeGuard([&silks] { QBetFair::SilkImageUrl = silks; });
+        QBetFair::SilkImageUrl = QString("http://127.0.0.1:%1/%2").arg(site.serverPort()).arg("%1");
+        const auto tooltip = settled("Frankel", Metadata(R"({"COLOURS_FILENAME": "endless.png"})"));
+        QVERIFY(Picture(*tooltip).isNull());
+        QCOMPARE(log, QStringList { "W Silk image load error: the image is larger than 512 KB" });
     }
 
     // Last: its answer is kept back until the program ends. A tooltip
