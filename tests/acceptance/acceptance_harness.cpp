@@ -66,6 +66,10 @@ namespace {
 
 constexpr int Patience = 60000;
 
+// What the harness knows of a reply: reported by the manager, under way at a pass's end.
+const char* const ReportedMark = "harnessReported";
+const char* const UnderwayMark = "harnessUnderwayAtDone";
+
 QJsonDocument ReadJson(const QDir& folder, const QString& name, bool required = true)
 {
     QFile file(folder.filePath(name));
@@ -174,16 +178,17 @@ public:
             lines << QStringLiteral("NotifyDone %1").arg(count);
             passEnded = true;
             // The manager reports a reply after the receivers of its end have run.
-            underway.clear();
+            // The marks go on the replies themselves: a reply freed during the
+            // pass may leave its address to a later one.
             for (QNetworkReply* reply : QNetwork::Shared()->findChildren<QNetworkReply*>()) {
-                if (!reported.contains(reply))
-                    underway.insert(reply);
+                if (!reply->property(ReportedMark).toBool())
+                    reply->setProperty(UnderwayMark, true);
             }
         });
         // A reply reported after the pass's end must have been under way at it.
         QObject::connect(QNetwork::Shared(), &QNetworkAccessManager::finished, [this](QNetworkReply* reply) {
-            reported.insert(reply);
-            if (passEnded && !underway.remove(reply))
+            reply->setProperty(ReportedMark, true);
+            if (passEnded && !reply->property(UnderwayMark).toBool())
                 sentAfterDone = true;
         });
     }
@@ -224,7 +229,6 @@ private:
         const int firstRequest = exchange.server().requestCount();
         passEnded = false;
         sentAfterDone = false;
-        reported.clear();
         QEventLoop loop;
         const auto quit = QObject::connect(&view, &QSearcher::NotifyDone, &loop, &QEventLoop::quit, Qt::QueuedConnection);
         QTimer::singleShot(Patience, &loop, &QEventLoop::quit);
@@ -274,8 +278,6 @@ private:
     QStringList failures;
     bool passEnded = false;
     int sortFrom = -1;
-    QSet<QNetworkReply*> reported;
-    QSet<QNetworkReply*> underway;
     bool sentAfterDone = false;
 };
 
