@@ -108,7 +108,7 @@ private slots:
         // 254 characters, the most SMTP carries, still pass.
         QVERIFY(EmailAddress(QString(242, 'a') + "@example.org").validationError().isEmpty());
         for (const QString& address : QStringList { "a@x.org\r\nRCPT TO:<b@y>", "a@x.org>, <b@y",
-                 "a@x.org\x1b", QString(243, 'a') + "@example.org" })
+                 "a@x.org\x1b", QString(243, 'a') + "@example.org", "a b@x.org", "<a@x.org", "a@x.org>" })
             for (int role = -1; role <= MimeMessage::Bcc; ++role) {
                 EmailAddress good("good@x.org"), bad(address);
                 MimeMessage message;
