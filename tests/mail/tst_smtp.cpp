@@ -111,6 +111,16 @@ private slots:
         QTest::newRow("silent server") << QStringList() << "Response timeout" << "";
         QTest::newRow("closed after 535") << Greeted + loggedIn.mid(0, 4) + QStringList { "<", "535 no\r\n", "!" } << "Authentication failed"
                                           << Hello + login.chopped(1);
+        QTest::newRow("AUTH LOGIN refused: no user name sent")
+            << Greeted + QStringList { "<", "535 no\r\n" } << "Authentication failed" << Hello + "AUTH LOGIN|QUIT";
+        QTest::newRow("user name refused: no password sent") << Greeted + loggedIn.mid(0, 2) + QStringList { "<", "535 no\r\n" }
+                                                             << "Authentication failed" << Hello + login.section('|', 0, 1) + "|QUIT";
+        // 400 to 599 are refusals by their class; any other unexpected code is shown as it came.
+        for (const auto& [reply, shown] : { std::pair<QString, QString> { "399 odd", "Unexpected server reply: 399 odd" },
+                 { "400 busy", "Server returned an error" }, { "499 busy", "Server returned an error" }, { "500 no", "SMTP client error" },
+                 { "599 no", "SMTP client error" }, { "600 odd", "Unexpected server reply: 600 odd" } })
+            QTest::newRow(qPrintable("MAIL FROM answered " + reply)) << Greeted + QStringList { "<", reply + "\r\n" } << shown
+                                                                     << Hello + "MAIL FROM:<from@example.com>|QUIT";
     }
     // Exactly one result, OK only when the whole mail was stored; TLS verified before the login.
     void threadReportsOneResult()
