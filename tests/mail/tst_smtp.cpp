@@ -1,4 +1,5 @@
 #include "EmailAddress.h"
+#include "MimeMessage.h"
 #include "SMTPThread.h"
 #include "SmtpClient.h"
 #include "ScriptedSmtp.h"
@@ -151,6 +152,30 @@ private slots:
         const QString bad = "to@example.org>\r\nDATA";
         QCOMPARE(runThread(m_servers.scripted(Greeted), false, {}, bad), QStringList { EmailAddress(bad).validationError() });
         QCOMPARE(m_servers.next("lines").value("lines").toString(), Hello + "QUIT");
+    }
+
+    // The envelope names every recipient, Bcc too: To, Cc, then Bcc, whatever order they were added in. A
+    // recipient the server will forward (251) is accepted.
+    void everyRecipientGetsTheMail()
+    {
+        EmailAddress from("from@example.com"), to("to@example.org"), cc("cc@example.org"), bcc("bcc@example.org");
+        MimeMessage message;
+        message.setSender(&from);
+        message.addBcc(&bcc);
+        message.addCc(&cc);
+        message.addTo(&to);
+        const int port
+            = m_servers.scripted(Greeted + QStringList { "<", "250 ok\r\n", "<", "250 ok\r\n", "<", "251 will forward\r\n" } + Accepting.mid(2));
+        bool sent = false;
+        {
+            SmtpClient client("127.0.0.1", port, SmtpClient::TcpConnection);
+            sent = client.connectToServer() && client.sendMail(message);
+            client.quit();
+        }
+        QVERIFY(sent);
+        QCOMPARE(m_servers.next("lines").value("lines").toString(),
+            Hello + "MAIL FROM:<from@example.com>|RCPT TO:<to@example.org>|RCPT TO:<cc@example.org>|RCPT TO:<bcc@example.org>|"
+                    "DATA|<data>|QUIT");
     }
 
     // Threads still waiting on a server when the program exits are ended, each with its one result.
