@@ -1,5 +1,6 @@
 #include "EmailAddress.h"
 #include "MimeAttachment.h"
+#include "MimeHeader.h"
 #include "MimeHtml.h"
 #include "MimeMessage.h"
 #include "MimeMultiPart.h"
@@ -30,6 +31,8 @@ class tst_Mime : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_folder;
+
 private slots:
     // Dates, in every message below, stay English under any locale.
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
@@ -43,6 +46,7 @@ private slots:
             every += char(byte);
         const QString folded = MimeContentFormatter(76).fold(QuotedPrintable::encode(every), true);
         QCOMPARE(QuotedPrintable::decode(folded), every);
+        QCOMPARE(QuotedPrintable::decode("=G1 x=4"), QByteArray("=G1 x=4")); // malformed escapes stay as they came
         int longest = 0; // soft breaks included: the standard allows 76
         for (const QString& line : folded.split("\r\n"))
             longest = qMax(longest, line.size());
@@ -108,7 +112,7 @@ private slots:
         // 254 characters, the most SMTP carries, still pass.
         QVERIFY(EmailAddress(QString(242, 'a') + "@example.org").validationError().isEmpty());
         for (const QString& address : QStringList { "a@x.org\r\nRCPT TO:<b@y>", "a@x.org>, <b@y",
-                 "a@x.org\x1b", QString(243, 'a') + "@example.org" })
+                 "a@x.org\x1b", QString(243, 'a') + "@example.org", "a b@x.org", "<a@x.org", "a@x.org>" })
             for (int role = -1; role <= MimeMessage::Bcc; ++role) {
                 EmailAddress good("good@x.org"), bad(address);
                 MimeMessage message;
@@ -116,6 +120,66 @@ private slots:
                 message.addRecipient(role < 0 ? &good : &bad, MimeMessage::RecipientType(qMax(role, 0)));
                 QVERIFY(!message.validationError().isEmpty() && message.toMimeString().isEmpty());
             }
+    }
+
+    // Texts known to the character: dates in any zone, fields folded at 78 columns, long or non-ASCII parameters,
+    // characters outside the basic plane, set names and charsets, file parts read when built (57 bytes fill one line).
+    void fixedTexts_data()
+    {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("expected");
+
+        const auto date = [](int offset) { return MimeHeader::date(QDateTime({ 2026, 3, 5 }, { 14, 7, 9 }, Qt::OffsetFromUTC, offset)); };
+        QTest::newRow("date east of UTC") << date(5 * 3600 + 30 * 60) << "Thu, 05 Mar 2026 14:07:09 +0530";
+        QTest::newRow("date west of UTC") << date(-(3 * 3600 + 30 * 60)) << "Thu, 05 Mar 2026 14:07:09 -0330";
+
+        const auto subject = [](const QString& text) {
+            return MimeHeader::field("Subject", MimeHeader::unstructured(text, MimePart::Encoding8Bit));
+        };
+        const QString word = " abcdefghi", seven = word.repeated(7);
+        QTest::newRow("78 columns stay, each folded line refilled")
+            << subject(word.repeated(30).mid(1)) << "Subject:" + (seven + "\r\n").repeated(4) + word.repeated(2) + "\r\n";
+        QTest::newRow("79 columns fold")
+            << subject("abcdefghij" + word.repeated(6)) << "Subject: abcdefghij" + word.repeated(5) + "\r\n" + word + "\r\n";
+        QTest::newRow("emoji at the end") << subject(QStringLiteral("€😀")) << "Subject: =?utf-8?B?4oKs8J+YgA==?=\r\n";
+        QTest::newRow("half an emoji at the end") << subject(QStringLiteral("€") + QChar(0xD83D)) << "Subject: =?utf-8?B?4oKsPw==?=\r\n";
+
+        const QString a180(180, 'a');
+        QTest::newRow("name of 180 characters") << MimeHeader::parameter("name", a180) << "; name=\"" + a180 + "\"";
+        QTest::newRow("name of 181 characters")
+            << MimeHeader::parameter("name", a180 + 'a')
+            << ";\r\n name*0*=utf-8''" + QString(53, 'a') + ";\r\n name*1*=" + QString(60, 'a') + ";\r\n name*2*=" + QString(60, 'a')
+                + ";\r\n name*3*=" + QString(8, 'a');
+        QTest::newRow("name beyond ASCII") << MimeHeader::parameter("name", QStringLiteral("отчёт.csv"))
+                                           << "; name*=utf-8''%D0%BE%D1%82%D1%87%D1%91%D1%82.csv";
+
+        MimeText named;
+        named.setContentName("a.txt");
+        named.setCharset("us-ascii");
+        QTest::newRow("name and charset set")
+            << named.toMimeString()
+            << "Content-Type: text/plain; name=\"a.txt\"; charset=us-ascii\r\nContent-Transfer-Encoding: 8bit\r\n\r\n\r\n";
+        QTest::newRow("text ending in a line break")
+            << MimeText("a\r\n").toMimeString() << "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: 8bit\r\n\r\na\r\n\r\n";
+
+        const auto file = [this](int size) {
+            auto* file = new QFile(m_folder.filePath(QString::number(size)));
+            if (file->open(QIODevice::WriteOnly))
+                file->write(QByteArray(size, 'a'));
+            file->close();
+            return MimeAttachment(file).toMimeString();
+        };
+        const QString oneLine = "Content-Type: application/octet-stream; name=\"%1\"\r\nContent-Transfer-Encoding: base64\r\n"
+                             "Content-disposition: attachment\r\n\r\n" + QString("YWFh").repeated(19);
+        QTest::newRow("file of 57 bytes") << file(57) << oneLine.arg(57) + "\r\n";
+        QTest::newRow("file of 58 bytes") << file(58) << oneLine.arg(58) + "\r\nYQ==\r\n";
+    }
+
+    void fixedTexts()
+    {
+        QFETCH(QString, written);
+        QFETCH(QString, expected);
+        QCOMPARE(written, expected);
     }
 
     void refereeReadsWhatWasWritten_data()

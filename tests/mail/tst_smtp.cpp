@@ -1,4 +1,5 @@
 #include "EmailAddress.h"
+#include "MimeMessage.h"
 #include "SMTPThread.h"
 #include "SmtpClient.h"
 #include "ScriptedSmtp.h"
@@ -111,6 +112,16 @@ private slots:
         QTest::newRow("silent server") << QStringList() << "Response timeout" << "";
         QTest::newRow("closed after 535") << Greeted + loggedIn.mid(0, 4) + QStringList { "<", "535 no\r\n", "!" } << "Authentication failed"
                                           << Hello + login.chopped(1);
+        QTest::newRow("AUTH LOGIN refused: no user name sent")
+            << Greeted + QStringList { "<", "535 no\r\n" } << "Authentication failed" << Hello + "AUTH LOGIN|QUIT";
+        QTest::newRow("user name refused: no password sent") << Greeted + loggedIn.mid(0, 2) + QStringList { "<", "535 no\r\n" }
+                                                             << "Authentication failed" << Hello + login.section('|', 0, 1) + "|QUIT";
+        // 400 to 599 are refusals by their class; any other unexpected code is shown as it came.
+        for (const auto& [reply, shown] : { std::pair<QString, QString> { "399 odd", "Unexpected server reply: 399 odd" },
+                 { "400 busy", "Server returned an error" }, { "499 busy", "Server returned an error" }, { "500 no", "SMTP client error" },
+                 { "599 no", "SMTP client error" }, { "600 odd", "Unexpected server reply: 600 odd" } })
+            QTest::newRow(qPrintable("MAIL FROM answered " + reply)) << Greeted + QStringList { "<", reply + "\r\n" } << shown
+                                                                     << Hello + "MAIL FROM:<from@example.com>|QUIT";
     }
     // Exactly one result, OK only when the whole mail was stored; TLS verified before the login.
     void threadReportsOneResult()
@@ -141,6 +152,30 @@ private slots:
         const QString bad = "to@example.org>\r\nDATA";
         QCOMPARE(runThread(m_servers.scripted(Greeted), false, {}, bad), QStringList { EmailAddress(bad).validationError() });
         QCOMPARE(m_servers.next("lines").value("lines").toString(), Hello + "QUIT");
+    }
+
+    // The envelope names every recipient, Bcc too: To, Cc, then Bcc, whatever order they were added in. A
+    // recipient the server will forward (251) is accepted.
+    void everyRecipientGetsTheMail()
+    {
+        EmailAddress from("from@example.com"), to("to@example.org"), cc("cc@example.org"), bcc("bcc@example.org");
+        MimeMessage message;
+        message.setSender(&from);
+        message.addBcc(&bcc);
+        message.addCc(&cc);
+        message.addTo(&to);
+        const int port
+            = m_servers.scripted(Greeted + QStringList { "<", "250 ok\r\n", "<", "250 ok\r\n", "<", "251 will forward\r\n" } + Accepting.mid(2));
+        bool sent = false;
+        {
+            SmtpClient client("127.0.0.1", port, SmtpClient::TcpConnection);
+            sent = client.connectToServer() && client.sendMail(message);
+            client.quit();
+        }
+        QVERIFY(sent);
+        QCOMPARE(m_servers.next("lines").value("lines").toString(),
+            Hello + "MAIL FROM:<from@example.com>|RCPT TO:<to@example.org>|RCPT TO:<cc@example.org>|RCPT TO:<bcc@example.org>|"
+                    "DATA|<data>|QUIT");
     }
 
     // Threads still waiting on a server when the program exits are ended, each with its one result.
