@@ -38,12 +38,13 @@ class tst_Cipher : public QObject
     Q_OBJECT
 
 private slots:
-    // Writes past what a call reports, on bad padding or on an overflowing length.
+    // Writes past what a call reports, on bad padding, on an overflowing length or on the shortest ones.
     void bounds()
     {
         const QByteArray fifteen = Plain.left(15);
         const struct { Operation op; QByteArray input; int size, result; } calls[] = {
-            { EncPadded, Plain, INT_MAX, -7 },
+            { EncPadded, Plain, INT_MAX, -7 }, { EncPadded, Plain, 0, 0 }, { DecPadded, Plain, 0, 0 },
+            { DecPadded, Plain, 1, -7 },
             { DecPadded, encrypt(Plain + fifteen.left(12) + "\x01\x03\x02\x03"), 80, -7 },
             { DecPadded, encrypt(Plain + fifteen + '\x01'), 80, 79 } };
         for (const auto& call : calls) {
@@ -60,7 +61,8 @@ private slots:
     // Stored passwords (openssl enc -aes-256-cbc -iv 0); damaged ones read back as nothing, never as garbage.
     void storedForms()
     {
-        const QString rows[][2] = { { "", "" }, { "betfair_user", "YXnxy38/eafJkQmUyrHXyQ==" },
+        const QString rows[][2] = { { "", "" }, { "x", "HvvlXU8J9aKLIT0fWKux8Q==" },
+            { "betfair_user", "YXnxy38/eafJkQmUyrHXyQ==" },
             { "0123456789abcdef", "dBBpl4qj2BhCXdG4BM95t+LSvSprFQ8Zl1LemtMvpeI=" },
             { "€😀 ok", "/lByLaVifMeX/1ACFgVT5w==" } };
         for (const auto& row : rows) {
@@ -71,6 +73,22 @@ private slots:
         for (const char* bad : { "YXnxy38/eafJkQmUyrHXyQ==!!", "xxxxxxxxxxxxxxxxxxxx",
                  "pQPTyzqAnXtGtNn+iIoFigbC93ImDRSsgSN1pCUrGX0=" })
             QVERIFY2(QCipher::DecryptString(bad).isEmpty(), bad);
+    }
+
+    // One-bit feedback off the published vector (NIST SP 800-38A F.3.1 for the first 16 bits, openssl
+    // enc -aes-128-cfb1 for the rest) or writing past its block.
+    void bitFeedback()
+    {
+        const QByteArray block = Plain.left(16);
+        const QByteArray expected = QByteArray::fromHex("68b3a264f838f5f8c3101070d1ab4c2e");
+        QCipher encrypting, decrypting;
+        encrypting.Init(QCipher::ModeCfb1, Enc, bytes(Key128), QCipher::Key128, bytes(Iv));
+        decrypting.Init(QCipher::ModeCfb1, Dec, bytes(Key128), QCipher::Key128, bytes(Iv));
+        QByteArray output;
+        QCOMPARE(run(encrypting, EncBlocks, block, 128, output), 128);
+        QCOMPARE(output, expected + QByteArray(16, Guard));
+        QCOMPARE(run(decrypting, &QCipher::DecryptBlocks, expected, 128, output), 128);
+        QCOMPARE(output, block + QByteArray(16, Guard));
     }
 };
 

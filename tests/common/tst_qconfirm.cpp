@@ -2,6 +2,7 @@
 #include "QLog.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QtTest>
 
 class tst_QConfirm : public QObject
@@ -26,7 +27,8 @@ private slots:
     }
     void init() { logged.clear(); }
 
-    // A confirmation skipped at the wrong level or closed and taken as yes; an error not shown or logged.
+    // A confirmation skipped at the wrong level or closed and taken as yes; an information box gated
+    // otherwise, unlogged, or reported as shown when skipped; an error not shown or logged.
     void gatingByLevel()
     {
         const char* asked[] = { "yyy", "nyy", "nny" };
@@ -34,15 +36,39 @@ private slots:
             FakeUser user;
             SetInteractiveLevel(level);
             logged.clear();
-            QString shown;
-            for (const char* flags : { "00", "10", "01" }) // critical, always
+            QString shown, informed;
+            for (const char* flags : { "00", "10", "01" }) { // critical, always
                 shown += AskConfirm("Proceed?", flags[0] == '1', flags[1] == '1') ? 'n' : 'y';
+                informed += ShowInfo("Noted.", flags[0] == '1', flags[1] == '1') ? 'y' : 'n';
+            }
             QVERIFY(ShowError("Failed."));
             QCOMPARE(shown, QString(asked[level]));
-            QCOMPARE(user.boxes.size(), shown.count('y') + 1);
-            QCOMPARE(logged, QStringList { "2 Failed." });
+            QCOMPARE(informed, shown);
+            QCOMPARE(user.boxes.size(), 2 * shown.count('y') + 1);
+            QCOMPARE(logged, QStringList({ "1 Noted.", "1 Noted.", "1 Noted.", "2 Failed." }));
         }
         SetInteractiveLevel(QConfirm::All);
+    }
+
+    // A question offering buttons it was not given, or Enter answering other than its default.
+    void questionButtons()
+    {
+        using Box = QMessageBox;
+        const auto bet = Box::Yes | Box::YesToAll | Box::No | Box::NoToAll;
+        const struct { Box::StandardButtons buttons; Box::StandardButton byDefault; int entered; } rows[] = {
+            { Box::Save | Box::Discard | Box::Cancel, Box::Save, Box::Save },
+            { bet, Box::NoToAll, Box::NoToAll }, { bet, Box::Save, Box::NoButton } };
+        for (const auto& row : rows) {
+            Box::StandardButtons offered;
+            QConfirm::SetResponder([&offered](QMessageBox* box) {
+                for (QAbstractButton* button : box->buttons())
+                    offered |= box->standardButton(button);
+                return box->defaultButton(); // Enter
+            });
+            QCOMPARE(AskQuestion("Sure?", true, row.buttons, row.byDefault), row.entered);
+            QCOMPARE(offered, row.buttons);
+        }
+        QConfirm::SetResponder({});
     }
 
     // Help opened under the open box; outside text rendered as markup; markup in the log.

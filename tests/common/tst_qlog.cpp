@@ -61,6 +61,18 @@ private slots:
         QCOMPARE(messages(*makePanel()), QStringList { "late" });
     }
 
+    // A record lost through a slot, or counted under another type.
+    void slotsCountByType()
+    {
+        auto log = makePanel();
+        log->Warning("w");
+        log->Error("e1");
+        log->Info("i");
+        log->Error("e2");
+        QCOMPARE(messages(*log), QStringList({ "w", "e1", "i", "e2" }));
+        QCOMPARE(log->property("warnings").toInt() * 10 + log->property("errors").toInt(), 12);
+    }
+
     // Quotes and CDATA ends breaking the exported file.
     void rendersTheFormats()
     {

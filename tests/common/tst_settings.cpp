@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLayout>
 #include <QToolButton>
 #include <optional>
 
@@ -124,6 +125,21 @@ private slots:
         row->setObjectName("closing");
         row->callDialog();
         QCheckBoxWithColor::SetColorPicker({});
+    }
+
+    // A colour strip inset in its row or parted from its button; text unreadable on the colour.
+    void colourRowLooks()
+    {
+        QCheckBoxWithColor row;
+        row.show();
+        const auto* box = row.findChild<QCheckBox*>("checkBox");
+        QCOMPARE(row.layout()->contentsRect(), row.rect());
+        QCOMPARE(row.findChild<QToolButton*>("button")->x(), box->geometry().right() + 1);
+        // A grey's HSL lightness is its level.
+        for (const auto& [level, text] : { std::pair(126, Qt::white), std::pair(127, Qt::black) }) {
+            row.setColor(QColor(level, level, level));
+            QCOMPARE(box->palette().color(box->foregroundRole()), QColor(text));
+        }
     }
 
     // One click triggering twice or the previous action; state not mirrored; an action gone first.
