@@ -73,11 +73,18 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$wor
 xvfb=$!
 wait_for "X display" test -s "$work/display"
 export DISPLAY=":$(cat "$work/display")"
-# A home of its own: runs side by side share no window manager's files.
+wait_for "X display to answer" xprop -root
+# A home of its own: runs side by side share no window manager's files. On a
+# busy machine it has been seen to miss the display once: it is started again.
 mkdir -p "$work/wm"
-HOME="$work/wm" openbox --sm-disable >"$work/openbox.log" 2>&1 &
-wm=$!
-wait_for "window manager" wmctrl -m
+window_manager() {
+  if [ -z "$wm" ] || ! kill -0 "$wm" 2>/dev/null; then
+    HOME="$work/wm" openbox --sm-disable >>"$work/openbox.log" 2>&1 &
+    wm=$!
+  fi
+  wmctrl -m
+}
+wait_for "window manager" window_manager
 
 # Bound but never listening, for the whole run: a port only closed again could
 # be taken meanwhile by another test's server.
