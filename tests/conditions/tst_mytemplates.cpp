@@ -303,6 +303,24 @@ private slots:
         QCOMPARE(user.boxes, QStringList());
     }
 
+    // A copy saved too large to open again never takes on the display names of the template it was made from.
+    void copyTooLarge()
+    {
+        write("A", volumeTemplate(100, R"("name": {"eng": "Alpha"}, )"));
+        FakeUser user;
+        user.names = QStringList { "Big" };
+        user.answers = { QMessageBox::Yes }; // save the new empty row anyway
+        Panel panel;
+        panel.ReloadTemplates("A");
+        QVERIFY(load(*panel.rows().first(), { "Any Name InList", {}, { QString(TemplateFile::MaxFileSize, 'x') } }));
+        panel.DoSaveAs();
+        panel.click("ButAdd");
+        panel.DoSave();
+        QCOMPARE(user.boxes.first(), "Information: Unable to open file 'Big': The template is too large.");
+        QCOMPARE(conditionsIn("Big").size(), 2);
+        QVERIFY(!stored("Big").contains("name") && stored("A").contains("name"));
+    }
+
     // Choosing a file that is no template changes nothing: the panel stays on A, and saves go there.
     void unreadableFile()
     {
