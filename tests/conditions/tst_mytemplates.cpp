@@ -211,8 +211,11 @@ private slots:
         QTest::newRow("save as, cancelled") << Scenario{"a__file", "5", all, "", "SaveAsBut", {}, {cancel}, false, none, "A 1005", true, a, "100"};
         QTest::newRow("save as, overwrite declined") << Scenario{"a__file", "5", all, "", "SaveAsBut", {no}, {"B"}, false, {"Question: File 'B' exists. Overwrite?"}, "A 1005", true, a, "100"};
         QTest::newRow("save as, sanitised") << Scenario{"", "5", all, "", "SaveAsBut", {}, {"..a<b>"}, false, none, "a_b_ 3005", false, a + QStringList{"a_b_.twt"}, "100"};
+        QTest::newRow("save as, blank kept") << Scenario{"", "5", all, "", "SaveAsBut", {}, {"My pick\x1f"}, false, none, "My pick_ 3005", false, a + QStringList{"My pick_.twt"}, "100"};
+        QTest::newRow("language changed, edits kept") << Scenario{"a__file", "5", all, "", "LanguageChanged", {}, {}, false, none, "A 1005", true, a, "100"};
         QTest::newRow("read-only, copied") << Scenario{"preset", "5", all, "", "DeleteTemplate DoSave DoSave", {}, {"preset", "Mine"}, false, none, "Mine 4005", false, a + QStringList{"Mine.twt"}, "100"};
         QTest::newRow("delete, Yes") << Scenario{"a__file", "5", all, "", "DelBut", {yes}, {}, false, {sure}, "[Unsaved] 1005", true, {}, ""};
+        QTest::newRow("delete unchanged, Yes") << Scenario{"a__file", "", all, "", "DelBut", {yes}, {}, false, {sure}, "[Unsaved] 100", true, {}, ""};
         QTest::newRow("read-only folder, no questions") << Scenario{"a__file", "5", quiet, "folder", "SaveBut B", {}, {}, false, {denied, denied}, "A 1005", true, a, "100"};
         QTest::newRow("read-only file") << Scenario{"a__file", "5", all, "file", "SaveBut B", {yes}, {}, false, {readOnly, askA, readOnly}, "A 1005", true, a, "100"};
         QTest::newRow("disk full") << Scenario{"a__file", "5", all, "disk", "SaveBut B", {yes}, {}, false, {failure + "File too large", askA, failure + "File too large"}, "A 1005", true, a, "100"};
@@ -231,7 +234,7 @@ private slots:
         if (row.start.isEmpty())
             QVERIFY(load(*panel.rows().first(), { "Market Volume GE", { "", "300" } }));
         panel.type(row.typed);
-        QVERIFY(panel.IsChanged());
+        QCOMPARE(panel.IsChanged(), !row.typed.isEmpty()); // nothing typed: as opened
         QCOMPARE(chmod(QFile::encodeName(templates).constData(), row.broken == "folder" ? 0555 : 0777), 0);
         SetInteractiveLevel(row.level);
         FakeUser user;
@@ -261,6 +264,61 @@ private slots:
             QCOMPARE(storedValue("Copy"), "3005");
         if (QFile::exists(pathOf("a__file"))) // its display names kept
             QCOMPARE(stored("a__file").value("name")["eng"].toString(), "A");
+    }
+
+    // Save and Delete act on a listed template that is not read-only, Save only on changes; the only row
+    // cannot be deleted, a second frees it, and deleting down to one row locks that row again.
+    void buttons()
+    {
+        write("A", volumeTemplate(100));
+        write("preset", volumeTemplate(400, R"("readOnly": true, )"));
+        FakeUser user;
+        Panel panel;
+        const auto offered = [&] {
+            QString states;
+            for (const QString& button : { "SaveBut", "DelBut" })
+                states += panel.findChild<QPushButton*>(button)->isEnabled() ? 'y' : 'n';
+            states += ' ';
+            for (TriggerRow* row : panel.rows())
+                states += Parts { *row }.remove->isEnabled() ? 'y' : 'n';
+            return states;
+        };
+        panel.ReloadTemplates();
+        QCOMPARE(offered(), "nn n");
+        panel.ReloadTemplates("A");
+        QCOMPARE(offered(), "ny n");
+        panel.click("ButAdd");
+        QCOMPARE(offered(), "yy yy");
+        panel.click("ButAdd");
+        QCOMPARE(offered(), "yy yyy");
+        for (const QString& expected : { "yy yy", "yy n" }) {
+            QTest::mouseClick(Parts { *panel.rows().last() }.remove, Qt::LeftButton);
+            QTRY_COMPARE(offered(), expected);
+        }
+        panel.DoSave();
+        QCOMPARE(offered(), "ny n");
+        panel.choose("preset");
+        panel.type("5");
+        QCOMPARE(offered(), "nn n");
+        QCOMPARE(user.boxes, QStringList());
+    }
+
+    // A copy saved too large to open again never takes on the display names of the template it was made from.
+    void copyTooLarge()
+    {
+        write("A", volumeTemplate(100, R"("name": {"eng": "Alpha"}, )"));
+        FakeUser user;
+        user.names = QStringList { "Big" };
+        user.answers = { QMessageBox::Yes }; // save the new empty row anyway
+        Panel panel;
+        panel.ReloadTemplates("A");
+        QVERIFY(load(*panel.rows().first(), { "Any Name InList", {}, { QString(TemplateFile::MaxFileSize, 'x') } }));
+        panel.DoSaveAs();
+        panel.click("ButAdd");
+        panel.DoSave();
+        QCOMPARE(user.boxes.first(), "Information: Unable to open file 'Big': The template is too large.");
+        QCOMPARE(conditionsIn("Big").size(), 2);
+        QVERIFY(!stored("Big").contains("name") && stored("A").contains("name"));
     }
 
     // Choosing a file that is no template changes nothing: the panel stays on A, and saves go there.

@@ -95,6 +95,24 @@ private slots:
         }
     }
 
+    // Validator, text, key, text after: the arrow and page keys step a price along the ladder and leave
+    // other values alone.
+    void stepping_data()
+    {
+        textRows({ "price 1.95 PageUp 2.10", "price 2.03 Down 2.00", "price 1.01 Down 1.01", "price 1000 Up 1000",
+            "number 2 Up 2", "none 2 PageDown 2" });
+    }
+    void stepping()
+    {
+        const QStringList row = fields();
+        QPriceEdit edit;
+        if (row.at(0) != "none")
+            edit.setValidator(row.at(0) == "price" ? static_cast<QValidator*>(new QPriceValidator(&edit)) : new QNumberValidator(&edit));
+        edit.setText(row.at(1));
+        QTest::keyClick(&edit, Qt::Key(QMetaEnum::fromType<Qt::Key>().keyToValue(qPrintable("Key_" + row.at(2)))));
+        QCOMPARE(edit.text(), row.at(3));
+    }
+
     // Unpairing one side leaves the other's link; a destroyed partner leaves no dangling one.
     void pairing()
     {

@@ -74,6 +74,26 @@ QByteArray patched(QByteArray zip, int at, quint32 value, int width = 4)
     return zip;
 }
 
+// The archive as common zip tools write it: extra fields (an extended timestamp and a Unix owner, longer
+// in the local headers than in the directory) and a comment on every directory record.
+QByteArray withExtraFields(const QByteArray& zip)
+{
+    const QByteArray local = QByteArray::fromHex("5554090003a0a0a065a0a0a06575780b000104e803000004e8030000");
+    const QByteArray central = QByteArray::fromHex("5554050003a0a0a06575780b000104e803000004e8030000");
+    const QByteArray comment = "a predefined template";
+    QByteArray entries, directory;
+    for (int n = 0, at; (at = directoryRecord(zip, n)) >= 0; ++n) {
+        const QByteArray name = zip.mid(at + 46, fieldAt(zip, at + 28) & 0xffff);
+        const int header = int(fieldAt(zip, at + 42));
+        const int data = header + 30 + (fieldAt(zip, header + 26) & 0xffff) + (fieldAt(zip, header + 28) & 0xffff);
+        const QByteArray record = patched(patched(zip.mid(at, 46), 30, central.size() | comment.size() << 16), 42, entries.size());
+        directory += record + name + central + comment;
+        entries += patched(zip.mid(header, 30), 28, local.size(), 2) + name + local + zip.mid(data, fieldAt(zip, at + 20));
+    }
+    const QByteArray end = zip.mid(zip.lastIndexOf("PK\x05\x06"), 22);
+    return entries + directory + patched(patched(end, 12, directory.size()), 16, entries.size());
+}
+
 // A template of exactly size bytes.
 QByteArray padded(const QByteArray& content, int size)
 {
@@ -284,6 +304,8 @@ private slots:
                                                           "0100010033000000270000000000");
         // clang-format off
         QTest::newRow("templates") << makeZip({good, {"sub/b.twt", Predefined}}) << QStringList{"a.twt", "sub/b.twt"} << QStringList() << Updated;
+        QTest::newRow("extra fields") << withExtraFields(makeZip({good, {"=b.twt", Predefined}, {"sub/c.twt", Predefined}}))
+            << QStringList{"a.twt", "b.twt", "sub/c.twt"} << QStringList() << Updated;
         QTest::newRow("leading out") << makeZip({good, {"../up.twt", Predefined}, {"sub/../../up.twt", Predefined}, {outside + "/abs.twt", Predefined}})
             << QStringList{"a.twt"} << QStringList{"../up.twt", "sub/../../up.twt", outside + "/abs.twt"} << Updated;
         // Were a link made, the next file would be written through it.

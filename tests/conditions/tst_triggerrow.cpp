@@ -67,7 +67,8 @@ private slots:
     void startTimeWindow_data()
     {
         textRows({ "to EQ 5 0 12:04:30 12:05:30", "to LS 30 0 - 12:29:58", "since Btw 5 10 11:50:01 11:55:00",
-            "to GR 1e30 0 2341-03-22T05:46:40 -" });
+            "to GR 1e30 0 2341-03-22T05:46:40 -", "since EQ 10 0 11:49:30 11:50:30", "since LS 10 0 11:49:59 12:00:00",
+            "since GR 10 0 - 11:50:02" });
     }
     void startTimeWindow()
     {
@@ -137,6 +138,29 @@ private slots:
         COMPARE_JSON(built, Json(expected));
     }
 
+    // A row chosen by its words, its texts (ValueText, Value1), the filter it builds.
+    void filterOfWords_data()
+    {
+        textRows({ R"(Market Status InPlay | - | {"inPlayOnly": true})", R"(Market Status Idle | - | {"inPlayOnly": false})",
+            R"(Market SP True | - | {"bspOnly": true})", R"(Market SP False | - | {"bspOnly": false})",
+            R"(Market InPlay True | - | {"turnInPlayEnabled": true})", R"(Market InPlay False | - | {"turnInPlayEnabled": false})",
+            R"(Market HasBets None | - | {"withOrders": "NONE"})", R"(Market HasBets Matched | - | {"withOrders": ["EXECUTION_COMPLETE"]})",
+            R"(Event DrawScore GR | 2 | {"drawScore": 2, "scores": true})", R"(Event DrawScore LS | 2 | {"drawScore": -2, "scores": true})",
+            R"(Event DrawScore NE | - | {"drawScore": "!=", "scores": true})",
+            R"(Any Name Ends | Utd | {"sel": [{"sel": "any", "selName": {"text": "Utd", "start": true, "invert": true}}]})",
+            R"(Away Back GR | - 2 | {"sel": [{"sel": "away", "backPrice": {"from": 2.01, "to": 1e15}}]})",
+            R"(Draw HasBets Unmatched | - | {"sel": [{"sel": "draw", "bets": "Unmatched"}]})" });
+    }
+    void filterOfWords()
+    {
+        const QStringList row = fields(" | ");
+        TriggerRow trigger;
+        QVERIFY(load(trigger, { row.at(0), row.at(1).split(' ').replaceInStrings(QRegularExpression("^-$"), "") }));
+        QJsonObject filter;
+        trigger.AddToFilter(filter);
+        COMPARE_JSON(filter, Json(row.at(2)));
+    }
+
     // Changed() precedes its stage; keystrokes and the delete button are changes, changes by the program are not.
     void changes()
     {
@@ -162,19 +186,27 @@ private slots:
         textRows({ "Fav Back Btw | - 3 5 | - | valid", "Fav Back Btw | - 5 3 | - | invalid", "Event DrawScore LS | 3.7 | - | invalid",
             "Market Status InPlay | - x y | - | valid", "Any Silks FORM SQ | 1( | - | invalid", "Market NumSel GR | - 3.7 | - | invalid",
             "Event Sport NotInList | - | 1 | valid", "Event Sport NotInList | - | * | invalid", "Market Status InPlay | - | - | invalid | CondList",
-            "Any Silks FORM SQ | 1.2 | - | invalid | ParamsList", "Market Status InPlay | - | - | valid | ParamsList" });
+            "Any Silks FORM SQ | 1.2 | - | invalid | ParamsList", "Market Status InPlay | - | - | valid | ParamsList",
+            "Event Country NotInList | - | * | invalid", "Market Type NotInList | - | * | invalid",
+            "Any Silks SEX_TYPE NotInList | - | * | valid", "Event DrawScore GR | - | - | invalid", "Event DrawScore EQ | - | - | valid" });
     }
     void validity()
     {
         const QStringList row = fields(" | ");
         const QStringList texts = row.at(1).split(' ').replaceInStrings(QRegularExpression("^-$"), "");
-        const QStringList items = row.at(2) == "*" ? QCatalog::sports->Codes({}, true) : row.at(2).split(' ', Qt::SkipEmptyParts);
+        // "*": every code of the row's catalog, named by the word before the comparison.
+        const QStringList words = row.at(0).split(' ');
+        const QHash<QString, QCatalog*> catalogs { { "Sport", QCatalog::sports }, { "Country", QCatalog::countries },
+            { "Type", QCatalog::marketTypes }, { "SEX_TYPE", QCatalog::sexTypes } };
+        const QStringList items = row.at(2) == "*" ? catalogs.value(words.at(words.size() - 2))->Codes({}, true)
+                                                   : row.at(2).split(' ', Qt::SkipEmptyParts);
         QWidget window;
         auto* trigger = new TriggerRow(&window);
         QVERIFY(load(*trigger, { row.at(0), texts, items }));
         if (row.size() > 4) {
             QVERIFY(trigger->IsValid());
             QVERIFY(!select(trigger->findChild<QComboBox*>(row.at(4)), "NoSuchCode"));
+            QCOMPARE(TriggerRow::FindItem(trigger->findChild<QComboBox*>(row.at(4)), ""), -1); // a key the record lacks
             QCOMPARE(trigger->HasEveryChoice(), row.at(3) == "valid");
         }
         for (const bool onScreen : { false, true, false }) {

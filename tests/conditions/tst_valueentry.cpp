@@ -12,9 +12,12 @@
 #include "common/TestFiles.h"
 #include "conditions/DataRows.h"
 
+#include <QAction>
+#include <QGraphicsEffect>
 #include <QIntValidator>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPropertyAnimation>
 #include <QPushButton>
 #include <QRegExpValidator>
 #include <QToolButton>
@@ -163,6 +166,71 @@ private slots:
         QVERIFY(editor.Items().isEmpty() && editor.text().isEmpty() && !editor.IsValid());
     }
 
+    // Catalog or price validator, items, what the user does in the dialog the click opens, the items after ("open":
+    // OK could not be pressed). Select All ticks only the entries shown: the favourites and the ticked ones until
+    // "more" shows the rest. Cancel keeps the items; free values come back repaired onto the ladder.
+    void choosing_data()
+    {
+        textRows({ "places | GB | all OK | GB,IE", "places | GB | more all OK | GB,IE,FR", "places | GB | more France OK | GB,FR",
+            "places | GB | more France Cancel | GB", "places | GB | none OK | GB open", "price | 2.01,3 | OK | 2.00,3",
+            "price | 3 | Cancel | 3" });
+    }
+    void choosing()
+    {
+        const QStringList row = fields(" | ");
+        QListEditor editor;
+        if (row.at(0) == "places")
+            editor.SetCatalog(&places);
+        else
+            editor.SetValidator(new QPriceValidator(&editor));
+        editor.SetItems(row.at(1).split(','));
+        bool open = false;
+        QTimer::singleShot(0, this, [&] {
+            QMultiSelectDialog* dialog = nullptr;
+            for (QWidget* window : QApplication::topLevelWidgets())
+                dialog = dialog ? dialog : qobject_cast<QMultiSelectDialog*>(window);
+            QVERIFY(dialog && dialog->isModal());
+            auto* list = dialog->findChild<QListWidget*>("List");
+            for (const QString& step : row.at(2).split(' ')) {
+                if (step == "OK" || step == "Cancel")
+                    QTest::mouseClick(dialog->findChild<QPushButton*>(step == "OK" ? "OkBut" : "CancelBut"), Qt::LeftButton);
+                else if (step == "more")
+                    dialog->findChild<QToolButton*>("ShowMore")->click();
+                for (QAction* action : list->actions())
+                    if (action->text() == (step == "all" ? "Select All" : "Select None") && (step == "all" || step == "none"))
+                        action->trigger();
+                for (QListWidgetItem* item : list->findItems(step, Qt::MatchExactly))
+                    item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+            }
+            if ((open = dialog->isVisible()))
+                dialog->reject();
+        });
+        QTest::mouseClick(&editor, Qt::LeftButton);
+        QCOMPARE(editor.Items().join(',') + (open ? " open" : ""), row.at(3));
+    }
+
+    // Clicks on the show-more switch so far ("-": none stored), mode, the hint: it flashes until the fifth click,
+    // never for free values.
+    void flashingHint_data() { textRows({ "4 catalog flashes", "5 catalog still", "- catalog flashes", "0 values still" }); }
+    void flashingHint()
+    {
+        const QStringList row = fields();
+        row.at(0).isEmpty() ? settings.store()->remove("ShowMoreSeen") : settings.store()->setValue("ShowMoreSeen", row.at(0));
+        Dialog dialog;
+        dialog.SetEditable(row.at(1) == "values");
+        dialog.show();
+        const QGraphicsEffect* effect = dialog.findChild<QToolButton*>("ShowMore")->graphicsEffect();
+        QCOMPARE(effect ? "flashes" : "still", row.at(2));
+        if (!effect)
+            return;
+        const auto* animation = effect->findChild<QPropertyAnimation*>();
+        QString keys;
+        for (const QVariantAnimation::KeyValue& key : animation->keyValues())
+            keys += QString("%1:%2 ").arg(key.first).arg(key.second.toDouble());
+        QCOMPARE(keys, "0:0 0.1:1 0.2:0 0.3:1 0.4:0 0.45:0.9 0.5:0 0.55:0.9 0.6:0 0.65:0.8 0.7:0 0.75:0.7 0.8:0 0.9:0.5 1:0 ");
+        QCOMPARE(animation->duration(), 5000);
+    }
+
     // Validator, initial value, keys typed ("<": erase), OK enabled, key, outcome: Return needs a valid value.
     void keyboard_data()
     {
@@ -176,6 +244,7 @@ private slots:
         Prompt prompt("Stake", row.at(0) == "stake" ? &stake : nullptr, row.at(1));
         auto* edit = prompt.findChild<QLineEdit*>("ValueEdit");
         QCOMPARE(prompt.value(), row.at(1));
+        QCOMPARE(prompt.windowTitle(), "Stake");
         QSignalSpy finished(&prompt, &QDialog::finished);
         prompt.show();
         QApplication::setActiveWindow(&prompt);
