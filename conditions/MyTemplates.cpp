@@ -454,8 +454,10 @@ bool MyTemplates::SaveTo(const QString& path)
     QJsonObject content = ToJson();
     if (path == currentFile && !fileNames.isEmpty())
         content.insert(QStringLiteral("name"), fileNames);
-    QString error;
-    if (!SaveWholeFile(path, QJsonDocument(content).toJson(QJsonDocument::Indented), error)) {
+    const QByteArray bytes = QJsonDocument(content).toJson(QJsonDocument::Indented);
+    // Nothing is written that could not be opened again.
+    QString error = TemplateFile::SizeError(bytes.size(), content.value(QLatin1String("conditions")).toArray().size());
+    if (!error.isEmpty() || !SaveWholeFile(path, bytes, error)) {
         ShowError(tr("Unable to save file: %1").arg(EscapeForBox(error)), QStringLiteral("SaveFile"));
         return false;
     }

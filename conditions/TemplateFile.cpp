@@ -87,6 +87,11 @@ QString TooLarge()
 
 } // namespace
 
+QString SizeError(qint64 fileSize, int conditions)
+{
+    return fileSize > MaxFileSize || conditions > MaxConditions ? TooLarge() : QString();
+}
+
 bool Parse(const QByteArray& bytes, Content& content, QString& error)
 {
     content = Content();
@@ -104,9 +109,9 @@ bool Parse(const QByteArray& bytes, Content& content, QString& error)
     }
     const QJsonObject root = document.object();
     content.conditions = root.value(QLatin1String("conditions")).toArray();
-    if (content.conditions.size() > MaxConditions) {
+    error = SizeError(0, content.conditions.size());
+    if (!error.isEmpty()) {
         content = Content();
-        error = TooLarge();
         return false;
     }
     content.readOnly = root.value(QLatin1String("readOnly")).toBool(false);
@@ -121,9 +126,9 @@ bool Read(const QString& path, Content& content, QString& error)
         error = file.errorString();
         return false;
     }
-    if (file.size() > MaxFileSize) {
+    error = SizeError(file.size(), 0);
+    if (!error.isEmpty()) {
         content = Content();
-        error = TooLarge();
         return false;
     }
     return Parse(file.readAll(), content, error);

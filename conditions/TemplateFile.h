@@ -44,6 +44,10 @@ QString LocalizedName(const QJsonObject& names, const QString& fallback);
 inline constexpr qint64 MaxFileSize = 1024 * 1024;
 inline constexpr int MaxConditions = 500;
 
+// Why a file of fileSize bytes holding that many conditions could not be read
+// back as a template; empty when it could.
+QString SizeError(qint64 fileSize, int conditions);
+
 struct Content
 {
     QJsonArray conditions;

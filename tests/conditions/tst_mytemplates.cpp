@@ -304,21 +304,42 @@ private slots:
     }
 
     // A copy saved too large to open again never takes on the display names of the template it was made from.
-    void copyTooLarge()
+    // Nothing is saved that the panel could not open again: a file of 1 MiB is written and opens, one
+    // byte more is refused, and the rows and the files stay as they were. A copy keeps no display names.
+    void savedWithinSize_data()
     {
+        QTest::addColumn<int>("past");
+        QTest::newRow("at 1 MiB") << 0;
+        QTest::newRow("one byte past") << 1;
+    }
+
+    void savedWithinSize()
+    {
+        QFETCH(int, past);
         write("A", volumeTemplate(100, R"("name": {"eng": "Alpha"}, )"));
         FakeUser user;
-        user.names = QStringList { "Big" };
-        user.answers = { QMessageBox::Yes }; // save the new empty row anyway
+        user.names = QStringList { "Probe", "Big" };
         Panel panel;
         panel.ReloadTemplates("A");
-        QVERIFY(load(*panel.rows().first(), { "Any Name InList", {}, { QString(TemplateFile::MaxFileSize, 'x') } }));
+        QVERIFY(load(*panel.rows().first(), { "Any Name InList", {}, { "x" } }));
         panel.DoSaveAs();
-        panel.click("ButAdd");
-        panel.DoSave();
-        QCOMPARE(user.boxes.first(), "Information: Unable to open file 'Big': The template is too large.");
-        QCOMPARE(conditionsIn("Big").size(), 2);
-        QVERIFY(!stored("Big").contains("name") && stored("A").contains("name"));
+        QVERIFY(!stored("Probe").contains("name") && stored("A").contains("name"));
+        // Each further letter of the name is one more byte in the file.
+        const qint64 size = TemplateFile::MaxFileSize + past;
+        QVERIFY(load(*panel.rows().first(),
+            { "Any Name InList", {}, { QString(int(1 + size - QFileInfo(pathOf("Probe")).size()), 'x') } }));
+        const QByteArray probe = contentOf(pathOf("Probe"));
+        panel.DoSaveAs();
+        if (past) {
+            QCOMPARE(user.boxes, QStringList { "Critical: Unable to save file: The template is too large." });
+            QVERIFY(!QFile::exists(pathOf("Big")));
+            QVERIFY(panel.IsChanged() && contentOf(pathOf("Probe")) == probe);
+        } else {
+            QCOMPARE(user.boxes, QStringList());
+            QCOMPARE(QFileInfo(pathOf("Big")).size(), size);
+            QCOMPARE(panel.CurrentTemplate(), "Big");
+            QVERIFY(!panel.IsChanged());
+        }
     }
 
     // Choosing a file that is no template changes nothing: the panel stays on A, and saves go there.
