@@ -1,5 +1,6 @@
 #include "Cents.h"
 #include "ExchangeTest.h"
+#include "JsonIds.h"
 #include "OrderBook.h"
 #include "QBetPlacer.h"
 #include "QCanceller.h"
@@ -77,6 +78,8 @@ private slots:
     void init() { server.clearRequests(); }
     void stakeCents_data();
     void stakeCents();
+    void jsonIds_data();
+    void jsonIds();
     void placing_data();
     void placing();
     void cancelling_data();
@@ -114,6 +117,27 @@ void tst_Orders::stakeCents()
     QFETCH(QString, size);
     const qint64 cents = CentsOf(QString(QTest::currentDataTag()).section(' ', 0, 0).toDouble());
     QCOMPARE(cents < 0 ? QString::number(cents) : CentsText(cents), size);
+}
+
+// An id as the exchange sends it: whole numbers in full 64 bits, fractions cut toward zero; beyond 64 bits
+// it is no id (0).
+void tst_Orders::jsonIds_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<qint64>("id");
+    QTest::newRow("largest") << QByteArray("9223372036854775807") << std::numeric_limits<qint64>::max();
+    QTest::newRow("one past the largest") << QByteArray("9223372036854775808") << qint64(0);
+    QTest::newRow("smallest, as a fraction")
+        << QByteArray("-9223372036854775808.0") << std::numeric_limits<qint64>::min();
+    QTest::newRow("below the smallest") << QByteArray("-9.3e18") << qint64(0);
+    QTest::newRow("fraction") << QByteArray("-12.9") << qint64(-12);
+}
+
+void tst_Orders::jsonIds()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(qint64, id);
+    QCOMPARE(JsonId(QJsonDocument::fromJson("[" + json + "]").array().at(0)), id);
 }
 
 void tst_Orders::placing_data()
