@@ -32,6 +32,7 @@ QString Bet3(bool back, double price, qint64 cents)
 struct Result
 {
     QString id, error, bet;
+    double price = 0, amount = 0; // as reported, failures too
 };
 
 const ScriptedReply Cancelled = ScriptedReply::rpcResult(QJsonObject { { "status", "SUCCESS" } });
@@ -239,8 +240,9 @@ void tst_Orders::placing()
             const QString& error) {
             QVERIFY2(watch.done.isEmpty(), "a result after Done");
             QVERIFY2(!results.contains(name), qPrintable(name + " twice"));
-            results.insert(
-                name, { id, error, error.isEmpty() ? Bet3(back, price, qRound64(amount * 100)) : "" });
+            results.insert(name,
+                { id, error, error.isEmpty() ? Bet3(back, price, qRound64(amount * 100)) : "", price,
+                    amount });
             exchange->released = true;
             server.releaseAll();
             if (options.contains("boxes") || (options.contains("box") && shown++ == 0))
@@ -254,6 +256,11 @@ void tst_Orders::placing()
         const Result result = results.value(line.section(' ', 0, 0));
         QVERIFY_MATCHES(line.section(' ', 2), result.error);
         QVERIFY2((line.section(' ', 1, 1) == "id") != result.id.isEmpty(), qPrintable(line));
+        // A bet stopped on its way is shown as it was left: at the price and size its text names.
+        const QRegularExpressionMatch left = QRegularExpression(" at (\\S+) for (\\S+)$").match(result.error);
+        if (left.hasMatch())
+            QCOMPARE(QStringLiteral("%1 for %2").arg(result.price).arg(result.amount, 0, 'f', 2),
+                left.captured(1) + " for " + left.captured(2));
     }
     QHash<QString, qint64> reported; // bet id -> selection
     const QMutexLocker locker(&exchange->mutex);
