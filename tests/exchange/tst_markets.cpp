@@ -106,6 +106,10 @@ void tst_Markets::searching_data()
     QTest::newRow("AU alone") << Search { five, five, { FoundInfo(5), "Found:api-au 0-0", "Done:" }, -1,
         false,
         { { "marketCountries", QJsonArray { "AU" } }, { "marketBettingTypes", QJsonArray { "LINE" } } } };
+    const QStringList both { FoundInfo(10), "Found:api 0-0", "Found:api-au 0-0", "Done:" };
+    QTest::newRow("no countries") << Search { five, five, both };
+    QTest::newRow("GB and AU") << Search { five, five, both, -1, false,
+        { { "marketCountries", QJsonArray { "GB", "AU" } } } };
     // At most 200 markets a window; a crowded minute is reported.
     QTest::newRow("150 60 30 250 10") << Search { Ranges({ 150, 60, 30, 250, 10 }), none,
         { FoundInfo(500),

@@ -1,5 +1,6 @@
 #include "Cents.h"
 #include "ExchangeTest.h"
+#include "JsonIds.h"
 #include "OrderBook.h"
 #include "QBetPlacer.h"
 #include "QCanceller.h"
@@ -31,6 +32,7 @@ QString Bet3(bool back, double price, qint64 cents)
 struct Result
 {
     QString id, error, bet;
+    double price = 0, amount = 0; // as reported, failures too
 };
 
 const ScriptedReply Cancelled = ScriptedReply::rpcResult(QJsonObject { { "status", "SUCCESS" } });
@@ -77,6 +79,8 @@ private slots:
     void init() { server.clearRequests(); }
     void stakeCents_data();
     void stakeCents();
+    void jsonIds_data();
+    void jsonIds();
     void placing_data();
     void placing();
     void cancelling_data();
@@ -114,6 +118,27 @@ void tst_Orders::stakeCents()
     QFETCH(QString, size);
     const qint64 cents = CentsOf(QString(QTest::currentDataTag()).section(' ', 0, 0).toDouble());
     QCOMPARE(cents < 0 ? QString::number(cents) : CentsText(cents), size);
+}
+
+// An id as the exchange sends it: whole numbers in full 64 bits, fractions cut toward zero; beyond 64 bits
+// it is no id (0).
+void tst_Orders::jsonIds_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<qint64>("id");
+    QTest::newRow("largest") << QByteArray("9223372036854775807") << std::numeric_limits<qint64>::max();
+    QTest::newRow("one past the largest") << QByteArray("9223372036854775808") << qint64(0);
+    QTest::newRow("smallest, as a fraction")
+        << QByteArray("-9223372036854775808.0") << std::numeric_limits<qint64>::min();
+    QTest::newRow("below the smallest") << QByteArray("-9.3e18") << qint64(0);
+    QTest::newRow("fraction") << QByteArray("-12.9") << qint64(-12);
+}
+
+void tst_Orders::jsonIds()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(qint64, id);
+    QCOMPARE(JsonId(QJsonDocument::fromJson("[" + json + "]").array().at(0)), id);
 }
 
 void tst_Orders::placing_data()
@@ -215,8 +240,9 @@ void tst_Orders::placing()
             const QString& error) {
             QVERIFY2(watch.done.isEmpty(), "a result after Done");
             QVERIFY2(!results.contains(name), qPrintable(name + " twice"));
-            results.insert(
-                name, { id, error, error.isEmpty() ? Bet3(back, price, qRound64(amount * 100)) : "" });
+            results.insert(name,
+                { id, error, error.isEmpty() ? Bet3(back, price, qRound64(amount * 100)) : "", price,
+                    amount });
             exchange->released = true;
             server.releaseAll();
             if (options.contains("boxes") || (options.contains("box") && shown++ == 0))
@@ -230,6 +256,11 @@ void tst_Orders::placing()
         const Result result = results.value(line.section(' ', 0, 0));
         QVERIFY_MATCHES(line.section(' ', 2), result.error);
         QVERIFY2((line.section(' ', 1, 1) == "id") != result.id.isEmpty(), qPrintable(line));
+        // A bet stopped on its way is shown as it was left: at the price and size its text names.
+        const QRegularExpressionMatch left = QRegularExpression(" at (\\S+) for (\\S+)$").match(result.error);
+        if (left.hasMatch())
+            QCOMPARE(QStringLiteral("%1 for %2").arg(result.price).arg(result.amount, 0, 'f', 2),
+                left.captured(1) + " for " + left.captured(2));
     }
     QHash<QString, qint64> reported; // bet id -> selection
     const QMutexLocker locker(&exchange->mutex);

@@ -2,6 +2,9 @@
 #include "Inflate.h"
 #include "TestCertificate.h"
 
+#include <QScopeGuard>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -229,6 +232,32 @@ private slots:
         QCOMPARE(received.json(),
             QJsonObject({ { "jsonrpc", "2.0" }, { "method", "SportsAPING/v1.0/listMarketBook" },
                 { "params", params } }));
+    }
+
+    // A reply that keeps coming is waited for, however long it takes in all: a byte every fifth of the
+    // time limit, seven of them.
+    void slowButSteadyReply()
+    {
+        QTcpServer site;
+        QVERIFY(site.listen(QHostAddress::LocalHost));
+        const auto restore
+            = qScopeGuard([limit = QNetwork::TransferTimeout] { QNetwork::TransferTimeout = limit; });
+        QNetwork::TransferTimeout = 1000;
+        auto* request = new QMarkedRequest(QStringLiteral("http://127.0.0.1:%1/slow").arg(site.serverPort()));
+        Outcome outcome(request);
+        QMarkedRequest::Send(request, QByteArray());
+        QTRY_VERIFY_WITH_TIMEOUT(site.hasPendingConnections(), Patience);
+        QTcpSocket* reply = site.nextPendingConnection();
+        QByteArray asked;
+        QTRY_VERIFY_WITH_TIMEOUT((asked += reply->readAll()).contains("\r\n\r\n"), Patience);
+        reply->write("HTTP/1.1 200 OK\r\nContent-Length: 7\r\nConnection: close\r\n\r\n");
+        for (const char byte : QByteArray("0123456")) {
+            QTest::qWait(200);
+            reply->write(&byte, 1);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(outcome.ended(), Patience);
+        QCOMPARE(outcome.reports.join(" / "), "finishedOrCancelled / Success ");
+        QCOMPARE(outcome.body, QByteArray("0123456"));
     }
 };
 

@@ -165,6 +165,7 @@ private slots:
 
     void keepAlive()
     {
+        QCOMPARE(interval, 15 * 60 * 1000); // in use: a quarter of an hour
         QKeepAlive::IntervalMs = 100;
         QBetFair::Currency = QStringLiteral("GBP");
         QBetFair::SetSessionToken(Token);
