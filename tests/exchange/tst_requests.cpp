@@ -234,15 +234,16 @@ private slots:
                 { "params", params } }));
     }
 
-    // A reply that keeps coming is waited for, however long it takes in all: a byte every fifth of the
-    // time limit, seven of them.
+    // A reply that keeps coming is waited for, however long it takes in all: a byte every twentieth of
+    // the time limit, thirty of them.
     void slowButSteadyReply()
     {
         QTcpServer site;
         QVERIFY(site.listen(QHostAddress::LocalHost));
         const auto restore
             = qScopeGuard([limit = QNetwork::TransferTimeout] { QNetwork::TransferTimeout = limit; });
-        QNetwork::TransferTimeout = 1000;
+        // Every pause far inside the limit, the whole reply well past it.
+        QNetwork::TransferTimeout = 2000;
         auto* request = new QMarkedRequest(QStringLiteral("http://127.0.0.1:%1/slow").arg(site.serverPort()));
         Outcome outcome(request);
         QMarkedRequest::Send(request, QByteArray());
@@ -250,14 +251,15 @@ private slots:
         QTcpSocket* reply = site.nextPendingConnection();
         QByteArray asked;
         QTRY_VERIFY_WITH_TIMEOUT((asked += reply->readAll()).contains("\r\n\r\n"), Patience);
-        reply->write("HTTP/1.1 200 OK\r\nContent-Length: 7\r\nConnection: close\r\n\r\n");
-        for (const char byte : QByteArray("0123456")) {
-            QTest::qWait(200);
+        const QByteArray body = QByteArray("0123456789").repeated(3);
+        reply->write("HTTP/1.1 200 OK\r\nContent-Length: 30\r\nConnection: close\r\n\r\n");
+        for (const char byte : body) {
+            QTest::qWait(100);
             reply->write(&byte, 1);
         }
         QTRY_VERIFY_WITH_TIMEOUT(outcome.ended(), Patience);
         QCOMPARE(outcome.reports.join(" / "), "finishedOrCancelled / Success ");
-        QCOMPARE(outcome.body, QByteArray("0123456"));
+        QCOMPARE(outcome.body, body);
     }
 };
 
