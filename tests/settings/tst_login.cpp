@@ -164,6 +164,7 @@ private slots:
         QTest::newRow("blank name") << "   " << "pw" << false;
         QTest::newRow("blank password") << "bob" << " \t" << false;
         QTest::newRow("one letter each") << "b" << "p" << true;
+        QTest::newRow("both empty, as loaded") << "" << "" << false;
     }
 
     void loginButtonWantsBothFields()
@@ -181,6 +182,27 @@ private slots:
         QTest::keyClick(t.edit("BetFairPassword"), Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(t.tab.isEnabled(), Patience);
         QCOMPARE(server.requestCount(), enabled ? 1 : 0);
+    }
+
+    // Without a session each scheme shows its own controls: the exchange's page, at 85 % so that its
+    // form fits, or the fields.
+    void layoutWithoutSession_data()
+    {
+        QTest::addColumn<int>("scheme");
+        QTest::newRow("web page") << 0;
+        QTest::newRow("user name and password") << 1;
+    }
+
+    void layoutWithoutSession()
+    {
+        QFETCH(int, scheme);
+        TabOnStore t({ { "LoginType", scheme } });
+        auto* view = t.find<QWebView>("BetFairPage");
+        QVERIFY(Shows(t, "LoginControls") && !Shows(t, "Logged"));
+        QCOMPARE(!view->isHidden(), scheme == 0);
+        QCOMPARE(Shows(t, "LoginPassword"), scheme == 1);
+        if (scheme == 0)
+            QCOMPARE(qRound(view->page()->mainFrame()->zoomFactor() * 100), 85);
     }
 
     void emptyErrorWithoutSession()
