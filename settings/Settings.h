@@ -63,6 +63,9 @@ public:
     // Marks an enabled edit by its validator; true when it is marked.
     bool ValidateEdit(QLineEdit* edit);
 
+    // How long the exit waits for the exchange to confirm a logout.
+    static int ExitLogoutWaitMs;
+
 signals:
     void setExpand(bool val);
     void setSaveOnSearch(bool val);

@@ -13,12 +13,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
-namespace {
-
-// How long the exit waits for the exchange to confirm a logout.
-constexpr int ExitLogoutWaitMs = 3000;
-
-} // namespace
+int Settings::ExitLogoutWaitMs = 3000;
 
 void Settings::UpdateLoginState(bool sessionOpen)
 {

@@ -6,6 +6,7 @@
 
 #include <QNetworkProxy>
 #include <QNetworkProxyFactory>
+#include <QWebView>
 
 namespace {
 
@@ -191,15 +192,30 @@ private slots:
         TabOnStore t({ { "ProxyType", 1 } }); // the system's proxy not in force
         const auto before = StoreContents();
         const bool system = QNetworkProxyFactory::usesSystemConfiguration();
+        t.edit("ProxyLogin")->setText("earlier user");
+        t.edit("ProxyPassword")->setText("earlier password");
         t.tab.ProxyImportSystemSettings();
         qunsetenv("https_proxy");
 
         QCOMPARE(t.combo("ProxyType")->currentIndex(), row);
         QCOMPARE(t.edit("ProxyServer")->text(), host);
         QCOMPARE(t.edit("ProxyPort")->text(), port);
+        // The system's proxies here ask for no user: nothing earlier stays.
+        QCOMPARE(t.edit("ProxyLogin")->text(), "");
+        QCOMPARE(t.edit("ProxyPassword")->text(), "");
         // Imported, not applied and not stored.
         QCOMPARE(QNetworkProxyFactory::usesSystemConfiguration(), system);
         QVERIFY(StoreContents() == before);
+    }
+
+    // Apply gives the web login a new login page, fetched through the proxy now in force.
+    void applyRenewsLoginPage()
+    {
+        TabOnStore t({ { "LoginType", 0 } });
+        const QPointer<QWebPage> before = t.find<QWebView>("BetFairPage")->page();
+        Fill(t, 1, "proxy.example", "3128");
+        t.click(t.button("ApplyBut"));
+        QVERIFY(t.find<QWebView>("BetFairPage")->page() != before.data());
     }
 
     // The answers are shown at every level; the buttons come back each time.

@@ -166,6 +166,7 @@ private slots:
         QTest::newRow("blank name") << "   " << "pw" << false;
         QTest::newRow("blank password") << "bob" << " \t" << false;
         QTest::newRow("one letter each") << "b" << "p" << true;
+        QTest::newRow("both empty, as loaded") << "" << "" << false;
     }
 
     void loginButtonWantsBothFields()
@@ -183,6 +184,27 @@ private slots:
         QTest::keyClick(t.edit("BetFairPassword"), Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(t.tab.isEnabled(), Patience);
         QCOMPARE(server.requestCount(), enabled ? 1 : 0);
+    }
+
+    // Without a session each scheme shows its own controls: the exchange's page, at 85 % so that its
+    // form fits, or the fields.
+    void layoutWithoutSession_data()
+    {
+        QTest::addColumn<int>("scheme");
+        QTest::newRow("web page") << 0;
+        QTest::newRow("user name and password") << 1;
+    }
+
+    void layoutWithoutSession()
+    {
+        QFETCH(int, scheme);
+        TabOnStore t({ { "LoginType", scheme } });
+        auto* view = t.find<QWebView>("BetFairPage");
+        QVERIFY(Shows(t, "LoginControls") && !Shows(t, "Logged"));
+        QCOMPARE(!view->isHidden(), scheme == 0);
+        QCOMPARE(Shows(t, "LoginPassword"), scheme == 1);
+        if (scheme == 0)
+            QCOMPARE(qRound(view->page()->mainFrame()->zoomFactor() * 100), 85);
     }
 
     void emptyErrorWithoutSession()
@@ -365,8 +387,19 @@ private slots:
             openSession();
         {
             TabOnStore t;
+            // The exit goes on as the exchange answers, long before its limit.
+            const int limit = std::exchange(Settings::ExitLogoutWaitMs, 10 * Patience);
+            bool stillWaiting = false;
+            QTimer patience;
+            connect(&patience, &QTimer::timeout, &patience, [&] {
+                stillWaiting = true;
+                QCoreApplication::exit(1);
+            });
+            patience.start(Patience);
             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
             QCOMPARE(QCoreApplication::exec(), 0);
+            Settings::ExitLogoutWaitMs = limit;
+            QVERIFY(!stillWaiting);
             QCOMPARE(server.requestCount(), session ? 1 : 0);
             if (session) {
                 QCOMPARE(server.lastRequest().path(), LocalExchange::identityPath("logout"));

@@ -3,6 +3,7 @@
 #include "HttpTestServer.h"
 #include "LocalExchange.h"
 #include "MailRules.h"
+#include "SMTPThread.h"
 #include "SmtpClient.h"
 #include "TestCertificate.h"
 
@@ -46,6 +47,29 @@ public:
                 return true;
         }
         return false;
+    }
+};
+
+// The mail threads started meanwhile. A thread is nobody's child: it is
+// noticed by the first event it is sent, as the queued call that deletes it.
+struct MailThreads : QObject
+{
+    QList<QPointer<QObject>> seen;
+    MailThreads() { qApp->installEventFilter(this); }
+    ~MailThreads() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* object, QEvent*) override
+    {
+        if (qobject_cast<SMTPThread*>(object) && !seen.contains(object))
+            seen << object;
+        return false;
+    }
+    bool gone() const
+    {
+        for (const QPointer<QObject>& thread : seen) {
+            if (thread)
+                return false;
+        }
+        return !seen.isEmpty();
     }
 };
 
@@ -142,6 +166,7 @@ private slots:
         QTest::addColumn<QString>("sender");
         QTest::newRow("smtp.") << "smtp.example.org" << "bob" << "bob@example.org";
         QTest::newRow("email.") << "email.example.org" << "bob" << "bob@example.org";
+        QTest::newRow("mail.") << "mail.example.org" << "bob" << "bob@example.org";
         QTest::newRow("user is an address") << "smtp.example.org" << "bob@other.net" << "bob@example.org";
         QTest::newRow("upper-case prefix stays") << "SMTP.example.org" << "bob" << "bob@SMTP.example.org";
         QTest::newRow("only the leading prefix") << "mx.smtp.example.org" << "bob" << "bob@mx.smtp.example.org";
@@ -272,6 +297,7 @@ private slots:
         Relay relay;
         QVERIFY(relay.open(quint16(script.isEmpty() ? 1 : scripted(script))));
         Boxes boxes { script.isEmpty() ? QMessageBox::No : QMessageBox::Yes };
+        MailThreads threads;
         TabOnStore t;
         FillForTest(t, relay.listener.serverPort());
         records.clear();
@@ -290,8 +316,16 @@ private slots:
         const QJsonObject conversation = next("lines");
         const QString lines = conversation.value("lines").toString();
         QVERIFY2(lines.startsWith("EHLO localhost|AUTH LOGIN|" + User.toUtf8().toBase64()), qPrintable(lines));
-        if (!box.startsWith("Critical"))
-            QVERIFY(conversation.value("data").toString().contains("Subject: Test message"));
+        if (!box.startsWith("Critical")) {
+            const QString data = conversation.value("data").toString();
+            QVERIFY(data.contains("Subject: Test message"));
+            // From the page's sender to its recipient, the product named as the sender.
+            QVERIFY2(lines.contains("|MAIL FROM:<from@example.com>|RCPT TO:<to@example.org>|"),
+                qPrintable(lines));
+            QVERIFY(data.contains("From: Tarnwickstone <from@example.com>\r\nTo: <to@example.org>\r\n"));
+        }
+        // The thread goes once it has reported.
+        QTRY_VERIFY_WITH_TIMEOUT(threads.gone(), Patience);
     }
 
     // A result from outside is shown as it came, never rendered.

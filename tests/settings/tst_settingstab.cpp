@@ -166,6 +166,14 @@ private slots:
             const QColor color = stored && type == QSearcher::ColSilks ? QColor(1, 2, 3) : Colors.value(type, Qt::white);
             QVERIFY2(CellColor(t.results, type) == color, qPrintable(QString::number(column)));
         }
+        // Each column row says which column it switches.
+        QStringList labels;
+        for (const char* name : { "ShowNumSelections", "ShowTimeRank", "ShowStatus", "ShowVolume", "ShowBackPrice",
+                 "ShowLayPrice", "ShowNearSP", "ShowFarSP", "ShowActualSP", "ShowMatched", "ShowUnmatched", "ShowSilks" })
+            labels << t.find<QCheckBoxWithColor>(name)->text();
+        QCOMPARE(labels, QStringList({ "Number of selections", "Starting time / rank", "Status / P/L", "Volume",
+                             "Back price", "Lay price", "Near SP", "Far SP", "Actual SP", "Matched amount",
+                             "Unmatched amount", "Silks" }));
     }
 
     // A hand-edited file: rows the combos lack give the default row, not level -1.

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProcess>
+#include <QScreen>
 #include <QTextBrowser>
 
 namespace {
@@ -282,6 +283,26 @@ private slots:
         QVERIFY(terms.findChild<QTextBrowser*>()->toPlainText().contains("Ваш счёт и ваши деньги"));
         QCOMPARE(QCoreApplication::translate("SettingsForm", "General"), "General");
         QCOMPARE(SettingsStore()->value("Options/Language").toString(), "en");
+    }
+
+    // The terms open 600 by 600 around the middle of the screen, Accept then Decline in a row under the
+    // text; Enter accepts.
+    void termsDialog()
+    {
+        const TempSettings settings;
+        Terms terms;
+        const QPoint middle = QGuiApplication::primaryScreen()->geometry().center();
+        QCOMPARE(terms.geometry(), QRect(middle - QPoint(300, 300), QSize(600, 600)));
+        terms.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&terms));
+        const QRect text = terms.findChild<QTextBrowser*>()->geometry();
+        const QRect accept = ButtonOf(&terms, "Accept")->geometry();
+        const QRect decline = ButtonOf(&terms, "Decline")->geometry();
+        QVERIFY(accept.top() > text.bottom() && decline.top() == accept.top());
+        QVERIFY(accept.right() < decline.left());
+        // The language list, where the focus starts, leaves Enter to the dialog.
+        QTest::keyClick(terms.findChild<QComboBox*>(), Qt::Key_Return);
+        QCOMPARE(terms.result(), int(QDialog::Accepted));
     }
 
     // No request before the terms are answered; the due check only after Accept, which is kept.
