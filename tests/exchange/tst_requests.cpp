@@ -148,6 +148,12 @@ private slots:
         QTest::newRow("deflate read as gzip") << deflate << Gzip << qint64(1000) << refused;
         QTest::newRow("gzip read as deflate") << gzip << Raw << qint64(1000) << refused;
         QTest::newRow("nothing") << QByteArray() << Gzip << qint64(1000) << refused;
+        // Past what one QByteArray holds: the limit itself is refused, so no caller can lift the bound.
+        QTest::newRow("limit just under 2 GiB") << gzip << Gzip << qint64(INT_MAX - 1) << text;
+        QTest::newRow("limit of 2 GiB") << gzip << Gzip << qint64(INT_MAX) << refused;
+        QTest::newRow("negative limit") << gzip << Gzip << qint64(-1) << refused;
+        // Inflating on past the limit would need more than 2 GiB and fail.
+        QTest::newRow("3 GiB of zeros") << ScriptedReply::zeroBomb(3 << 10) << Raw << qint64(1000) << refused;
         // clang-format on
     }
     void boundedInflate()

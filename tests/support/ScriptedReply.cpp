@@ -72,3 +72,21 @@ QByteArray ScriptedReply::gzipCompress(const QByteArray& data)
     deflateEnd(&stream);
     return done ? output.left(int(stream.total_out)) : QByteArray();
 }
+
+QByteArray ScriptedReply::zeroBomb(int mebibytes)
+{
+    // One MiB ended by a full flush is byte-aligned and needs no earlier data, so
+    // its compressed form can simply be repeated.
+    const QByteArray zeros(1 << 20, '\0');
+    z_stream stream {};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    QByteArray piece(int(deflateBound(&stream, uLong(zeros.size()))), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.constData()));
+    stream.avail_in = uInt(zeros.size());
+    stream.next_out = reinterpret_cast<Bytef*>(piece.data());
+    stream.avail_out = uInt(piece.size());
+    deflate(&stream, Z_FULL_FLUSH);
+    piece.truncate(int(stream.total_out));
+    deflateEnd(&stream);
+    return piece.repeated(mebibytes);
+}

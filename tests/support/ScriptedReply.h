@@ -48,6 +48,9 @@ struct ScriptedReply
     QByteArray toWire(bool closing) const;
     // A complete gzip member holding data.
     static QByteArray gzipCompress(const QByteArray& data);
+    // A bare deflate stream, never finished, that stands for `mebibytes` MiB of zeros
+    // in about a thousandth of that.
+    static QByteArray zeroBomb(int mebibytes);
 
 private:
     ScriptedReply with(bool ScriptedReply::*flag) const
