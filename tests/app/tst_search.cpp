@@ -200,14 +200,16 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(workers.count(), 1, Patience);
         QCOMPARE(s.tab(), int(MainWindow::ConditionsTab));
         QCOMPARE(QSelection::Currency, QString("EUR"));
+        // Both requests are under way at once, so either may reach the server first.
         const auto wallets = [this] {
             QStringList wallets;
             for (const RecordedRequest& request : server.requests())
                 if (request.rpcMethod() == "AccountAPING/v1.0/getAccountFunds")
                     wallets << request.json()["params"].toObject()["wallet"].toString();
+            wallets.sort();
             return wallets;
         };
-        QTRY_COMPARE_WITH_TIMEOUT(wallets(), QStringList({ "UK", "AUSTRALIAN" }), Patience);
+        QTRY_COMPARE_WITH_TIMEOUT(wallets(), QStringList({ "AUSTRALIAN", "UK" }), Patience);
         // The local exchange names the UK wallet in both answers.
         const QString uk = "Funds available to bet in UK wallet: 12.5 EUR";
         QTRY_COMPARE_WITH_TIMEOUT(funds, QStringList({ uk, uk }), Patience);
