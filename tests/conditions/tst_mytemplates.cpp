@@ -8,6 +8,7 @@
 #include "common/TestFiles.h"
 #include "conditions/DataRows.h"
 #include "conditions/RowSetup.h"
+#include "support/ProgramTranslation.h"
 
 #include <QLayout>
 
@@ -264,6 +265,21 @@ private slots:
             QCOMPARE(storedValue("Copy"), "3005");
         if (QFile::exists(pathOf("a__file"))) // its display names kept
             QCOMPARE(stored("a__file").value("name")["eng"].toString(), "A");
+    }
+
+    // An unchanged template's rows are built again in the new language (edited ones stay: see scenarios).
+    void languageSwitchRebuildsUnchangedRows()
+    {
+        write("A", volumeTemplate(100));
+        Panel panel;
+        panel.ReloadTemplates("A");
+        QCOMPARE(Parts { *panel.rows().first() }.objects->currentText(), "Market's");
+        const ProgramTranslation russian("ru_RU");
+        QVERIFY(russian.isValid());
+        QVERIFY(QMetaObject::invokeMethod(&panel, "LanguageChanged"));
+        QCOMPARE(Parts { *panel.rows().first() }.objects->currentText(), QString::fromUtf8("Рынок"));
+        QCOMPARE(panel.entry() + " " + panel.value(), "A 100");
+        QVERIFY(!panel.IsChanged());
     }
 
     // Save and Delete act on a listed template that is not read-only, Save only on changes; the only row
