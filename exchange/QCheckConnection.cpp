@@ -85,12 +85,12 @@ void QCheckConnection::get(const QUrl& url)
 
 bool QCheckConnection::succeeded(QNetworkReply* reply)
 {
-    const QString limit = QNetwork::AbortReason(reply);
-    if (IsEnded() || (reply->error() == QNetworkReply::OperationCanceledError && limit.isEmpty()))
+    if (IsEnded()
+        || (reply->error() == QNetworkReply::OperationCanceledError
+            && QNetwork::AbortReason(reply).isEmpty()))
         return false;
     if (reply->error() != QNetworkReply::NoError) {
-        const QString reason = limit.isEmpty() ? reply->errorString() : limit;
-        emit Done(tr("Network error: %1. %2").arg(reason, advice()));
+        emit Done(tr("Network error: %1. %2").arg(QNetwork::ErrorText(reply), advice()));
         return false;
     }
     return true;

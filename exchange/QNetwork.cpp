@@ -87,6 +87,12 @@ QString QNetwork::AbortReason(const QNetworkReply* reply)
     return reply->property(AbortReasonProperty).toString();
 }
 
+QString QNetwork::ErrorText(const QNetworkReply* reply)
+{
+    const QString limit = AbortReason(reply);
+    return limit.isEmpty() ? reply->errorString() : limit;
+}
+
 void QNetwork::requestFinished(QNetworkReply* reply)
 {
     auto* request = qobject_cast<QMarkedRequest*>(reply->request().originatingObject());
@@ -97,15 +103,13 @@ void QNetwork::requestFinished(QNetworkReply* reply)
 
     emit request->finishedOrCancelled();
     const QNetworkReply::NetworkError error = reply->error();
-    const QString limit = AbortReason(reply);
     if (error == QNetworkReply::NoError) {
         emit request->finished(QMarkedRequest::Success, QString(), reply);
-    } else if (error == QNetworkReply::OperationCanceledError && limit.isEmpty()) {
+    } else if (error == QNetworkReply::OperationCanceledError && AbortReason(reply).isEmpty()) {
         emit request->finished(QMarkedRequest::Cancelled, tr("Cancelled"), nullptr);
     } else {
-        const QString reason = limit.isEmpty() ? reply->errorString() : limit;
         emit request->finished(
-            QMarkedRequest::Error, QStringLiteral("Network error: %1").arg(reason), nullptr);
+            QMarkedRequest::Error, QStringLiteral("Network error: %1").arg(ErrorText(reply)), nullptr);
     }
     request->deleteLater();
     reply->deleteLater();

@@ -41,6 +41,8 @@ public:
     static int TransferTimeout;
     // Why LimitTransfer aborted the reply, for the user; empty when it did not.
     static QString AbortReason(const QNetworkReply* reply);
+    // Why a failed reply failed, for the user: the limit it passed, or Qt's text.
+    static QString ErrorText(const QNetworkReply* reply);
 
 public slots:
     void requestFinished(QNetworkReply* reply);
